@@ -1,0 +1,67 @@
+# Orbisk: build, run, test, benchmark and fuzz.
+#   make run     release build, then start Orbisk
+#   make test    build with AddressSanitizer + UBSan and run the whole suite
+#   make bench   release build of the benchmarks, then run them all
+#   make fuzz    fuzz the icon extractor for FUZZ_SECONDS (default 300)
+#   make tsan    build with ThreadSanitizer and run the threading tests
+# Each target first installs missing Debian packages (scripts/setup.sh).
+
+JOBS         ?= $(shell nproc)
+FUZZ_SECONDS ?= 300
+CMAKE_GEN    := -G Ninja
+
+RELEASE_DIR := build/release
+ASAN_DIR    := build/asan
+TSAN_DIR    := build/tsan
+FUZZ_DIR    := build/fuzz
+
+.PHONY: all setup build run test bench fuzz tsan clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+$(RELEASE_DIR)/build.ninja:
+	cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DORBISK_BENCH=ON
+
+build: setup $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target orbisk orbisk-extract
+
+run: build
+	$(RELEASE_DIR)/app/orbisk
+
+$(ASAN_DIR)/build.ninja:
+	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DORBISK_SANITIZE=address,undefined
+
+test: setup $(ASAN_DIR)/build.ninja
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+bench: setup $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target benchmarks
+	@set -e; for b in $(RELEASE_DIR)/bench/bench_*; do \
+	  [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; QT_QPA_PLATFORM=offscreen "$$b"; done
+
+$(TSAN_DIR)/build.ninja:
+	cmake -S . -B $(TSAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DORBISK_SANITIZE=thread
+
+tsan: setup $(TSAN_DIR)/build.ninja
+	cmake --build $(TSAN_DIR) -j $(JOBS)
+	cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS) -L tsan
+
+$(FUZZ_DIR)/build.ninja:
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	      -DORBISK_FUZZ=ON -DORBISK_TESTS=ON
+
+fuzz: setup $(FUZZ_DIR)/build.ninja
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers
+	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,31 @@
+#include "platform/Display.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QThread>
+
+#include <atomic>
+
+namespace orbisk {
+
+namespace {
+std::atomic<int> displayBitsOverride { 0 };
+}
+
+int DisplayBitsPerPixel()
+{
+    if (int bits = displayBitsOverride.load(std::memory_order_relaxed))
+        return bits;
+    // Only the window thread may ask the screen; elsewhere (and without a
+    // screen at all) the usual true-colour depth is assumed.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+        && QThread::currentThread() == QCoreApplication::instance()->thread()) {
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            return screen->depth();
+    }
+    return 32;
+}
+
+void SetDisplayBitsPerPixel(int bits) { displayBitsOverride.store(bits, std::memory_order_relaxed); }
+
+} // namespace orbisk

@@ -1,0 +1,18 @@
+#pragma once
+
+namespace orbisk {
+
+// What the program knows of the display. Tests and the command-line tool set
+// the depth; otherwise it is the primary screen's (32 when there is none).
+
+// Bits per pixel of the display (planes are always 1).
+int DisplayBitsPerPixel();
+
+// Sets the depth that DisplayBitsPerPixel reports; 0 goes back to the screen's.
+void SetDisplayBitsPerPixel(int bits);
+
+// The large-icon size (SM_CXICON, SM_CYICON).
+constexpr int LargeIconWidth = 32;
+constexpr int LargeIconHeight = 32;
+
+} // namespace orbisk

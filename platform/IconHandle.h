@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace orbisk {
+
+// The in-memory icon that a handle stands for. Every handle carries a colour
+// image, even one made from a monochrome source, so every icon can be drawn
+// and written at every depth.
+struct IconData {
+    int width = 0;
+    int height = 0;
+    // Colour image: top-down rows, one 0xAARRGGBB word per pixel, straight
+    // (not premultiplied) alpha; the layout of QImage::Format_ARGB32.
+    std::vector<uint32_t> color;
+    // AND mask: top-down rows of 1 bit per pixel, most significant bit first,
+    // each row padded to a multiple of 32 bits, as in a DIB. A set bit means
+    // the background shows through.
+    std::vector<uint8_t> mask;
+    // The icon came from a 1-bit image (its colour image is its XOR half).
+    bool monochrome = false;
+
+    static constexpr int MaskStride(int w) { return ((w + 31) / 32) * 4; }
+    bool MaskBit(int x, int y) const
+    {
+        return (mask[std::size_t(y) * MaskStride(width) + std::size_t(x / 8)] >> (7 - x % 8)) & 1;
+    }
+    uint32_t Pixel(int x, int y) const { return color[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+};
+
+// An icon handle. It is owned by whoever received it and freed with
+// DestroyIcon, exactly once.
+using HICON = const IconData*;
+
+// Makes a handle from a complete icon. The sizes of color and mask must match
+// width and height; an inconsistent icon gives nullptr.
+HICON CreateIcon(IconData data);
+
+// Frees a handle. Returns false (and does nothing) for nullptr.
+bool DestroyIcon(HICON icon);
+
+// Number of handles made and not yet destroyed, in this process.
+long LiveIconCount();
+
+struct IconDestroyer {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+// A handle that destroys itself.
+using UniqueIcon = std::unique_ptr<const IconData, IconDestroyer>;
+
+} // namespace orbisk
