@@ -1,0 +1,128 @@
+#include "platform/ColorTables.h"
+#include "platform/DibBits.h"
+#include "platform/DrawIcon.h"
+#include "platform/NearestColor.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+using namespace orbisk;
+
+namespace {
+
+int BruteNearest(std::span<const RgbQuad> table, int r, int g, int b)
+{
+    int best = 1 << 30, index = 0;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const int dr = r - table[i].red, dg = g - table[i].green, db = b - table[i].blue;
+        if (dr * dr + dg * dg + db * db < best) {
+            best = dr * dr + dg * dg + db * db;
+            index = int(i);
+        }
+    }
+    return index;
+}
+
+uint32_t Argb(int a, int r, int g, int b) { return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
+
+} // namespace
+
+TEST(NearestColor, AgreesWithTryingEveryEntry)
+{
+    std::mt19937 rng(7);
+    for (int bits : { 1, 4, 8 }) {
+        const auto table = DibColorTable(bits);
+        ASSERT_EQ(table.size(), std::size_t(1) << bits);
+        const NearestColor& match = *NearestColor::ForBits(bits);
+        // Cell borders (multiples of 16 and their neighbours) and random colours.
+        for (int r = 0; r < 256; r += 15)
+            for (int g = 0; g < 256; g += 15)
+                for (int b = 0; b < 256; b += 15)
+                    ASSERT_EQ(match.Index(uint32_t(Argb(0, r, g, b))), BruteNearest(table, r, g, b))
+                        << bits << " bits " << r << "," << g << "," << b;
+        for (int i = 0; i < 20000; ++i) {
+            const uint32_t c = rng() & 0xffffff;
+            ASSERT_EQ(match.Index(c), BruteNearest(table, int(c >> 16), int((c >> 8) & 0xff), int(c & 0xff)));
+        }
+        // Every entry finds itself (the first of repeated ones).
+        for (const RgbQuad& q : table)
+            EXPECT_EQ(table[match.Index(Argb(0, q.red, q.green, q.blue))], q);
+    }
+    EXPECT_EQ(NearestColor::ForBits(16), nullptr);
+    // The static colours sit at both ends of the halftone table.
+    EXPECT_EQ(HalftoneColorTable()[7], Rgb(192, 192, 192));
+    EXPECT_EQ(HalftoneColorTable()[255], Rgb(255, 255, 255));
+    EXPECT_EQ(VgaColorTable()[9], Rgb(255, 0, 0));
+}
+
+TEST(GetDIBits, ConvertsRowsBottomUpAtEveryDepth)
+{
+    // 3 x 2 image, top row red / green / blue, bottom row white / near-black
+    // / half-transparent grey; a stride wider than the image.
+    const std::vector<uint32_t> px { Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255), 0xdeadbeef,
+                                     Argb(255, 255, 255, 255), Argb(255, 10, 10, 10), Argb(128, 128, 128, 128),
+                                     0xdeadbeef };
+    auto convert = [&](int bits) {
+        std::vector<uint8_t> out(DibRowSize(3, bits) * 2, 0xaa);
+        EXPECT_TRUE(GetDIBits(px.data(), 3, 2, 4, bits, out));
+        return out;
+    };
+    // Leftmost pixel in the high bits; padding zero; bottom row first.
+    EXPECT_EQ(convert(1), (std::vector<uint8_t> { 0xa0, 0, 0, 0, 0x00, 0, 0, 0 }));
+    EXPECT_EQ(convert(4), (std::vector<uint8_t> { 0xf0, 0x80, 0, 0, 0x9a, 0xc0, 0, 0 }));
+    const auto b8 = convert(8);
+    EXPECT_EQ(HalftoneColorTable()[b8[0]], Rgb(255, 255, 255));
+    EXPECT_EQ(HalftoneColorTable()[b8[4]], Rgb(255, 0, 0));
+    EXPECT_EQ(HalftoneColorTable()[b8[2]], Rgb(128, 128, 128));
+    EXPECT_EQ(b8[3], 0);
+    const auto b16 = convert(16);
+    EXPECT_EQ(b16[0] | b16[1] << 8, 0x7fff);
+    EXPECT_EQ(b16[8] | b16[9] << 8, 0x7c00); // red
+    EXPECT_EQ(b16[10] | b16[11] << 8, 0x03e0); // green
+    EXPECT_EQ(b16[12] | b16[13] << 8, 0x001f); // blue
+    EXPECT_EQ(b16[6], 0);
+    const auto b24 = convert(24);
+    EXPECT_EQ(std::vector<uint8_t>(b24.begin() + 12, b24.begin() + 24),
+              (std::vector<uint8_t> { 0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0 }));
+    const auto b32 = convert(32);
+    EXPECT_EQ(std::vector<uint8_t>(b32.begin() + 8, b32.begin() + 12), (std::vector<uint8_t> { 128, 128, 128, 128 }));
+
+    std::vector<uint8_t> small(DibRowSize(3, 8) * 2 - 1, 0x55);
+    EXPECT_FALSE(GetDIBits(px.data(), 3, 2, 4, 8, small));
+    EXPECT_EQ(small[0], 0x55);
+    std::vector<uint8_t> any(64);
+    EXPECT_FALSE(GetDIBits(px.data(), 3, 2, 4, 2, any));
+    EXPECT_FALSE(GetDIBits(px.data(), 3, 2, 2, 32, any));
+}
+
+TEST(DrawIconEx, CompositesByAlphaWithoutTouchingTheIcon)
+{
+    IconData d;
+    d.width = d.height = 2;
+    d.color = { Argb(255, 0, 0, 255), Argb(0, 0, 255, 0), Argb(128, 255, 255, 255), Argb(255, 0, 0, 0) };
+    d.mask = std::vector<uint8_t>(8, 0);
+    const std::vector<uint32_t> before = d.color;
+    UniqueIcon icon(CreateIcon(d));
+    ASSERT_TRUE(icon);
+
+    QImage target(4, 4, QImage::Format_RGB32);
+    target.fill(QColor(255, 0, 0));
+    QPainter painter(&target);
+    EXPECT_TRUE(DrawIconEx(painter, 1, 1, icon.get(), 0, 0, DI_NORMAL));
+    EXPECT_FALSE(DrawIconEx(painter, 0, 0, nullptr, 0, 0, DI_NORMAL));
+    EXPECT_FALSE(DrawIconEx(painter, 0, 0, icon.get(), 0, 0, DI_MASK));
+    painter.end();
+
+    EXPECT_EQ(target.pixel(0, 0), QColor(255, 0, 0).rgb()); // outside: untouched
+    EXPECT_EQ(target.pixel(1, 1), QColor(0, 0, 255).rgb()); // opaque
+    EXPECT_EQ(target.pixel(2, 1), QColor(255, 0, 0).rgb()); // transparent
+    const QColor half = target.pixelColor(1, 2); // white at half over red
+    EXPECT_EQ(half.red(), 255);
+    EXPECT_NEAR(half.green(), 128, 2);
+    EXPECT_EQ(icon->color, before);
+}
