@@ -1,0 +1,66 @@
+#include "core/ExtractIcons.h"
+
+#include "core/GridLayout.h"
+#include "core/NativePath.h"
+#include "core/ScanView.h"
+#include "platform/ExtractIcon.h"
+
+#include <climits>
+#include <exception>
+#include <string>
+
+namespace orbisk {
+
+namespace {
+
+HICON ExtractOne(const ScanJob& job, const std::string& path, int n)
+{
+    try {
+        return job.hooks.extract ? job.hooks.extract(path, n) : ExtractIcon(path, n);
+    } catch (const std::exception&) {
+        return nullptr; // treated as the end of the file's icons
+    }
+}
+
+// Appends every icon of one file; returns false when a stop was seen.
+bool ExtractFileIcons(const ScanJob& job, const std::string& path, int32_t fileIndex, TIconList& icons,
+    ScanMailbox& mailbox, const std::atomic<bool>& stopped, int fitColumns, int fitRows)
+{
+    for (int n = 0;; ++n) {
+        HICON icon = ExtractOne(job, path, n);
+        if (!icon)
+            return true;
+        if (icons.Append(fileIndex, n, icon)) {
+            const auto count = static_cast<long long>(icons.size());
+            if (GrowsFor(count, fitColumns, fitRows))
+                mailbox.PostGrow(count, fitColumns, fitRows);
+        }
+        if (stopped.load(std::memory_order_relaxed))
+            return false;
+        if (n == INT_MAX)
+            return true;
+    }
+}
+
+} // namespace
+
+void ExtractIcons(const ScanJob& job, const FolderList& folders, const TfileList& files, TIconList& icons,
+    ScanMailbox& mailbox, const std::atomic<bool>& stopped)
+{
+    const int fitColumns = FitCells(mailbox.GridClientWidth());
+    const int fitRows = FitCells(mailbox.GridClientHeight());
+    const std::size_t total = files.size();
+    for (std::size_t k = 0; k < total; ++k) {
+        const FileListRec& rec = files[k];
+        const std::string path = JoinPath(folders[std::size_t(rec.FolderIndex)], rec.FileName);
+        const bool finished = ExtractFileIcons(job, path, int32_t(k), icons, mailbox, stopped, fitColumns, fitRows);
+        mailbox.PostStatus(ScanView::ProgressPanel, std::to_string(k * 100 / total) + "%");
+        mailbox.PostStatus(ScanView::DetailPanel, path);
+        if (!finished || stopped.load(std::memory_order_relaxed))
+            break;
+    }
+    mailbox.PostStatus(ScanView::ProgressPanel, std::to_string(icons.size()) + " icon(s) loaded");
+    mailbox.PostStatus(ScanView::DetailPanel, "");
+}
+
+} // namespace orbisk

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/FolderList.h"
+#include "core/ScanJob.h"
+#include "core/ScanMailbox.h"
+#include "core/TIconList.h"
+#include "core/TfileList.h"
+
+#include <atomic>
+
+namespace orbisk {
+
+// The second phase of a scan, on the worker thread: asks every recorded file
+// for icon 0, 1, 2 ... until it gives none, appending one IconEntry per icon.
+// Grid growth is requested per icon while the icons fit into the grid's client
+// area as it was when the phase began. After each file the second panel shows
+// the share of files finished before it ("25%") and the third its path; at the
+// end (after a stop too) the second panel shows the icon count followed by
+// " icon(s) loaded" and the third is cleared. A stop is seen after each icon
+// and after each file.
+void ExtractIcons(const ScanJob& job, const FolderList& folders, const TfileList& files, TIconList& icons,
+    ScanMailbox& mailbox, const std::atomic<bool>& stopped);
+
+} // namespace orbisk

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "core/FolderList.h"
+#include "core/PassesFilter.h"
+#include "core/ScanJob.h"
+#include "core/ScanMailbox.h"
+#include "core/ScanView.h"
+#include "core/TIconList.h"
+#include "core/TfileList.h"
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QObject;
+class QTimer;
+
+namespace orbisk {
+
+class TGatherPics;
+
+// The scan: the three lists, the stop flag, the settings a scan reads and the
+// worker that fills the lists. The main window owns one; orbisk-extract too.
+//
+// Threads: every member function is for the thread that made the engine (the
+// window thread). The worker reports through a ScanMailbox; when a Qt event
+// loop runs on the window thread, a queued call delivers the updates to the
+// view, status texts at most every StatusInterval and never older than that.
+// Without an event loop they are delivered by EndScan and WaitForScan.
+//
+// While a scan runs the window may read the lists (below their size()) and
+// mark icons; see TIconList. Removing icons ends the scan first.
+class ScanEngine {
+public:
+    static constexpr std::chrono::milliseconds StatusInterval { 25 };
+
+    explicit ScanEngine(ScanView& view);
+    ScanEngine(const ScanEngine&) = delete;
+    ScanEngine& operator=(const ScanEngine&) = delete;
+    // Stops and joins a running scan without showing anything more.
+    ~ScanEngine();
+
+    // Settings, read by the next BeginScan (a running scan keeps its copy).
+    void SetWithSub(bool on) { withSub_ = on; }
+    bool WithSub() const { return withSub_; }
+    void SetFileExt(std::string fileExt) { fileExt_ = std::move(fileExt); }
+    const std::string& FileExt() const { return fileExt_; }
+    // True when the next BeginScan's path names one file.
+    void SetOneFileMode(bool on) { oneFileMode_ = on; }
+    bool OneFileMode() const { return oneFileMode_; }
+    void SetHooks(ScanHooks hooks) { hooks_ = std::move(hooks); }
+    // The path of the last scan, trailing separators removed ("/" stays "/").
+    const std::string& ScanRoot() const { return scanRoot_; }
+
+    // Stops and waits for a running scan (dropping whatever it had not shown
+    // yet), clears the status panels and the lists, resets the grid to 1 x 1
+    // and starts a new scan of path. An empty path is ignored.
+    void BeginScan(const std::string& path);
+    // Requests a stop, waits for the worker to end and shows what it left.
+    // Harmless when no scan runs.
+    void EndScan();
+    // Waits up to timeout for the running scan to end by itself, showing its
+    // updates meanwhile; true when no scan runs any more.
+    bool WaitForScan(std::chrono::milliseconds timeout);
+    // True once a stop was requested or the last scan ran to its end; false
+    // while a scan runs and from start-up until the first scan ends.
+    bool ScanStopped() const { return stopped_.load(); }
+    bool ScanRunning() const;
+
+    const FolderList& Folders() const { return folders_; }
+    const TfileList& Files() const { return files_; }
+    TIconList& Icons() { return icons_; }
+    const TIconList& Icons() const { return icons_; }
+    // The path of file fileIndex of TfileList.
+    std::string FilePath(std::size_t fileIndex) const;
+    // "<path> #<IconIndex>" for icon iconIndex, as the status bar names it.
+    std::string IconName(std::size_t iconIndex) const;
+
+    // Lays the grid out for the icons there are now.
+    void ArrangeGrid();
+    // Removes every marked icon, then arranges the grid (even if none was marked).
+    void DeleteMarkedIcons();
+    // Removes the icon of the cell at column col, row row, and arranges the
+    // grid; an empty cell changes nothing. True when an icon was removed.
+    bool DeleteCurrentIcon(int col, int row);
+
+    // Shows what the worker has posted so far (window thread; normally called
+    // through the queued wake).
+    void DeliverUpdates();
+    // Reads the grid's client size from the view for the worker to use; call
+    // it when the grid changes size.
+    void PublishGridClientSize();
+
+private:
+    void OnWake();
+    void DropPending();
+
+    ScanView& view_;
+    ScanMailbox mailbox_;
+    std::unique_ptr<QObject> receiver_;
+    QTimer* deliveryTimer_ = nullptr; // owned by receiver_
+    std::chrono::steady_clock::time_point lastDelivery_ {};
+
+    FolderList folders_;
+    TfileList files_;
+    TIconList icons_;
+    std::atomic<bool> stopped_ { false };
+
+    bool withSub_ = false;
+    std::string fileExt_ { DefaultFileExt };
+    bool oneFileMode_ = false;
+    std::string scanRoot_;
+    ScanHooks hooks_;
+
+    std::unique_ptr<TGatherPics> worker_;
+    // Taken from the mailbox, not yet shown; kept here so that a nested
+    // delivery (a view call that ends the scan) keeps the order.
+    std::deque<ScanMailbox::Update> pendingUpdates_;
+    std::array<std::optional<std::string>, 3> pendingPanels_;
+    unsigned long generation_ = 0;
+};
+
+} // namespace orbisk

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/IconHandle.h"
+
+#include <functional>
+#include <string>
+
+namespace orbisk {
+
+// Icon n of the file at path, or nullptr; the caller owns the handle.
+using ExtractFn = std::function<HICON(const std::string& path, int n)>;
+
+// Seams into a running scan, called on the worker thread. Tests use them to
+// hold a scan at a known point; tools may swap the extraction.
+struct ScanHooks {
+    // Replaces ExtractIcon when set.
+    ExtractFn extract;
+    // Runs after the walk has handled each directory entry.
+    std::function<void()> afterEntry;
+};
+
+// What one scanning worker reads. BeginScan copies it from the engine's
+// settings, so changing the settings never races a running scan.
+struct ScanJob {
+    std::string ScanRoot;
+    bool OneFileMode = false;
+    bool WithSub = false;
+    std::string FileExt;
+    ScanHooks hooks;
+};
+
+} // namespace orbisk
