@@ -1,0 +1,24 @@
+#include "export/TafIcon.h"
+
+#include "export/AtomicFileStream.h"
+#include "platform/Display.h"
+#include "platform/DrawIcon.h"
+
+namespace orbisk {
+
+int TafIcon::Width() const { return handle_ ? LargeIconWidth : 0; }
+
+int TafIcon::Height() const { return handle_ ? LargeIconHeight : 0; }
+
+void TafIcon::Draw(QPainter& painter, int x, int y) const { DrawIconEx(painter, x, y, handle_, 0, 0, DI_NORMAL); }
+
+void TafIcon::WriteIconFile(const TafIcon& icon, const std::string& fileName)
+{
+    // Created first, so a name that cannot be written is reported as such
+    // whatever the icon.
+    AtomicFileStream file(fileName);
+    WriteIconStream(file, icon.Handle());
+    file.Commit();
+}
+
+} // namespace orbisk

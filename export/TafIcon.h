@@ -1,0 +1,69 @@
+#pragma once
+
+#include "export/OutputStream.h"
+#include "platform/Exception.h"
+#include "platform/IconHandle.h"
+
+#include <string>
+
+class QPainter;
+
+namespace orbisk {
+
+// An icon that cannot be written: no handle, or an image that cannot be
+// read.
+class EInvalidGraphic : public Exception {
+public:
+    EInvalidGraphic()
+        : Exception("Bitmap image is not valid")
+    {
+    }
+};
+
+// One icon handle held on loan, with the operations that draw and write it.
+// The handle stays owned by whoever lent it (an entry of the icon list): this
+// object never destroys it, and ReleaseHandle() hands it back unchanged.
+// Use it from one thread at a time.
+class TafIcon {
+public:
+    TafIcon() = default;
+    TafIcon(const TafIcon&) = delete;
+    TafIcon& operator=(const TafIcon&) = delete;
+
+    // Attaches a handle; no copy is made. A handle attached before is let go
+    // of, not destroyed.
+    void SetHandle(HICON handle) { handle_ = handle; }
+    // Detaches the handle and returns it, undestroyed; the object is empty.
+    HICON ReleaseHandle()
+    {
+        HICON h = handle_;
+        handle_ = nullptr;
+        return h;
+    }
+    HICON Handle() const { return handle_; }
+    bool Empty() const { return handle_ == nullptr; }
+
+    // The large-icon size whatever the icon's own size; 0 when empty.
+    int Width() const;
+    int Height() const;
+
+    // Draws the icon with its own size at (x, y); transparent pixels show
+    // what lies beneath. An empty object draws nothing.
+    void Draw(QPainter& painter, int x, int y) const;
+
+    // Writes the icon that `icon` holds as an icon file of one image at the
+    // depth of SaveColorCount, replacing a file of that name. The file is
+    // written in full or not at all. Throws EFCreateError ("Cannot create
+    // file <fileName>"), EInvalidGraphic or EWriteError.
+    static void WriteIconFile(const TafIcon& icon, const std::string& fileName);
+
+    // Appends the icon file bytes for `icon` at the depth of SaveColorCount.
+    // Throws EInvalidGraphic for nullptr, writing nothing; EWriteError from
+    // the stream.
+    static void WriteIconStream(OutputStream& stream, HICON icon);
+
+private:
+    HICON handle_ = nullptr;
+};
+
+} // namespace orbisk
