@@ -1,0 +1,30 @@
+#include "export/BatchFileNames.h"
+
+namespace orbisk {
+
+const char* SaveFileExtension(int saveFileExt)
+{
+    switch (saveFileExt) {
+    case 0:
+        return ".ico";
+    case 1:
+        return ".bmp";
+    default:
+        return nullptr;
+    }
+}
+
+std::string BatchSaveFileName(const std::string& folder, int n, const std::string& extension)
+{
+    std::string name = folder;
+    if (name.empty() || name.back() != '/')
+        name += '/';
+    return name + "icon" + std::to_string(n) + extension;
+}
+
+std::string BatchSaveErrorLine(const std::string& source, const std::string& destination)
+{
+    return "Error saving " + source + " to " + destination;
+}
+
+} // namespace orbisk

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace orbisk {
+
+// The names under which several icons are saved into one folder, and the line
+// that reports an icon that could not be saved. The batch save and
+// orbisk-extract save-all both use these, so their files and messages agree.
+
+// The extension for the "SaveFileExt" setting: ".ico" for 0, ".bmp" for 1;
+// nullptr for any other value (nothing is written then).
+const char* SaveFileExtension(int saveFileExt);
+
+// folder + "/icon" + n + extension, with one separator even when the folder
+// already ends with one (the root "/" gives "/icon1.ico").
+std::string BatchSaveFileName(const std::string& folder, int n, const std::string& extension);
+
+// "Error saving <source> to <destination>", where source names the icon as
+// its file path, " #" and its index in the file.
+std::string BatchSaveErrorLine(const std::string& source, const std::string& destination);
+
+} // namespace orbisk
