@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace orbisk {
+
+inline constexpr char SettingsFileName[] = "orbisk.ini";
+
+// Where the settings file may live: beside the program, or in the user's
+// configuration folder when the program's folder is not the user's to write.
+struct SettingsLocation {
+    // The folder that holds the program's executable; empty when unknown.
+    std::string programDir;
+    // $XDG_CONFIG_HOME when it is an absolute path, otherwise ~/.config;
+    // empty when neither is known.
+    std::string configHome;
+
+    // The location of this process.
+    static SettingsLocation Current();
+};
+
+// The path of the settings file: orbisk.ini in the program's folder when the
+// file exists there or the folder is writable, otherwise orbisk/orbisk.ini in
+// the configuration folder, which is then created. nullopt when neither place
+// can hold it.
+std::optional<std::string> PrepareSettingsFilePath(const SettingsLocation& where);
+
+} // namespace orbisk
