@@ -1,5 +1,7 @@
 #include "export/BatchFileNames.h"
 
+#include "core/NativePath.h"
+
 namespace orbisk {
 
 const char* SaveFileExtension(int saveFileExt)
@@ -16,10 +18,7 @@ const char* SaveFileExtension(int saveFileExt)
 
 std::string BatchSaveFileName(const std::string& folder, int n, const std::string& extension)
 {
-    std::string name = folder;
-    if (name.empty() || name.back() != '/')
-        name += '/';
-    return name + "icon" + std::to_string(n) + extension;
+    return JoinPath(folder, "icon" + std::to_string(n) + extension);
 }
 
 std::string BatchSaveErrorLine(const std::string& source, const std::string& destination)

@@ -12,8 +12,9 @@ namespace orbisk {
 // nullptr for any other value (nothing is written then).
 const char* SaveFileExtension(int saveFileExt);
 
-// folder + "/icon" + n + extension, with one separator even when the folder
-// already ends with one (the root "/" gives "/icon1.ico").
+// folder + "/icon" + n + extension, joined as every path of the program is
+// (JoinPath): one separator even when the folder already ends with one, so
+// the root "/" gives "/icon1.ico".
 std::string BatchSaveFileName(const std::string& folder, int n, const std::string& extension);
 
 // "Error saving <source> to <destination>", where source names the icon as
