@@ -1,0 +1,40 @@
+#pragma once
+
+#include "export/TafIcon.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orbisk::tool {
+
+// The options that `save` and `save-all` share: what kind of file, at what
+// depth, for what display.
+struct SaveOptions {
+    bool bitmap = false; // --bmp
+    bool colorsGiven = false;
+    int32_t saveColors = 0; // --colors, a "SaveColors" value
+    int displayDepth = 32; // --display-depth: a tool has no screen
+};
+
+extern const char* const SaveOptionsHelp;
+
+enum class OptionParse { Taken, NotMine, Error };
+
+// Takes args[i] (and its value, advancing i) when it is a save option. On
+// Error, `error` says what is wrong.
+OptionParse ParseSaveOption(const std::vector<std::string>& args, std::size_t& i, SaveOptions& options,
+                            std::string& error);
+
+// A whole decimal number from 0 to max, or -1.
+long long ParseCount(const std::string& text, long long max);
+
+// Sets the display depth the writers see and the colour count of icon files,
+// as the window does when it loads the settings.
+void ApplySaveOptions(const SaveOptions& options);
+
+// Writes the icon `icon` holds as a bitmap or an icon file; throws the
+// writers' errors.
+void WriteSaved(const TafIcon& icon, const std::string& fileName, const SaveOptions& options);
+
+} // namespace orbisk::tool
