@@ -4,20 +4,26 @@
 #include "core/TGatherPics.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdint>
 #include <system_error>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace orbisk {
 
 ScanEngine::ScanEngine(ScanView& view)
     : view_(view)
     , mailbox_([this] {
-        // On the worker thread: only queue a call into the window thread.
-        QMetaObject::invokeMethod(receiver_.get(), [this] { OnWake(); }, Qt::QueuedConnection);
+        // On the worker thread. Only a counter in the kernel is touched: no
+        // memory passes to the window thread except through the mailbox.
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof one);
     })
     , receiver_(std::make_unique<QObject>())
 {
@@ -30,7 +36,27 @@ ScanEngine::~ScanEngine()
 {
     stopped_.store(true);
     worker_.reset();
-    // receiver_ goes next, and with it any queued wake.
+    receiver_.reset(); // and with it the notifier, before its descriptor closes
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
+}
+
+bool ScanEngine::EnsureWakeChannel()
+{
+    // Needs the window thread's event loop, which may not exist yet when the
+    // engine is made (or ever, in a program without one).
+    if (wakeNotifier_ || !QCoreApplication::instance())
+        return wakeNotifier_ != nullptr;
+    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ < 0)
+        return false;
+    wakeNotifier_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read, receiver_.get());
+    QObject::connect(wakeNotifier_, &QSocketNotifier::activated, receiver_.get(), [this] {
+        uint64_t count = 0;
+        [[maybe_unused]] const ssize_t got = ::read(wakeFd_, &count, sizeof count);
+        OnWake();
+    });
+    return true;
 }
 
 bool ScanEngine::ScanRunning() const { return worker_ && !worker_->Finished(); }
@@ -62,7 +88,7 @@ void ScanEngine::BeginScan(const std::string& path)
     view_.SetRowCount(1);
     view_.Repaint();
     PublishGridClientSize();
-    mailbox_.SetWakeEnabled(QCoreApplication::instance() != nullptr);
+    mailbox_.SetWakeEnabled(EnsureWakeChannel());
     ScanJob job { scanRoot_, oneFileMode_, withSub_, fileExt_, hooks_ };
     try {
         worker_ = std::make_unique<TGatherPics>(std::move(job), folders_, files_, icons_, mailbox_, stopped_);

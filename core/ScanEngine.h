@@ -17,6 +17,7 @@
 #include <string>
 
 class QObject;
+class QSocketNotifier;
 class QTimer;
 
 namespace orbisk {
@@ -28,8 +29,8 @@ class TGatherPics;
 //
 // Threads: every member function is for the thread that made the engine (the
 // window thread). The worker reports through a ScanMailbox; when a Qt event
-// loop runs on the window thread, a queued call delivers the updates to the
-// view, status texts at most every StatusInterval and never older than that.
+// loop runs on the window thread, it delivers the updates to the view, at
+// most every StatusInterval and never later than that after they were posted.
 // Without an event loop they are delivered by EndScan and WaitForScan.
 //
 // While a scan runs the window may read the lists (below their size()) and
@@ -96,12 +97,17 @@ public:
     void PublishGridClientSize();
 
 private:
+    bool EnsureWakeChannel();
     void OnWake();
     void DropPending();
 
     ScanView& view_;
     ScanMailbox mailbox_;
+    // The worker wakes the window thread through an event counter that a
+    // socket notifier of the window thread's event loop watches.
+    int wakeFd_ = -1;
     std::unique_ptr<QObject> receiver_;
+    QSocketNotifier* wakeNotifier_ = nullptr; // owned by receiver_
     QTimer* deliveryTimer_ = nullptr; // owned by receiver_
     std::chrono::steady_clock::time_point lastDelivery_ {};
 
