@@ -1,13 +1,18 @@
+#include "ui/MainForm.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QPointer>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbisk 1.2"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Orbisk v1.2"));
-    window.resize(713, 400);
-    window.show();
-    return app.exec();
+
+    // The window destroys itself when closed, which ends the loop; if the
+    // loop ends another way it is destroyed here, without closing.
+    QPointer<orbisk::TMainFrm> mainFrm = new orbisk::TMainFrm;
+    mainFrm->show();
+    const int exitCode = QApplication::exec();
+    delete mainFrm.data();
+    return exitCode;
 }

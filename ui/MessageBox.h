@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+namespace orbisk {
+
+// The program's message boxes. Every box goes through here so that a test
+// can take the boxes instead of the screen and never waits on a modal one.
+
+enum class MessageKind {
+    Plain, // one OK button, no icon
+    Error, // the application's error box: one OK button, error icon
+};
+
+struct MessageRequest {
+    MessageKind kind = MessageKind::Plain;
+    QString caption;
+    QString text;
+};
+
+using MessageBoxHook = std::function<void(const MessageRequest&)>;
+
+// Shows text with the application's title as caption.
+void ShowMessage(const QString& text);
+
+// Shows a failure that no handler dealt with, as the application's error box
+// shows it: the message, with a full stop appended when its last character
+// sorts after "."; the application's title as caption.
+void ShowErrorMessage(const QString& message);
+void ShowException(const std::exception& failure);
+
+// The text the error box shows for a failure's message.
+QString ErrorBoxText(const QString& message);
+
+// Hands every box to hook instead of showing it; an empty hook shows them
+// again. Returns the hook that was set before.
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
+
+} // namespace orbisk
