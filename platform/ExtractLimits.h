@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+
+namespace orbisk {
+
+// Caps on what a file may make the extractor do. Files are untrusted: these
+// keep one call within a few MB and a bounded number of reads.
+
+// Largest width or height decoded (a 256 x 256 icon is the largest real one).
+constexpr int kMaxImageSide = 1024;
+// Largest single read: a 1024 x 1024 32-bit DIB with its mask, or a PNG entry.
+constexpr uint64_t kMaxReadBytes = 1024 * 1024 * 4 + 1024 * 128 + 4096;
+// Icon groups and icon images listed per file (real libraries hold a few
+// hundred; icon libraries a few thousand).
+constexpr uint32_t kMaxGroups = 65536;
+constexpr uint32_t kMaxImagesListed = 65536;
+// Images considered per group.
+constexpr uint32_t kMaxGroupEntries = 256;
+// PE sections looked at (the loader's own limit is 96).
+constexpr uint32_t kMaxSections = 96;
+
+} // namespace orbisk

@@ -1,0 +1,93 @@
+#include "platform/IconFitting.h"
+
+#include "platform/IconChoice.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cstring>
+
+namespace orbisk {
+
+namespace {
+
+IconData Blank(bool monochrome)
+{
+    IconData icon;
+    icon.width = kLargeIconSize;
+    icon.height = kLargeIconSize;
+    icon.color.assign(std::size_t(kLargeIconSize) * kLargeIconSize, 0);
+    icon.mask.assign(std::size_t(IconData::MaskStride(kLargeIconSize)) * kLargeIconSize, 0);
+    icon.monochrome = monochrome;
+    return icon;
+}
+
+void SetMaskBit(IconData& icon, int x, int y, bool set)
+{
+    uint8_t& byte = icon.mask[std::size_t(y) * std::size_t(IconData::MaskStride(icon.width)) + std::size_t(x / 8)];
+    const uint8_t bit = uint8_t(0x80 >> (x % 8));
+    byte = set ? uint8_t(byte | bit) : uint8_t(byte & ~bit);
+}
+
+QImage ToQImage(const DecodedImage& image)
+{
+    QImage q(image.width, image.height, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height; ++y)
+        std::memcpy(q.scanLine(y), image.argb.data() + std::size_t(y) * std::size_t(image.width),
+                    std::size_t(image.width) * 4);
+    return q;
+}
+
+// Copies a scaled image into the icon at (left, top), mask from alpha.
+void Place(IconData& icon, const QImage& scaled, int left, int top)
+{
+    const QImage argb = scaled.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const uint32_t*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            icon.color[std::size_t(top + y) * kLargeIconSize + std::size_t(left + x)] = line[x];
+            SetMaskBit(icon, left + x, top + y, (line[x] >> 24) < 128);
+        }
+    }
+}
+
+void MaskEverything(IconData& icon)
+{
+    std::fill(icon.mask.begin(), icon.mask.end(), uint8_t(0xff));
+}
+
+} // namespace
+
+IconData FitIcon(const DecodedImage& image)
+{
+    IconData icon = Blank(image.monochrome);
+    if (image.width == kLargeIconSize && image.height == kLargeIconSize) {
+        icon.color = image.argb;
+        for (int y = 0; y < kLargeIconSize; ++y)
+            for (int x = 0; x < kLargeIconSize; ++x)
+                SetMaskBit(icon, x, y, image.mask[std::size_t(y) * kLargeIconSize + std::size_t(x)] != 0);
+        return icon;
+    }
+    const QImage scaled
+        = ToQImage(image).scaled(kLargeIconSize, kLargeIconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    Place(icon, scaled, 0, 0);
+    return icon;
+}
+
+IconData FitBitmap(const DecodedImage& image)
+{
+    IconData icon = Blank(image.monochrome);
+    MaskEverything(icon);
+    int w = kLargeIconSize, h = kLargeIconSize;
+    if (image.width > image.height)
+        h = std::max(1, int((long(image.height) * kLargeIconSize + image.width / 2) / image.width));
+    else if (image.height > image.width)
+        w = std::max(1, int((long(image.width) * kLargeIconSize + image.height / 2) / image.height));
+    QImage scaled = ToQImage(image);
+    if (w != image.width || h != image.height)
+        scaled = scaled.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    Place(icon, scaled, (kLargeIconSize - w) / 2, (kLargeIconSize - h) / 2);
+    return icon;
+}
+
+} // namespace orbisk

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/IconContainer.h"
+#include "platform/IconHandle.h"
+#include "platform/IconImage.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace orbisk {
+
+// Numbers the icons of one opened file: icon n is the n-th group that
+// yields an image, so a broken group never hides the icons after it. What is
+// learnt about each group is kept, so that asking for n = 0, 1, 2, ... in
+// turn decodes one group per call.
+class IconNumbering {
+public:
+    IconNumbering() = default;
+    explicit IconNumbering(ContainerPtr container);
+
+    // Icon n, or why there is none.
+    Result<IconData> Icon(ByteSource& source, int n, ImageInfo* chosen);
+
+private:
+    enum class Yield : int8_t { Unknown, Yes, No };
+    ContainerPtr container_;
+    std::vector<Yield> yields_;
+};
+
+} // namespace orbisk

@@ -1,0 +1,110 @@
+// NE (16-bit) programs, libraries and icon libraries (.ICL): the resource
+// table is an alignment shift, then TYPEINFO records each followed by its
+// NAMEINFO records, ended by a type id of 0. Offsets and lengths count in
+// units of 1 << shift; names are offsets of strings in the table.
+
+#include "platform/ExtractLimits.h"
+#include "platform/IconDecoders.h"
+#include "platform/PeRecords.h"
+#include "platform/ResourceIconContainer.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace orbisk {
+
+namespace {
+
+constexpr uint16_t kNeSignature = 0x454e; // "NE"
+constexpr uint16_t kNumeric = 0x8000;
+constexpr uint16_t kIconType = kNumeric | 3;
+constexpr uint16_t kGroupIconType = kNumeric | 14;
+// The table is addressed with 16-bit offsets.
+constexpr uint64_t kMaxTableBytes = 65536;
+// Shifts above this would put resources beyond any 16-bit program's file.
+constexpr uint16_t kMaxAlignShift = 24;
+
+class NeIcons final : public ResourceIconContainer {
+public:
+    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons)
+        : ResourceIconContainer(std::move(groups), std::move(icons))
+    {
+    }
+
+protected:
+    // A ref packs the file offset (high) and length (low 32 bits).
+    Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) override
+    {
+        return ClampToFile(ref >> 32, ref & 0xffffffffu, source.Size());
+    }
+};
+
+struct Table {
+    std::vector<ResourceIconContainer::Resource> groups, icons;
+};
+
+ResourceIconContainer::Resource ToResource(const NeNameInfo& info, uint16_t shift)
+{
+    const uint64_t offset = uint64_t(info.offset) << shift;
+    const uint64_t length = uint64_t(info.length) << shift;
+    const bool numeric = (info.id & kNumeric) != 0;
+    return { !numeric, uint16_t(numeric ? info.id & ~kNumeric : 0), (offset << 32) | length };
+}
+
+Result<Table> ReadTable(const ByteReader& table)
+{
+    auto shift = table.U16(0);
+    if (!shift || *shift > kMaxAlignShift)
+        return Error { "bad resource alignment" };
+    Table out;
+    uint64_t at = 2;
+    // Every record moves on by at least its own size and the table is
+    // bounded, so the walk ends.
+    while (true) {
+        auto type = table.Record<NeTypeInfo>(at);
+        if (!type || type->typeId == 0)
+            break;
+        at += NeTypeInfo::size;
+        auto* list = type->typeId == kGroupIconType ? &out.groups : type->typeId == kIconType ? &out.icons : nullptr;
+        for (uint32_t i = 0; i < type->count; ++i, at += NeNameInfo::size) {
+            auto info = table.Record<NeNameInfo>(at);
+            if (!info)
+                return out; // a table cut short keeps what it listed
+            if (list)
+                list->push_back(ToResource(*info, *shift));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+Result<ContainerPtr> OpenNeFile(ByteSource& source, const ByteReader& head)
+{
+    auto dos = head.Record<DosHeader>(0);
+    if (!dos)
+        return dos.AsError();
+    auto bytes = source.Read(dos->newHeaderOffset, std::min<uint64_t>(NeHeader::size, source.Size() - std::min<uint64_t>(source.Size(), dos->newHeaderOffset)));
+    if (!bytes)
+        return bytes.AsError();
+    auto ne = ByteReader(*bytes).Record<NeHeader>(0);
+    if (!ne || ne->signature != kNeSignature)
+        return Error { "not an NE file" };
+    const uint64_t start = uint64_t(dos->newHeaderOffset) + ne->resourceTableOffset;
+    if (ne->resourceTableOffset == 0 || start >= source.Size())
+        return Error { "no resource table" };
+    uint64_t length = std::min(kMaxTableBytes, source.Size() - start);
+    if (ne->residentNameTableOffset > ne->resourceTableOffset)
+        length = std::min<uint64_t>(length, ne->residentNameTableOffset - ne->resourceTableOffset);
+    auto tableBytes = source.Read(start, length);
+    if (!tableBytes)
+        return tableBytes.AsError();
+    auto table = ReadTable(ByteReader(*tableBytes));
+    if (!table)
+        return table.AsError();
+    if (table->groups.empty())
+        return Error { "no icon groups" };
+    return ContainerPtr(new NeIcons(std::move(table->groups), std::move(table->icons)));
+}
+
+} // namespace orbisk

@@ -1,0 +1,129 @@
+// Every format and depth decodes to the pixels that were written.
+
+#include "platform/ExtractIcon.h"
+#include "tests/platform/extract/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace orbisk;
+using namespace orbisk::test;
+
+namespace {
+
+// A 32 x 32 icon equals the image it was made from, pixel for pixel.
+void ExpectExact(const IconData& icon, const ImageSpec& spec)
+{
+    ASSERT_EQ(icon.width, 32);
+    ASSERT_EQ(icon.height, 32);
+    int wrong = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            if (icon.Pixel(x, y) != ExpectedPixel(spec, x, y) || icon.MaskBit(x, y) != ExpectedMask(spec, x, y)) {
+                if (wrong++ < 3)
+                    ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << icon.Pixel(x, y) << " expected "
+                                  << ExpectedPixel(spec, x, y);
+            }
+        }
+    EXPECT_EQ(wrong, 0);
+}
+
+bool LeftColumnsClear(int x, int y) { return x < 5 || (y == 31 && x < 20); }
+
+} // namespace
+
+TEST(ExtractFormats, IconFilesAtEveryDepthAndHeader)
+{
+    TempDir dir;
+    std::vector<ImageSpec> specs;
+    for (int bits : { 1, 4, 8, 16, 24, 32 })
+        specs.push_back(ImageSpec { .bits = bits, .mask = LeftColumnsClear });
+    specs.push_back(ImageSpec { .bits = 32, .pixel = AlphaPattern(3) });
+    specs.push_back(ImageSpec { .bits = 32, .mask = LeftColumnsClear, .zeroAlpha = true });
+    specs.push_back(ImageSpec { .bits = 16, .bitfields = true });
+    specs.push_back(ImageSpec { .bits = 32, .mask = LeftColumnsClear, .bitfields = true });
+    specs.push_back(ImageSpec { .bits = 8, .pixel = Pattern(5, 7), .clrUsed = 7 });
+    for (int bits : { 1, 4, 8, 24 })
+        specs.push_back(ImageSpec { .bits = bits, .mask = LeftColumnsClear, .coreHeader = true });
+    specs.push_back(ImageSpec { .pixel = AlphaPattern(9), .png = true });
+    for (const ImageSpec& spec : specs) {
+        SCOPED_TRACE(testing::Message() << "bits " << spec.bits << " png " << spec.png << " core " << spec.coreHeader
+                                        << " zeroAlpha " << spec.zeroAlpha << " bitfields " << spec.bitfields);
+        const std::string path = dir.Write("a.ico", IcoFile({ spec }));
+        IconSourceInfo info;
+        UniqueIcon icon = ExtractIconDetailed(path, 0, &info);
+        ASSERT_TRUE(icon);
+        ExpectExact(*icon, spec);
+        EXPECT_EQ(icon->monochrome, spec.bits == 1 && !spec.png);
+        EXPECT_EQ(info.width, 32);
+        EXPECT_EQ(info.bits, spec.png ? 32 : spec.bits);
+        EXPECT_FALSE(ExtractIconDetailed(path, 1, nullptr));
+    }
+}
+
+TEST(ExtractFormats, CursorDepthComesFromTheImageNotTheHotSpot)
+{
+    TempDir dir;
+    // The hot spot (7, 33) sits where an icon file keeps planes and depth.
+    const ImageSpec spec { .bits = 4, .mask = LeftColumnsClear };
+    const std::string path = dir.Write("a.cur", CurFile({ ImageSpec { .bits = 1 }, spec }, 7, 33));
+    IconSourceInfo info;
+    UniqueIcon icon = ExtractIconDetailed(path, 0, &info);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(info.bits, 4);
+    ExpectExact(*icon, spec);
+}
+
+TEST(ExtractFormats, BitmapFilesAreFittedIntoTheSquare)
+{
+    TempDir dir;
+    for (int bits : { 1, 4, 8, 16, 24, 32 }) {
+        for (bool topDown : { false, true }) {
+            SCOPED_TRACE(testing::Message() << "bits " << bits << " topDown " << topDown);
+            const ImageSpec spec { .bits = bits, .topDown = topDown };
+            UniqueIcon icon = ExtractIconDetailed(dir.Write("a.bmp", BmpFile(spec)), 0, nullptr);
+            ASSERT_TRUE(icon);
+            ExpectExact(*icon, spec);
+        }
+    }
+    // A wide bitmap keeps its proportions: full width, centred, clear above
+    // and below.
+    const ImageSpec wide { .width = 64, .height = 16, .bits = 24, .pixel = [](int, int) { return 0xff2040c0u; } };
+    IconSourceInfo info;
+    UniqueIcon icon = ExtractIconDetailed(dir.Write("wide.bmp", BmpFile(wide)), 0, &info);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(info.width, 64);
+    EXPECT_EQ(info.height, 16);
+    EXPECT_TRUE(icon->MaskBit(16, 0));
+    EXPECT_EQ(icon->Pixel(16, 0) >> 24, 0u);
+    EXPECT_FALSE(icon->MaskBit(0, 16));
+    EXPECT_EQ(icon->Pixel(0, 16), 0xff2040c0u);
+    EXPECT_EQ(icon->Pixel(31, 15), 0xff2040c0u);
+    EXPECT_TRUE(icon->MaskBit(31, 31));
+}
+
+TEST(ExtractFormats, ProgramsAndLibrariesInEveryExecutableFormat)
+{
+    TempDir dir;
+    const std::vector<ImageSpec> images { ImageSpec { .width = 16, .height = 16, .bits = 8 },
+                                          ImageSpec { .bits = 4, .mask = LeftColumnsClear },
+                                          ImageSpec { .width = 48, .height = 48, .bits = 32 } };
+    const auto groups = Groups(3, images);
+    const std::pair<const char*, Bytes> files[] = {
+        { "pe32.dll", PeFile(groups, PeKind::Pe32) },
+        { "pe32plus.dll", PeFile(groups, PeKind::Pe32Plus) },
+        { "ne.icl", NeFile(groups) },
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.Write(name, bytes);
+        for (int n = 0; n < 3; ++n) {
+            IconSourceInfo info;
+            UniqueIcon icon = ExtractIconDetailed(path, n, &info);
+            ASSERT_TRUE(icon);
+            EXPECT_EQ(info.width, 32);
+            EXPECT_EQ(info.bits, 4);
+            ExpectExact(*icon, groups[std::size_t(n)].images[1]);
+        }
+        EXPECT_FALSE(ExtractIconDetailed(path, 3, nullptr));
+    }
+}
