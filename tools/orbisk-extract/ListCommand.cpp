@@ -1,0 +1,134 @@
+#include "Subcommand.h"
+
+#include "platform/ExtractIcon.h"
+#include "platform/RegularFile.h"
+
+#include <QDir>
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace orbisk::tool {
+
+namespace {
+
+constexpr const char* ListUsage = "  list [--png-dir DIR] FILE...";
+
+constexpr const char* ListHelp
+    = "usage: orbisk-extract list [--png-dir DIR] FILE...\n"
+      "\n"
+      "Prints every icon of each FILE, one line per icon, in order:\n"
+      "  <file> #<n> <w>x<h> <bits>\n"
+      "where <w>x<h> and <bits> describe the image chosen from the icon's group\n"
+      "before it is scaled to 32 x 32 (a PNG image counts as 32 bits). A file\n"
+      "with no icons prints nothing.\n"
+      "\n"
+      "  --png-dir DIR  also write each icon's 32 x 32 image (with alpha) as\n"
+      "                 DIR/1.png, DIR/2.png, ... in the order of the lines\n"
+      "\n"
+      "Exit status: 0 every file could be read, 1 some could not (each is named\n"
+      "on standard error), 2 usage error.\n";
+
+struct ListOptions {
+    std::string pngDir;
+    std::vector<std::string> files;
+};
+
+int UsageError(const char* what, const std::string& arg)
+{
+    std::fprintf(stderr, "orbisk-extract list: %s%s\n%s", what, arg.c_str(), ListHelp);
+    return 2;
+}
+
+// Fills options from the arguments; returns -1 to go on, else an exit status.
+int Parse(const std::vector<std::string>& args, ListOptions& options)
+{
+    bool optionsEnd = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnd || a.empty() || a[0] != '-' || a == "-") {
+            options.files.push_back(a);
+        } else if (a == "--") {
+            optionsEnd = true;
+        } else if (a == "--help" || a == "-h") {
+            std::fputs(ListHelp, stdout);
+            return 0;
+        } else if (a == "--png-dir") {
+            if (i + 1 >= args.size())
+                return UsageError("--png-dir needs a folder", "");
+            options.pngDir = args[++i];
+        } else if (a.rfind("--png-dir=", 0) == 0) {
+            options.pngDir = a.substr(std::strlen("--png-dir="));
+        } else {
+            return UsageError("unknown option ", a);
+        }
+    }
+    if (options.files.empty())
+        return UsageError("no FILE given", "");
+    if (options.pngDir.empty() && std::find(args.begin(), args.end(), "--png-dir") != args.end())
+        return UsageError("--png-dir needs a folder", "");
+    return -1;
+}
+
+bool WritePng(const IconData& icon, const std::string& path)
+{
+    QImage image(icon.width, icon.height, QImage::Format_ARGB32);
+    for (int y = 0; y < icon.height; ++y)
+        std::memcpy(image.scanLine(y), icon.color.data() + std::size_t(y) * std::size_t(icon.width),
+                    std::size_t(icon.width) * 4);
+    return image.save(QString::fromLocal8Bit(path.c_str()), "PNG");
+}
+
+// Lists one file; false when it could not be read or a PNG not written.
+bool ListFile(const std::string& file, const std::string& pngDir, int& written)
+{
+    if (auto opened = RegularFile::Open(file); !opened) {
+        std::fprintf(stderr, "orbisk-extract: %s: cannot read: %s\n", file.c_str(), opened.error());
+        return false;
+    }
+    bool ok = true;
+    for (int n = 0;; ++n) {
+        IconSourceInfo info;
+        UniqueIcon icon = ExtractIconDetailed(file, n, &info);
+        if (!icon)
+            break;
+        std::printf("%s #%d %dx%d %d\n", file.c_str(), n, info.width, info.height, info.bits);
+        if (pngDir.empty())
+            continue;
+        const std::string png = pngDir + "/" + std::to_string(++written) + ".png";
+        if (!WritePng(*icon, png)) {
+            std::fprintf(stderr, "orbisk-extract: %s: cannot write\n", png.c_str());
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+int List(const std::vector<std::string>& args)
+{
+    ListOptions options;
+    if (const int status = Parse(args, options); status >= 0)
+        return status;
+    if (!options.pngDir.empty() && !QDir().mkpath(QString::fromLocal8Bit(options.pngDir.c_str()))) {
+        std::fprintf(stderr, "orbisk-extract: %s: cannot create folder\n", options.pngDir.c_str());
+        return 1;
+    }
+    bool allRead = true;
+    int written = 0;
+    for (const std::string& file : options.files) {
+        allRead &= ListFile(file, options.pngDir, written);
+        std::fflush(stdout);
+    }
+    return allRead ? 0 : 1;
+}
+
+const Subcommand listCommand("list", ListUsage, List);
+
+} // namespace
+
+} // namespace orbisk::tool
