@@ -133,7 +133,7 @@ void ScanEngine::OnWake()
     // Status texts come after every directory entry; showing them more often
     // than the eye can follow would only take time from the scan.
     const auto since = std::chrono::steady_clock::now() - lastDelivery_;
-    if (since >= StatusInterval) {
+    if (since >= StatusInterval || !ScanRunning()) {
         DeliverUpdates();
         return;
     }

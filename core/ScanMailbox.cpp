@@ -59,6 +59,14 @@ void ScanMailbox::PostArrange()
     Wake();
 }
 
+void ScanMailbox::PostFinished()
+{
+    if (wake_ && wakeEnabled_.load(std::memory_order_relaxed)) {
+        wakePending_.store(true, std::memory_order_release);
+        wake_();
+    }
+}
+
 ScanMailbox::Batch ScanMailbox::Take()
 {
     // Cleared before taking, so a post that misses this take wakes again.

@@ -45,6 +45,9 @@ public:
     void PostCaption(std::string text);
     void PostGrow(long long iconCount, int fitColumns, int fitRows);
     void PostArrange();
+    // The worker's last act: wakes the window even if a wake is pending, so
+    // that the end of a scan shows at once.
+    void PostFinished();
     int GridClientWidth() const { return clientWidth_.load(std::memory_order_relaxed); }
     int GridClientHeight() const { return clientHeight_.load(std::memory_order_relaxed); }
 

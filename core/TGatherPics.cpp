@@ -37,9 +37,12 @@ void TGatherPics::Run()
         // Out of memory while recording: the scan ends with what it has.
         stopped_.store(true);
     }
-    std::lock_guard lock(mutex_);
-    finished_ = true;
-    finishedCv_.notify_all();
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+        finishedCv_.notify_all();
+    }
+    mailbox_.PostFinished();
 }
 
 bool TGatherPics::WaitFor(std::chrono::milliseconds timeout)
