@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace orbisk;
 using namespace orbisk::test;
 
@@ -189,6 +191,20 @@ TEST_F(EngineFixture, EndScanWithoutAScanAndTwice)
     engine->EndScan();
     EXPECT_EQ(view.log, log);
     EXPECT_EQ(engine->Icons().size(), 1u);
+}
+
+TEST(ScanEngine, SpecialAndUnreadableFilesNeverHoldTheScan)
+{
+    TempTree t;
+    ASSERT_EQ(::mkfifo(t.Path("pipe.ico").c_str(), 0600), 0);
+    t.File("locked.ico");
+    ::chmod(t.Path("locked.ico").c_str(), 0);
+    RecordingView view;
+    ScanEngine engine(view); // the platform's own extraction
+    engine.BeginScan(t.Root());
+    ASSERT_TRUE(engine.WaitForScan(std::chrono::seconds(20))) << "a FIFO must never be opened";
+    EXPECT_EQ(engine.Files().size(), 2u);
+    EXPECT_EQ(view.panels[1], "0 icon(s) loaded");
 }
 
 TEST_F(EngineFixture, DeletingIconsArrangesAndFreesHandles)
