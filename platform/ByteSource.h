@@ -19,6 +19,9 @@ public:
     // Exactly `length` bytes at `offset`; fails when the range leaves the
     // source, is larger than any decoder may hold, or the read fails.
     virtual Result<Bytes> Read(uint64_t offset, uint64_t length) = 0;
+    // Like Read, for a glance at a few bytes that are unlikely to be wanted
+    // again (an image header): a file source does not keep what it read.
+    virtual Result<Bytes> Peek(uint64_t offset, uint64_t length) { return Read(offset, length); }
     // The first bytes, at most `length` of them (for telling formats apart).
     virtual Result<Bytes> Head(uint64_t length) { return Read(0, length < Size() ? length : Size()); }
 };

@@ -88,6 +88,18 @@ Result<Bytes> FileSource::Head(uint64_t length)
     return out;
 }
 
+Result<Bytes> FileSource::Peek(uint64_t offset, uint64_t length)
+{
+    const uint64_t block = offset / BlockCache::kBlockSize;
+    const bool oneBlock = length > 0 && (offset + length - 1) / BlockCache::kBlockSize == block;
+    if (!oneBlock || cache_.Find(block) || !CheckedRange(offset, length, size_))
+        return Read(offset, length);
+    Bytes out(length);
+    if (!ReadDirect(offset, out.data(), length))
+        return Error { "the file could not be read" };
+    return out;
+}
+
 bool FileSource::ReadDirect(uint64_t offset, uint8_t* out, uint64_t length)
 {
     return PreadFully(fd_, out, length, offset) == int64_t(length);

@@ -49,6 +49,8 @@ public:
     // Read without the cache: a file that turns out to hold no icons costs
     // only these few bytes.
     Result<Bytes> Head(uint64_t length) override;
+    // Served from a cached block when there is one, otherwise read alone.
+    Result<Bytes> Peek(uint64_t offset, uint64_t length) override;
 
 private:
     bool ReadDirect(uint64_t offset, uint8_t* out, uint64_t length);

@@ -15,14 +15,12 @@ constexpr uint64_t kProbeBytes = 40;
 struct Candidate {
     ImageLocation at;
     ImageInfo info;
+    Bytes head; // the image's first bytes
 };
 
-Result<ImageInfo> Probe(ByteSource& source, const ImageLocation& at)
+Result<ImageInfo> Probe(const ImageLocation& at, const Bytes& head)
 {
-    auto head = source.Read(at.offset, at.size < kProbeBytes ? at.size : kProbeBytes);
-    if (!head)
-        return head.AsError();
-    const ByteReader reader(*head);
+    const ByteReader reader(head);
     if (at.bitmapFile) {
         auto g = ReadDibGeometry(reader, DibUse::BitmapFile);
         if (!g)
@@ -38,10 +36,7 @@ Result<DecodedImage> DecodeImage(ByteSource& source, const Candidate& c)
     if (!c.info.png && !c.at.bitmapFile) {
         // Read only what the header says the image needs, whatever the
         // directory claims.
-        auto head = source.Read(c.at.offset, c.at.size < kProbeBytes ? c.at.size : kProbeBytes);
-        if (!head)
-            return head.AsError();
-        auto g = ReadDibGeometry(ByteReader(*head), DibUse::IconImage);
+        auto g = ReadDibGeometry(ByteReader(c.head), DibUse::IconImage);
         if (!g)
             return g.AsError();
         length = g->TotalBytes() < length ? g->TotalBytes() : length;
@@ -65,10 +60,13 @@ Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint3
     std::vector<Candidate> candidates;
     std::vector<ImageInfo> infos;
     for (const ImageLocation& at : *images) {
-        auto info = Probe(source, at);
+        auto head = source.Peek(at.offset, at.size < kProbeBytes ? at.size : kProbeBytes);
+        if (!head)
+            continue;
+        auto info = Probe(at, *head);
         if (!info)
             continue;
-        candidates.push_back({ at, *info });
+        candidates.push_back({ at, *info, std::move(*head) });
         infos.push_back(*info);
     }
     for (std::size_t i : PreferenceOrder(infos)) {

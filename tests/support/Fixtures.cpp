@@ -254,6 +254,8 @@ bool ExpectedMask(const ImageSpec& s, int x, int y)
 
 Bytes IconImage(const ImageSpec& s)
 {
+    if (s.encoded)
+        return *s.encoded;
     if (s.png)
         return PngOf(s);
     ByteWriter out;

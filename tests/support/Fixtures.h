@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,10 @@ struct ImageSpec {
     bool bitfields = false; // 16/32 bits: BI_BITFIELDS with the usual masks
     uint32_t clrUsed = 0; // indexed: colour-table entries written (0: all)
     bool topDown = false; // bitmap files only: negative height
+    // Stored as they are instead of an image built from the fields above
+    // (which still fill the directory entries): for damaged images, and to
+    // build large files fast from images made once with IconImage.
+    std::shared_ptr<const Bytes> encoded = {};
 };
 
 // The pixel a decoder gives back for (x, y) of the image, before any scaling:

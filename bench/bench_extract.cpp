@@ -1,0 +1,145 @@
+// Icon extraction speed: every icon of every file of a synthetic corpus, one
+// thread, asked for as the scan does (n = 0, 1, 2, ... until no icon).
+//   target: >= 20,000 icons per second for groups that hold a 32 x 32 image
+//   target: a file that is not an icon file costs only its first bytes
+// Prints the figures; exit status 1 when a target is missed.
+
+#include "platform/ExtractIcon.h"
+#include "tests/support/Fixtures.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+using namespace orbisk;
+using namespace orbisk::test;
+
+namespace {
+
+constexpr int kPeFiles = 500;
+constexpr int kIconFiles = 50;
+constexpr int kOtherFiles = 50;
+constexpr int kVariants = 8;
+constexpr double kTargetIconsPerSecond = 20000;
+constexpr uint64_t kFirstBytes = 4096;
+
+struct Corpus {
+    std::string dir;
+    std::vector<std::string> iconFiles; // programs, libraries, icon files
+    std::vector<std::string> otherFiles;
+    uint64_t iconBytes = 0;
+    uint64_t otherBytes = 0;
+};
+
+// Images made once and shared by many groups, so that building the corpus
+// takes seconds: 16, 32 and 48 pixel DIBs and a 256 pixel PNG.
+std::vector<std::vector<ImageSpec>> MakeVariants()
+{
+    std::vector<std::vector<ImageSpec>> variants;
+    for (int v = 0; v < kVariants; ++v) {
+        std::vector<ImageSpec> images;
+        for (int size : { 16, 32, 48 }) {
+            ImageSpec s { .width = size, .height = size, .bits = 32, .pixel = Pattern(v) };
+            s.encoded = std::make_shared<Bytes>(IconImage(s));
+            images.push_back(s);
+        }
+        ImageSpec png { .width = 256, .height = 256, .pixel = Pattern(v), .png = true };
+        png.encoded = std::make_shared<Bytes>(IconImage(png));
+        images.push_back(png);
+        variants.push_back(images);
+    }
+    return variants;
+}
+
+Corpus MakeCorpus()
+{
+    Corpus c;
+    c.dir = (std::filesystem::temp_directory_path() / ("orbisk-bench-extract-" + std::to_string(::getpid()))).string();
+    std::filesystem::create_directories(c.dir);
+    const auto variants = MakeVariants();
+    auto put = [&](const std::string& name, const Bytes& bytes, bool icons) {
+        const std::string path = c.dir + "/" + name;
+        if (!WriteFile(path, bytes)) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+            std::exit(1);
+        }
+        (icons ? c.iconFiles : c.otherFiles).push_back(path);
+        (icons ? c.iconBytes : c.otherBytes) += bytes.size();
+    };
+    for (int f = 0; f < kPeFiles; ++f) {
+        // 2 to 200 groups, most files small as in a real program folder.
+        const double t = double(f) / (kPeFiles - 1);
+        const int count = 2 + int(198 * t * t * t);
+        std::vector<GroupSpec> groups;
+        for (int g = 0; g < count; ++g)
+            groups.push_back(GroupSpec { variants[std::size_t((f + g) % kVariants)] });
+        put("program" + std::to_string(f) + (f % 2 ? ".dll" : ".exe"),
+            PeFile(groups, f % 3 ? PeKind::Pe32 : PeKind::Pe32Plus), true);
+    }
+    for (int f = 0; f < kIconFiles; ++f)
+        put("icon" + std::to_string(f) + ".ico", IcoFile(variants[std::size_t(f % kVariants)]), true);
+    for (int f = 0; f < kOtherFiles; ++f) {
+        Bytes other(std::size_t(1) << 20);
+        for (std::size_t i = 0; i < other.size(); ++i)
+            other[i] = uint8_t(i * 2654435761u >> 13);
+        if (f % 2)
+            other[0] = 'M', other[1] = 'Z'; // a DOS program: MZ without a PE or NE header
+        put("other" + std::to_string(f) + ".dat", other, false);
+    }
+    return c;
+}
+
+struct Run {
+    long icons = 0;
+    double seconds = 0;
+    uint64_t bytesRead = 0;
+};
+
+Run ExtractAll(const std::vector<std::string>& files)
+{
+    Run r;
+    const uint64_t before = ExtractBytesRead();
+    const auto start = std::chrono::steady_clock::now();
+    for (const std::string& path : files) {
+        for (int n = 0;; ++n) {
+            HICON icon = ExtractIcon(path, n);
+            if (!icon)
+                break;
+            DestroyIcon(icon);
+            ++r.icons;
+        }
+    }
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    r.bytesRead = ExtractBytesRead() - before;
+    return r;
+}
+
+} // namespace
+
+int main()
+{
+    std::printf("building the corpus...\n");
+    const Corpus corpus = MakeCorpus();
+    const Run icons = ExtractAll(corpus.iconFiles);
+    const Run others = ExtractAll(corpus.otherFiles);
+    std::filesystem::remove_all(corpus.dir);
+
+    const double rate = icons.icons / icons.seconds;
+    const double perOther = double(others.bytesRead) / kOtherFiles;
+    std::printf("icon files:     %zu files, %.1f MB, %ld icons in %.3f s\n", corpus.iconFiles.size(),
+                corpus.iconBytes / 1e6, icons.icons, icons.seconds);
+    std::printf("icons/s:        %.0f (target >= %.0f)\n", rate, kTargetIconsPerSecond);
+    std::printf("bytes read:     %.1f MB of %.1f MB (%.1f%%)\n", icons.bytesRead / 1e6, corpus.iconBytes / 1e6,
+                100.0 * double(icons.bytesRead) / double(corpus.iconBytes));
+    std::printf("non-icon files: %zu files, %.1f MB, %ld icons, %.0f bytes read per file (target <= %llu)\n",
+                corpus.otherFiles.size(), corpus.otherBytes / 1e6, others.icons, perOther,
+                static_cast<unsigned long long>(kFirstBytes));
+    const bool ok = rate >= kTargetIconsPerSecond && others.icons == 0 && perOther <= double(kFirstBytes);
+    std::printf("%s\n", ok ? "PASS" : "FAIL");
+    return ok ? 0 : 1;
+}
