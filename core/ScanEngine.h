@@ -27,6 +27,12 @@ class TGatherPics;
 // The scan: the three lists, the stop flag, the settings a scan reads and the
 // worker that fills the lists. The main window owns one; orbisk-extract too.
 //
+// A window plugs in by implementing ScanView over its status bar, caption
+// strip and grid, calling ArrangeGrid when the grid's panel is resized,
+// EndScan before any command that changes the icon list or the settings, and
+// painting from Icons(). A program without an event loop drives a scan with
+// BeginScan and WaitForScan.
+//
 // Threads: every member function is for the thread that made the engine (the
 // window thread). The worker reports through a ScanMailbox; when a Qt event
 // loop runs on the window thread, it delivers the updates to the view, at
@@ -81,7 +87,8 @@ public:
     // "<path> #<IconIndex>" for icon iconIndex, as the status bar names it.
     std::string IconName(std::size_t iconIndex) const;
 
-    // Lays the grid out for the icons there are now.
+    // Lays the grid out for the icons there are now (also what a resize of
+    // the grid runs), and tells the worker the grid's new client size.
     void ArrangeGrid();
     // Removes every marked icon, then arranges the grid (even if none was marked).
     void DeleteMarkedIcons();
