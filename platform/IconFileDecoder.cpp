@@ -5,6 +5,8 @@
 #include "platform/IconDecoders.h"
 #include "platform/IconRecords.h"
 
+#include <algorithm>
+
 namespace orbisk {
 
 namespace {
@@ -29,7 +31,9 @@ Result<ContainerPtr> OpenIconFile(ByteSource& source, const ByteReader& head)
     auto header = head.Record<IconDirHeader>(0);
     if (!header || header->reserved != 0 || (header->type != 1 && header->type != 2))
         return Error { "not an icon file" };
-    const uint32_t count = header->count < kMaxGroupEntries ? header->count : kMaxGroupEntries;
+    // A count larger than the file can hold keeps the entries that fit.
+    const uint64_t fits = (source.Size() - IconDirHeader::size) / IconDirEntry::size;
+    const uint32_t count = uint32_t(std::min<uint64_t>({ header->count, kMaxGroupEntries, fits }));
     auto table = source.Read(IconDirHeader::size, uint64_t(count) * IconDirEntry::size);
     if (!table)
         return table.AsError();

@@ -1,0 +1,240 @@
+// Damaged and hostile files give fewer icons or none: never a crash, a hang
+// or a read outside the file. Each limit is tried where it just fits, one
+// byte over, and absurd.
+
+#include "platform/ExtractIcon.h"
+#include "tests/platform/extract/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace orbisk;
+using namespace orbisk::test;
+
+namespace {
+
+int CountIcons(const Bytes& bytes)
+{
+    int n = 0;
+    while (n < 1000 && ExtractIconFromBytes(bytes, n, nullptr))
+        ++n;
+    return n;
+}
+
+uint32_t GetU32(const Bytes& b, std::size_t at)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
+}
+
+const std::vector<ImageSpec> kSmallImages { ImageSpec { .width = 16, .height = 16, .bits = 4 },
+                                            ImageSpec { .width = 8, .height = 8, .bits = 32 } };
+
+// A 32 x 32 PNG, or any size with a different IHDR width.
+Bytes PngWithWidth(uint32_t width)
+{
+    Bytes png = IconImage(ImageSpec { .width = 1024, .height = 1, .png = true });
+    png[16] = uint8_t(width >> 24), png[17] = uint8_t(width >> 16), png[18] = uint8_t(width >> 8), png[19] = uint8_t(width);
+    return png;
+}
+
+} // namespace
+
+TEST(ExtractHostile, TruncatedFilesLoseIconsOnly)
+{
+    const std::pair<const char*, Bytes> files[] = {
+        { "ico", IcoFile(kSmallImages) },
+        { "cur", CurFile(kSmallImages) },
+        { "bmp", BmpFile(ImageSpec { .width = 12, .height = 7, .bits = 8 }) },
+        { "pe32", PeFile(Groups(3, kSmallImages), PeKind::Pe32) },
+        { "pe32+", PeFile(Groups(3, kSmallImages), PeKind::Pe32Plus) },
+        { "ne", NeFile(Groups(3, kSmallImages)) },
+    };
+    for (const auto& [name, full] : files) {
+        SCOPED_TRACE(name);
+        const int all = CountIcons(full);
+        EXPECT_GE(all, 1);
+        int last = 0;
+        for (std::size_t length = 0; length < full.size(); length += 3) {
+            const Bytes cut(full.begin(), full.begin() + std::ptrdiff_t(length));
+            const int n = CountIcons(cut);
+            EXPECT_LE(n, all);
+            last = n;
+        }
+        EXPECT_LE(last, all);
+    }
+    EXPECT_EQ(LiveIconCount(), 0);
+}
+
+TEST(ExtractHostile, IconFileOffsetsAndSizes)
+{
+    const ImageSpec spec { .bits = 8 };
+    const Bytes good = IcoFile({ spec });
+    const uint32_t imageSize = GetU32(good, 6 + 8), imageOffset = GetU32(good, 6 + 12);
+    ASSERT_EQ(imageOffset + imageSize, good.size()); // the image ends the file exactly
+    EXPECT_EQ(CountIcons(good), 1);
+    for (uint32_t size : { imageSize + 1, 0xffffffffu }) { // claims more than the file holds
+        Bytes b = good;
+        PutU32(b, 6 + 8, size);
+        EXPECT_EQ(CountIcons(b), 1) << size;
+    }
+    for (uint32_t offset : { uint32_t(good.size()), uint32_t(good.size()) + 1, 0xffffffffu }) {
+        Bytes b = good;
+        PutU32(b, 6 + 12, offset);
+        EXPECT_EQ(CountIcons(b), 0) << offset;
+    }
+    // The colour rows must be complete; a short AND mask counts as clear.
+    Bytes cut(good.begin(), good.end() - 128 - 1);
+    EXPECT_EQ(CountIcons(cut), 0);
+    cut.assign(good.begin(), good.end() - 1);
+    EXPECT_EQ(CountIcons(cut), 1);
+    // Far more entries than the file holds.
+    Bytes many = good;
+    PutU16(many, 4, 0xffff);
+    EXPECT_EQ(CountIcons(many), 1);
+}
+
+TEST(ExtractHostile, ImageSizesUpToTheLimit)
+{
+    // A DIB 1024 pixels wide is decoded; 1025 and absurd widths are not.
+    for (auto [width, icons] : { std::pair { 1024u, 1 }, { 1025u, 0 }, { 0x7fffffffu, 0 }, { 0xffffffffu, 0 } }) {
+        ImageSpec spec { .width = 1024, .height = 1, .bits = 1 };
+        Bytes image = IconImage(spec);
+        PutU32(image, 4, width);
+        spec.encoded = std::make_shared<Bytes>(image);
+        EXPECT_EQ(CountIcons(IcoFile({ spec })), icons) << width;
+        // The same through the PNG header.
+        ImageSpec png { .width = 1024, .height = 1, .png = true };
+        png.encoded = std::make_shared<Bytes>(PngWithWidth(width));
+        EXPECT_EQ(CountIcons(IcoFile({ png })), icons) << "png " << width;
+    }
+    // A DIB height beyond the limit, and a colour table claiming 2^32 colours.
+    ImageSpec tall { .width = 4, .height = 4, .bits = 24 };
+    Bytes image = IconImage(tall);
+    PutU32(image, 8, 2 * 1025);
+    tall.encoded = std::make_shared<Bytes>(image);
+    EXPECT_EQ(CountIcons(IcoFile({ tall })), 0);
+    for (int bits : { 8, 24 }) {
+        ImageSpec colors { .width = 4, .height = 4, .bits = bits };
+        image = IconImage(colors);
+        PutU32(image, 32, 0xffffffffu);
+        colors.encoded = std::make_shared<Bytes>(image);
+        // Eight bits: the table cannot hold more than 256 entries, so the
+        // count is capped; deeper images would have to skip 16 GB.
+        EXPECT_EQ(CountIcons(IcoFile({ colors })), bits == 8 ? 1 : 0) << bits;
+    }
+}
+
+TEST(ExtractHostile, PeHeadersWithAbsurdFields)
+{
+    PeLayout l;
+    const Bytes good = PeFile(Groups(2, kSmallImages), PeKind::Pe32, &l);
+    ASSERT_EQ(CountIcons(good), 2);
+    const uint32_t opt = l.optionalHeader, dirs = opt + 96;
+    struct Patch {
+        const char* what;
+        std::size_t at;
+        uint32_t value;
+        bool wide;
+    };
+    const Patch patches[] = {
+        { "e_lfanew past the end", 0x3c, uint32_t(good.size()), true },
+        { "e_lfanew absurd", 0x3c, 0xffffffffu, true },
+        { "e_lfanew at the last bytes", 0x3c, uint32_t(good.size() - 4), true },
+        { "sections absurd", l.peHeader + 6, 0xffff, false },
+        { "no sections", l.peHeader + 6, 0, false },
+        { "optional header absurd", l.peHeader + 20, 0xffff, false },
+        { "optional header empty", l.peHeader + 20, 0, false },
+        { "unknown magic", opt, 0x10c, false },
+        { "two data directories", dirs - 4, 2, true },
+        { "data directories absurd", dirs - 4, 0xffffffffu, true },
+        { "resource RVA absurd", dirs + 16, 0xffffffffu, true },
+        { "resource RVA past the section", dirs + 16, 0x1000 + 0x100000, true },
+        { "raw data absurd", l.sectionTable + 20, 0xffffffffu, true },
+        { "raw data pointer absurd", l.sectionTable + 20, 0xffffffffu, true },
+        { "raw size absurd", l.sectionTable + 16, 0xffffffffu, true },
+        { "virtual size zero", l.sectionTable + 8, 0, true },
+        { "root entries absurd", l.resourceRoot + 14, 0xffff, false },
+        { "group entries absurd", l.groupTypeDirectory + 14, 0xffff, false },
+        { "named group entries absurd", l.groupTypeDirectory + 12, 0xffff, false },
+        { "group count absurd", l.groupData[0] + 4, 0xffff, false },
+        { "icon entries absurd", l.iconTypeDirectory + 14, 0xffff, false },
+    };
+    for (const Patch& p : patches) {
+        Bytes b = good;
+        if (p.wide)
+            PutU32(b, p.at, p.value);
+        else
+            PutU16(b, p.at, uint16_t(p.value));
+        EXPECT_LE(CountIcons(b), 2) << p.what;
+    }
+    // Sizes in the data entries: a group's data size of 0xffffffff is cut
+    // at the end of the file and still names its images.
+    Bytes b = good;
+    const uint32_t language = GetU32(b, l.groupEntry[0] + 4) & 0x7fffffffu;
+    const uint32_t dataEntry = l.resourceRoot + GetU32(b, l.resourceRoot + language + 20);
+    PutU32(b, dataEntry + 4, 0xffffffffu);
+    EXPECT_EQ(CountIcons(b), 2);
+    PutU32(b, dataEntry, 0xffffffffu); // its RVA
+    EXPECT_EQ(CountIcons(b), 1);
+}
+
+TEST(ExtractHostile, ResourceDirectoryCycles)
+{
+    PeLayout l;
+    const Bytes good = PeFile(Groups(3, kSmallImages), PeKind::Pe32Plus, &l);
+    ASSERT_EQ(CountIcons(good), 3);
+    const uint32_t groupType = l.groupTypeDirectory - l.resourceRoot;
+    const uint32_t iconType = l.iconTypeDirectory - l.resourceRoot;
+    const std::size_t rootEntries = l.resourceRoot + 16;
+    const uint32_t language = GetU32(good, l.groupEntry[0] + 4) & 0x7fffffffu;
+    struct Patch {
+        const char* what;
+        std::size_t at;
+        uint32_t value;
+        int icons;
+    };
+    const Patch patches[] = {
+        { "group type is the root", rootEntries + 12, 0x80000000u, 0 },
+        { "icon type is the root", rootEntries + 4, 0x80000000u, 0 },
+        { "group names the group type", l.groupEntry[0] + 4, 0x80000000u | groupType, 2 },
+        { "group names the root", l.groupEntry[1] + 4, 0x80000000u, 2 },
+        { "language is the root", l.resourceRoot + language + 20, 0x80000000u, 2 },
+        { "language is itself", l.resourceRoot + language + 20, 0x80000000u | language, 2 },
+        { "icons are the groups", rootEntries + 4, 0x80000000u | groupType, 0 },
+        { "groups are the icons", rootEntries + 12, 0x80000000u | iconType, 0 },
+    };
+    for (const Patch& p : patches) {
+        Bytes b = good;
+        PutU32(b, p.at, p.value);
+        EXPECT_EQ(CountIcons(b), p.icons) << p.what;
+    }
+}
+
+TEST(ExtractHostile, NeTablesWithAbsurdFields)
+{
+    NeLayout l;
+    const Bytes good = NeFile(Groups(2, kSmallImages), &l);
+    ASSERT_EQ(CountIcons(good), 2);
+    struct Patch {
+        const char* what;
+        std::size_t at;
+        uint16_t value;
+        int icons;
+    };
+    const Patch patches[] = {
+        { "alignment shift 0", l.resourceTable, 0, 0 },
+        { "alignment shift absurd", l.resourceTable, 0xffff, 0 },
+        { "icon count absurd", l.resourceTable + 4, 0xffff, 0 },
+        { "resource table past the end", l.neHeader + 0x24, 0xffff, 0 },
+        { "resource table end before its start", l.neHeader + 0x26, 0, 2 },
+        { "group offset past the end", l.groupNameInfo[0], 0xffff, 1 },
+        { "group length absurd", l.groupNameInfo[0] + 2, 0xffff, 2 },
+        { "group named by an offset past the table", l.groupNameInfo[1] + 6, 0x7fff, 2 },
+    };
+    for (const Patch& p : patches) {
+        Bytes b = good;
+        PutU16(b, p.at, p.value);
+        EXPECT_EQ(CountIcons(b), p.icons) << p.what;
+    }
+}
