@@ -1,0 +1,132 @@
+// orbisk-extract list, run as a user runs it, on files built in code.
+
+#include "tests/support/Fixtures.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace orbisk::test;
+
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+class ListCommand : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "orbisk-listcmd-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        std::vector<GroupSpec> groups = Groups(2, { ImageSpec { .width = 16, .height = 16, .bits = 4 },
+                                                    ImageSpec { .width = 48, .height = 48, .bits = 8 } });
+        groups.push_back({ { ImageSpec { .width = 256, .height = 256, .png = true } } });
+        ASSERT_TRUE(WriteFile(dir_ + "/app.exe", PeFile(groups)));
+        ASSERT_TRUE(WriteFile(dir_ + "/one.ico", IcoFile({ ImageSpec { .bits = 24 } })));
+        ASSERT_TRUE(WriteFile(dir_ + "/pic.bmp", BmpFile(ImageSpec { .width = 64, .height = 16, .bits = 8 })));
+        ASSERT_TRUE(WriteFile(dir_ + "/notes.txt", { 'h', 'i' }));
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    ToolRun Run(const std::string& args) const
+    {
+        ToolRun r;
+        const std::string err = dir_ + "/stderr";
+        const std::string command = std::string(ORBISK_EXTRACT) + " " + args + " 2>" + Quote(err);
+        FILE* out = ::popen(command.c_str(), "r");
+        if (!out)
+            return r;
+        std::array<char, 4096> buffer {};
+        while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), out))
+            r.out.append(buffer.data(), n);
+        const int raw = ::pclose(out);
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        std::ifstream in(err);
+        std::stringstream text;
+        text << in.rdbuf();
+        r.err = text.str();
+        return r;
+    }
+    std::string F(const std::string& name) const { return dir_ + "/" + name; }
+
+    std::string dir_;
+};
+
+} // namespace
+
+TEST_F(ListCommand, OneLinePerIconWithTheChosenImage)
+{
+    const ToolRun r = Run("list " + Quote(F("app.exe")) + " " + Quote(F("notes.txt")) + " " + Quote(F("one.ico")) + " "
+                          + Quote(F("pic.bmp")));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out,
+              F("app.exe") + " #0 48x48 8\n" + F("app.exe") + " #1 48x48 8\n" + F("app.exe") + " #2 256x256 32\n"
+                  + F("one.ico") + " #0 32x32 24\n" + F("pic.bmp") + " #0 64x16 8\n");
+}
+
+TEST_F(ListCommand, WritesEachIconAsPngInLineOrder)
+{
+    const std::string pngs = F("png/out");
+    const ToolRun r = Run("list --png-dir " + Quote(pngs) + " " + Quote(F("one.ico")) + " " + Quote(F("app.exe")));
+    ASSERT_EQ(r.status, 0);
+    for (int k = 1; k <= 4; ++k) {
+        QImage image(QString::fromStdString(pngs + "/" + std::to_string(k) + ".png"));
+        ASSERT_FALSE(image.isNull()) << k;
+        EXPECT_EQ(image.size(), QSize(32, 32));
+        EXPECT_TRUE(image.hasAlphaChannel());
+    }
+    EXPECT_FALSE(std::filesystem::exists(pngs + "/5.png"));
+    // Icon 1 is the icon file's: its pixels as written.
+    QImage first(QString::fromStdString(pngs + "/1.png"));
+    const ImageSpec spec { .bits = 24 };
+    EXPECT_EQ(first.convertToFormat(QImage::Format_ARGB32).pixel(5, 9), ExpectedPixel(spec, 5, 9));
+}
+
+TEST_F(ListCommand, UnreadableFilesAreNamedAndTheRestListed)
+{
+    ::mkfifo(F("fifo").c_str(), 0600);
+    const ToolRun r = Run("list " + Quote(F("missing.ico")) + " " + Quote(F("one.ico")) + " " + Quote(dir_) + " "
+                          + Quote(F("fifo")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, F("one.ico") + " #0 32x32 24\n");
+    EXPECT_NE(r.err.find(F("missing.ico") + ": cannot read: No such file or directory"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(dir_ + ": cannot read: Is a directory"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(F("fifo") + ": cannot read: Not a regular file"), std::string::npos) << r.err;
+}
+
+TEST_F(ListCommand, UsageErrorsAndHelp)
+{
+    for (const char* args : { "list", "list --png-dir", "list --bogus x.ico", "list --png-dir '' x.ico" }) {
+        const ToolRun r = Run(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(r.out, "") << args;
+        EXPECT_NE(r.err.find("usage: orbisk-extract list"), std::string::npos) << args;
+    }
+    const ToolRun help = Run("list --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--png-dir DIR"), std::string::npos);
+    // "--" ends the options: a file named like one is still a file.
+    const ToolRun dashes = Run("list -- " + Quote(F("one.ico")));
+    EXPECT_EQ(dashes.status, 0);
+    EXPECT_EQ(dashes.out, F("one.ico") + " #0 32x32 24\n");
+}
