@@ -4,6 +4,7 @@
 #include "shell/ShellErrors.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -268,17 +269,25 @@ void TStCustomShellNotification::NoteDropped(const ShellChangeRecord& change)
 
 void TStCustomShellNotification::HandleQueue()
 {
-    // Changes that arrive while the queue is handled (a handler may run an
-    // event loop) start a new queue and a new pass.
-    std::deque<ShellChangeRecord> pending;
-    pending.swap(queue_);
+    // A long queue (there is no limit) is handled in slices, each ending by
+    // posting the next, so that the window thread keeps answering; the order
+    // of changes is kept. Changes that arrive meanwhile join the queue.
+    QElapsedTimer slice;
+    slice.start();
+    while (!queue_.empty()) {
+        const ShellChangeRecord change = std::move(queue_.front());
+        queue_.pop_front();
+        if (!Dispatch(change))
+            return;
+        if (!queue_.empty() && slice.elapsed() >= QueueSliceMilliseconds) {
+            QCoreApplication::postEvent(this, new QEvent(QueueMessage));
+            return;
+        }
+    }
     std::vector<ItemIdList> dropped;
     dropped.swap(droppedFolders_);
     if (std::exchange(droppedBeyondLimit_, false))
         dropped.push_back(watchIdList_.value_or(ItemIdList()));
-    for (const ShellChangeRecord& change : pending)
-        if (!Dispatch(change))
-            return;
     for (const ItemIdList& folder : dropped)
         if (!Dispatch({folder, folder, ChangeUpdateDir, 0}))
             return;

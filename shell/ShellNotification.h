@@ -118,6 +118,8 @@ public:
     // Distinct folders remembered for changes dropped at the queue limit;
     // beyond this the watched folder (or the desktop) is reported instead.
     static constexpr int MaxCoalescedFolders = 64;
+    // Time after which handling the queue yields to the event loop.
+    static constexpr int QueueSliceMilliseconds = 20;
 
 protected:
     bool event(QEvent* e) override;
