@@ -195,6 +195,7 @@ struct PixelFormat {
     std::vector<uint32_t> palette; // 0xFFRRGGBB
     Channel red, green, blue, alpha;
     bool hasAlpha = false; // a 32-bit image with an alpha channel
+    bool plainRgb = false; // 24 or 32 bits, blue-green-red(-alpha) bytes
 };
 
 uint32_t Argb(uint8_t a, uint8_t r, uint8_t g, uint8_t b)
@@ -234,32 +235,48 @@ Result<PixelFormat> ReadFormat(const ByteReader& bytes, const DibGeometry& g)
     f.red = Channel::Of(masks[0]), f.green = Channel::Of(masks[1]), f.blue = Channel::Of(masks[2]);
     f.alpha = Channel::Of(masks[3]);
     f.hasAlpha = g.bits == 32 && masks[3] != 0;
+    f.plainRgb = g.bits == 24 || (g.bits == 32 && masks[0] == 0xff0000 && masks[1] == 0xff00 && masks[2] == 0xff);
     return f;
 }
 
-// Colour of pixel x of one stored row; the alpha byte is the channel's value
-// for images that have one and 255 otherwise.
-uint32_t PixelAt(std::span<const uint8_t> row, int x, const PixelFormat& f)
+// Colours of one stored row; the alpha byte is the channel's value for
+// images that have one and 255 otherwise. One loop per depth: this runs for
+// every pixel of every icon a scan shows.
+void DecodeRow(std::span<const uint8_t> row, uint32_t* dst, int width, const PixelFormat& f)
 {
+    const std::size_t w = std::size_t(width);
     switch (f.bits) {
     case 1:
-        return f.palette[(row[std::size_t(x) >> 3] >> (7 - (x & 7))) & 1];
+        for (std::size_t x = 0; x < w; ++x)
+            dst[x] = f.palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+        return;
     case 4:
-        return f.palette[(row[std::size_t(x) >> 1] >> ((x & 1) ? 0 : 4)) & 0xf];
+        for (std::size_t x = 0; x < w; ++x)
+            dst[x] = f.palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xf];
+        return;
     case 8:
-        return f.palette[row[std::size_t(x)]];
-    case 24: {
-        const std::size_t i = std::size_t(x) * 3;
-        return Argb(255, row[i + 2], row[i + 1], row[i]);
+        for (std::size_t x = 0; x < w; ++x)
+            dst[x] = f.palette[row[x]];
+        return;
+    case 24:
+        for (std::size_t x = 0, i = 0; x < w; ++x, i += 3)
+            dst[x] = Argb(255, row[i + 2], row[i + 1], row[i]);
+        return;
+    default:
+        break;
     }
-    default: {
-        const std::size_t i = std::size_t(x) * std::size_t(f.bits / 8);
+    if (f.plainRgb) {
+        for (std::size_t x = 0, i = 0; x < w; ++x, i += 4)
+            dst[x] = Argb(f.hasAlpha ? row[i + 3] : 255, row[i + 2], row[i + 1], row[i]);
+        return;
+    }
+    const std::size_t step = std::size_t(f.bits / 8);
+    for (std::size_t x = 0, i = 0; x < w; ++x, i += step) {
         uint32_t v = row[i] | (uint32_t(row[i + 1]) << 8);
-        if (f.bits == 32)
+        if (step == 4)
             v |= (uint32_t(row[i + 2]) << 16) | (uint32_t(row[i + 3]) << 24);
         const uint8_t a = f.hasAlpha ? f.alpha.Get(v) : 255;
-        return Argb(a, f.red.Get(v), f.green.Get(v), f.blue.Get(v));
-    }
+        dst[x] = Argb(a, f.red.Get(v), f.green.Get(v), f.blue.Get(v));
     }
 }
 
@@ -326,9 +343,7 @@ Result<DecodedImage> DecodeDib(const ByteReader& bytes, DibUse use, std::optiona
     for (int y = 0; y < g.height; ++y) {
         const uint64_t stored = g.topDown ? uint64_t(y) : uint64_t(g.height - 1 - y);
         const auto row = pixels->subspan(stored * stride, stride);
-        uint32_t* dst = out.argb.data() + std::size_t(y) * std::size_t(g.width);
-        for (int x = 0; x < g.width; ++x)
-            dst[x] = PixelAt(row, x, *format);
+        DecodeRow(row, out.argb.data() + std::size_t(y) * std::size_t(g.width), g.width, *format);
     }
     if (use == DibUse::IconImage)
         ReadAndMask(bytes, g, out);

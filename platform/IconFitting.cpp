@@ -11,6 +11,8 @@ namespace orbisk {
 
 namespace {
 
+static_assert(IconData::MaskStride(kLargeIconSize) * 8 == kLargeIconSize, "32-pixel mask rows need no padding");
+
 IconData Blank(bool monochrome)
 {
     IconData icon;
@@ -63,9 +65,13 @@ IconData FitIcon(const DecodedImage& image)
     IconData icon = Blank(image.monochrome);
     if (image.width == kLargeIconSize && image.height == kLargeIconSize) {
         icon.color = image.argb;
-        for (int y = 0; y < kLargeIconSize; ++y)
-            for (int x = 0; x < kLargeIconSize; ++x)
-                SetMaskBit(icon, x, y, image.mask[std::size_t(y) * kLargeIconSize + std::size_t(x)] != 0);
+        // Eight mask bytes make one mask byte (the 32-pixel rows need no padding).
+        for (std::size_t i = 0; i < icon.mask.size(); ++i) {
+            uint8_t bits = 0;
+            for (std::size_t b = 0; b < 8; ++b)
+                bits = uint8_t(bits << 1 | (image.mask[i * 8 + b] != 0));
+            icon.mask[i] = bits;
+        }
         return icon;
     }
     const QImage scaled
