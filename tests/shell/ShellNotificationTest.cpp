@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sched.h>
 #include <sys/inotify.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 using namespace orbisk;
@@ -41,6 +43,7 @@ public:
         w.OnFileDelete = two("FileDelete");
         w.OnFileRename = two("FileRename");
         w.OnDriveAdd = one("DriveAdd");
+        w.OnDriveRemove = one("DriveRemove");
         w.OnMediaInsert = one("MediaInsert");
         w.OnFolderCreate = one("FolderCreate");
         w.OnFolderDelete = one("FolderDelete");
@@ -253,6 +256,27 @@ private slots:
         QCOMPARE(r.calls.size(), std::size_t(1));
         watcher.SetActive(false);
         QVERIFY(!watcher.IsRegistered());
+    }
+
+    void drivesMountedAndUnmountedAreReported()
+    {
+        // A private mount namespace: the mount is seen by this process only.
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            QSKIP("no permission to make a private mount namespace");
+        TStShellNotification watcher;
+        Recorder r(watcher);
+        watcher.SetActive(true); // the whole namespace: drives included
+        const std::string point = root_ + "/mnt";
+        QCOMPARE(::mkdir(point.c_str(), 0755), 0);
+        if (::mount("/dev/orbisk-test", point.c_str(), "tmpfs", 0, nullptr) != 0)
+            QSKIP("mounting is not permitted here");
+        QTRY_COMPARE(r.calls.size(), std::size_t(1));
+        QCOMPARE(::umount(point.c_str()), 0);
+        QTRY_COMPARE(r.calls.size(), std::size_t(2));
+        QCOMPARE(r.calls[0].events, (TStNotifyEventsSet{neDriveAdd, neFolderUpdate}));
+        QCOMPARE(r.calls[0].newPath, QString::fromStdString(point));
+        QCOMPARE(r.calls[1].events, (TStNotifyEventsSet{neDriveRemove, neFolderUpdate}));
+        QCOMPARE(r.kinds[1], QStringLiteral("FolderChange:Computer"));
     }
 
     void inotifyRecordsThatDoNotFitAreNotRead()
