@@ -230,19 +230,32 @@ PixelFn AlphaPattern(int seed)
     };
 }
 
+std::vector<uint32_t> ExpectedPixels(const ImageSpec& s)
+{
+    const PixelFn px = PixelsOf(s);
+    const bool alpha = CarriesAlpha(s);
+    const Indexed q = s.bits <= 8 && !alpha ? Quantize(s) : Indexed {};
+    std::vector<uint32_t> out;
+    for (int y = 0; y < s.height; ++y)
+        for (int x = 0; x < s.width; ++x) {
+            const uint32_t c = px(x, y);
+            if (alpha) {
+                out.push_back(c);
+                continue;
+            }
+            uint32_t rgb = c & 0xffffff;
+            if (s.bits <= 8)
+                rgb = q.palette[q.index[std::size_t(y) * std::size_t(s.width) + std::size_t(x)]];
+            else if (s.bits == 16)
+                rgb = Through555(c);
+            out.push_back((MaskOf(s, x, y) ? 0u : 0xff000000u) | rgb);
+        }
+    return out;
+}
+
 uint32_t ExpectedPixel(const ImageSpec& s, int x, int y)
 {
-    const uint32_t c = PixelsOf(s)(x, y);
-    if (CarriesAlpha(s))
-        return c;
-    uint32_t rgb = c & 0xffffff;
-    if (s.bits <= 8) {
-        const Indexed q = Quantize(s);
-        rgb = q.palette[q.index[std::size_t(y) * std::size_t(s.width) + std::size_t(x)]];
-    } else if (s.bits == 16) {
-        rgb = Through555(c);
-    }
-    return (MaskOf(s, x, y) ? 0u : 0xff000000u) | rgb;
+    return ExpectedPixels(s)[std::size_t(y) * std::size_t(s.width) + std::size_t(x)];
 }
 
 bool ExpectedMask(const ImageSpec& s, int x, int y)

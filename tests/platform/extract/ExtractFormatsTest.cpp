@@ -15,13 +15,15 @@ void ExpectExact(const IconData& icon, const ImageSpec& spec)
 {
     ASSERT_EQ(icon.width, 32);
     ASSERT_EQ(icon.height, 32);
+    const std::vector<uint32_t> expected = ExpectedPixels(spec);
     int wrong = 0;
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
-            if (icon.Pixel(x, y) != ExpectedPixel(spec, x, y) || icon.MaskBit(x, y) != ExpectedMask(spec, x, y)) {
+            const uint32_t want = expected[std::size_t(y) * 32 + std::size_t(x)];
+            if (icon.Pixel(x, y) != want || icon.MaskBit(x, y) != ExpectedMask(spec, x, y)) {
                 if (wrong++ < 3)
                     ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << icon.Pixel(x, y) << " expected "
-                                  << ExpectedPixel(spec, x, y);
+                                  << want;
             }
         }
     EXPECT_EQ(wrong, 0);
