@@ -12,9 +12,8 @@ namespace detail {
 // allocation, so an element costs one small block.
 struct IdNode {
     std::atomic<uint32_t> refs;
-    uint32_t depth;  // elements in the chain up to and including this one
-    IdNode* parent;  // holds a reference
     uint32_t nameSize;
+    IdNode* parent; // holds a reference
     IdKind kind;
     uint8_t hints;
 
@@ -45,7 +44,7 @@ void Release(IdNode* node)
 IdNode* MakeNode(IdNode* parent, IdKind kind, std::string_view name, uint8_t hints)
 {
     void* raw = ::operator new(sizeof(IdNode) + name.size());
-    auto* node = new (raw) IdNode{{1}, parent ? parent->depth + 1 : 1, parent, uint32_t(name.size()), kind, hints};
+    auto* node = new (raw) IdNode{{1}, uint32_t(name.size()), parent, kind, hints};
     if (!name.empty())
         std::memcpy(reinterpret_cast<char*>(node + 1), name.data(), name.size());
     Retain(parent);
@@ -123,9 +122,9 @@ ItemIdList ItemIdList::Append(IdKind kind, std::string_view name, uint8_t hints)
 {
     if (count_ >= MaxElements)
         return {};
-    // A relative list shares a longer chain; its new element must not make
-    // the ancestors beyond count_ part of it, which depth bookkeeping handles:
-    // only count_ + 1 elements are taken.
+    // The new element hangs below this list's last one. A relative list
+    // stays relative: it counts its own elements and the new one, whatever
+    // chain lies above them.
     return ItemIdList(detail::MakeNode(tail_, kind, name, hints), count_ + 1);
 }
 

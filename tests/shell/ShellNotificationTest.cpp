@@ -258,6 +258,57 @@ private slots:
         QVERIFY(!watcher.IsRegistered());
     }
 
+    void movesInAndOutAreCreatesAndDeletesAndTheFolderItselfCanGo()
+    {
+        const std::string watched = root_ + "/w", outside = root_ + "/out";
+        QCOMPARE(::mkdir(watched.c_str(), 0755), 0);
+        QCOMPARE(::mkdir(outside.c_str(), 0755), 0);
+        QCOMPARE(::mkdir((watched + "/sub").c_str(), 0755), 0);
+        Touch(outside + "/in.txt");
+        TStShellNotification watcher;
+        Recorder r(watcher);
+        watcher.SetWatchFolder(QString::fromStdString(watched));
+        watcher.SetActive(true);
+
+        QCOMPARE(::rename((outside + "/in.txt").c_str(), (watched + "/in.txt").c_str()), 0);
+        QTRY_COMPARE(r.calls.size(), std::size_t(1));
+        QCOMPARE(::rename((watched + "/in.txt").c_str(), (outside + "/back.txt").c_str()), 0);
+        QCOMPARE(::rename((watched + "/sub").c_str(), (outside + "/sub").c_str()), 0);
+        QCOMPARE(::rmdir(watched.c_str()), 0);
+        QTRY_COMPARE(r.calls.size(), std::size_t(4));
+        QCOMPARE(r.calls[0].events, (TStNotifyEventsSet{neFileCreate, neFolderUpdate}));
+        QCOMPARE(r.calls[0].newName, QStringLiteral("in.txt"));
+        QCOMPARE(r.calls[1].events, (TStNotifyEventsSet{neFileDelete, neFolderUpdate}));
+        QCOMPARE(r.calls[2].events, (TStNotifyEventsSet{neFolderDelete, neFolderUpdate}));
+        QCOMPARE(r.calls[2].oldName, QStringLiteral("sub"));
+        // The watched folder itself was removed.
+        QCOMPARE(r.calls[3].events, (TStNotifyEventsSet{neFolderDelete, neFolderUpdate}));
+        QCOMPARE(r.calls[3].oldName, QStringLiteral("w"));
+    }
+
+    void desktopEntriesAreReportedAsDesktopItems()
+    {
+        const QByteArray oldHome = qgetenv("HOME");
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        qputenv("HOME", tmp_->path().toLocal8Bit());
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(::mkdir((root_ + "/Desktop").c_str(), 0755), 0);
+        {
+            TStShellNotification watcher;
+            Recorder r(watcher);
+            watcher.SetNotifyEvents({neFileCreate});
+            watcher.SetWatchIdList(ItemIdList());
+            watcher.SetActive(true);
+            Touch(root_ + "/Desktop/note.txt");
+            QTRY_COMPARE(r.calls.size(), std::size_t(1));
+            QCOMPARE(r.calls[0].newName, QStringLiteral("note.txt"));
+            QCOMPARE(r.calls[0].newPath, tmp_->path() + QStringLiteral("/Desktop/note.txt"));
+        }
+        qputenv("HOME", oldHome);
+        if (!oldConfig.isEmpty())
+            qputenv("XDG_CONFIG_HOME", oldConfig);
+    }
+
     void drivesMountedAndUnmountedAreReported()
     {
         // A private mount namespace: the mount is seen by this process only.
