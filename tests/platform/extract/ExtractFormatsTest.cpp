@@ -129,3 +129,55 @@ TEST(ExtractFormats, ProgramsAndLibrariesInEveryExecutableFormat)
         EXPECT_FALSE(ExtractIconDetailed(path, 3, nullptr));
     }
 }
+
+namespace {
+
+// A 32 x 2 run-length encoded bitmap with colours 0, 1, 2 = black, red, blue.
+Bytes RleBitmap(int bits, const Bytes& stream)
+{
+    Bytes b { 'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0 };
+    const uint32_t header[] = { 40, 32, 2, 1u | uint32_t(bits) << 16, bits == 8 ? 1u : 2u, uint32_t(stream.size()), 0, 0, 3, 0 };
+    for (uint32_t v : header)
+        for (int i = 0; i < 4; ++i)
+            b.push_back(uint8_t(v >> (8 * i)));
+    const uint32_t palette[] = { 0x000000, 0xff0000, 0x0000ff };
+    for (uint32_t c : palette)
+        b.insert(b.end(), { uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0 });
+    b.insert(b.end(), stream.begin(), stream.end());
+    return b;
+}
+
+} // namespace
+
+TEST(ExtractFormats, RunLengthEncodedBitmaps)
+{
+    TempDir dir;
+    constexpr uint32_t black = 0xff000000, red = 0xffff0000, blue = 0xff0000ff;
+    // RLE8: the bottom row one run of red; the top row red, blue, red as
+    // literal pixels, the rest never drawn.
+    UniqueIcon icon = ExtractIconDetailed(
+        dir.Write("rle8.bmp", RleBitmap(8, { 32, 1, 0, 0, 0, 3, 1, 2, 1, 0, 0, 1 })), 0, nullptr);
+    ASSERT_TRUE(icon);
+    // 32 x 2 needs no scaling; it sits in rows 15 and 16.
+    EXPECT_EQ(icon->Pixel(0, 15), red);
+    EXPECT_EQ(icon->Pixel(1, 15), blue);
+    EXPECT_EQ(icon->Pixel(2, 15), red);
+    EXPECT_EQ(icon->Pixel(3, 15), black);
+    EXPECT_EQ(icon->Pixel(31, 16), red);
+    EXPECT_TRUE(icon->MaskBit(0, 14));
+    // RLE4: the bottom row alternates red and blue; a literal run on top.
+    icon = ExtractIconDetailed(dir.Write("rle4.bmp", RleBitmap(4, { 32, 0x12, 0, 0, 0, 3, 0x21, 0x20, 0, 1 })), 0,
+                               nullptr);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->Pixel(0, 16), red);
+    EXPECT_EQ(icon->Pixel(1, 16), blue);
+    EXPECT_EQ(icon->Pixel(0, 15), blue);
+    EXPECT_EQ(icon->Pixel(1, 15), red);
+    EXPECT_EQ(icon->Pixel(2, 15), blue);
+    EXPECT_EQ(icon->Pixel(3, 15), black);
+    // A stream cut short keeps what it drew; runs past the row are clipped.
+    icon = ExtractIconDetailed(dir.Write("cut.bmp", RleBitmap(8, { 255, 2, 255, 2, 0 })), 0, nullptr);
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(icon->Pixel(31, 16), blue);
+    EXPECT_EQ(icon->Pixel(0, 15), black);
+}
