@@ -36,8 +36,8 @@ using TStDriveMaskEvent = std::function<void(QObject* Sender, uint32_t DriveMask
 // Changes reach the watcher as events posted to itself: ChangeMessage for
 // each change as it arrives, QueueMessage to handle the queue. An attribute
 // change is handled at once; every other change waits in the queue, so that
-// making items and refreshing the owner happen after the delivery, in one
-// pass. With a queue limit, changes that arrive while the queue is full are
+// making items and refreshing the owner happen after the delivery, in order.
+// With a queue limit, changes that arrive while the queue is full are
 // not reported one by one: each folder they happened in is reported once as
 // updated (neFolderUpdate) after the queue, so nothing changes unseen.
 //
