@@ -5,7 +5,6 @@
 #include <QImage>
 
 #include <algorithm>
-#include <cstring>
 
 namespace orbisk {
 
@@ -31,13 +30,11 @@ void SetMaskBit(IconData& icon, int x, int y, bool set)
     byte = set ? uint8_t(byte | bit) : uint8_t(byte & ~bit);
 }
 
+// A view of the decoded pixels, not a copy: a 1024 x 1024 image is 4 MB.
 QImage ToQImage(const DecodedImage& image)
 {
-    QImage q(image.width, image.height, QImage::Format_ARGB32);
-    for (int y = 0; y < image.height; ++y)
-        std::memcpy(q.scanLine(y), image.argb.data() + std::size_t(y) * std::size_t(image.width),
-                    std::size_t(image.width) * 4);
-    return q;
+    return QImage(reinterpret_cast<const uchar*>(image.argb.data()), image.width, image.height,
+                  qsizetype(image.width) * 4, QImage::Format_ARGB32);
 }
 
 // Copies a scaled image into the icon at (left, top), mask from alpha.
@@ -89,9 +86,9 @@ IconData FitBitmap(const DecodedImage& image)
         h = std::max(1, int((long(image.height) * kLargeIconSize + image.width / 2) / image.width));
     else if (image.height > image.width)
         w = std::max(1, int((long(image.width) * kLargeIconSize + image.height / 2) / image.height));
-    QImage scaled = ToQImage(image);
-    if (w != image.width || h != image.height)
-        scaled = scaled.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage view = ToQImage(image);
+    const QImage scaled
+        = w == image.width && h == image.height ? view : view.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     Place(icon, scaled, (kLargeIconSize - w) / 2, (kLargeIconSize - h) / 2);
     return icon;
 }
