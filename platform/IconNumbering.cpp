@@ -16,7 +16,12 @@ Result<IconData> IconNumbering::Icon(ByteSource& source, int n, ImageInfo* chose
     if (!container_ || n < 0)
         return Error { "no such icon" };
     int seen = 0;
-    for (uint32_t g = 0; g < yields_.size(); ++g) {
+    uint32_t g = 0;
+    if (lastIcon_ >= 0 && n > lastIcon_) {
+        seen = lastIcon_ + 1;
+        g = lastGroup_ + 1;
+    }
+    for (; g < yields_.size(); ++g) {
         if (yields_[g] == Yield::No)
             continue;
         if (yields_[g] == Yield::Yes && seen < n) {
@@ -28,8 +33,11 @@ Result<IconData> IconNumbering::Icon(ByteSource& source, int n, ImageInfo* chose
         yields_[g] = icon ? Yield::Yes : Yield::No;
         if (!icon)
             continue;
-        if (seen == n)
+        if (seen == n) {
+            lastIcon_ = n;
+            lastGroup_ = g;
             return icon;
+        }
         ++seen;
     }
     return Error { "no such icon" };

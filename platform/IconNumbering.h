@@ -25,6 +25,10 @@ private:
     enum class Yield : int8_t { Unknown, Yes, No };
     ContainerPtr container_;
     std::vector<Yield> yields_;
+    // The last icon handed out and its group: the next number starts there,
+    // so a file of thousands of groups is not walked from the start each time.
+    int lastIcon_ = -1;
+    uint32_t lastGroup_ = 0;
 };
 
 } // namespace orbisk

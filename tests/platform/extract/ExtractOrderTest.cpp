@@ -94,5 +94,27 @@ TEST_P(ExtractOrder, ChoosesWithinEachGroup)
     }
 }
 
+TEST_P(ExtractOrder, ThousandsOfGroupsInAnyOrder)
+{
+    constexpr int kGroups = 2000;
+    std::vector<GroupSpec> groups;
+    for (int g = 0; g < kGroups; ++g)
+        groups.push_back(Colored(0xff000000u | uint32_t(g)));
+    for (GroupSpec& g : groups)
+        g.images[0].width = g.images[0].height = 2;
+    const std::string path = dir_.Write("many", Build(GetParam(), groups));
+    int wrong = 0;
+    for (int n : { 0, 1, 2, 1999, 5, 6, 1000, 1001, 0 }) {
+        UniqueIcon icon = ExtractIconDetailed(path, n, nullptr);
+        wrong += !icon || icon->Pixel(16, 16) != (0xff000000u | uint32_t(n));
+    }
+    for (int n = 0; n < kGroups; ++n) {
+        UniqueIcon icon = ExtractIconDetailed(path, n, nullptr);
+        wrong += !icon || icon->Pixel(16, 16) != (0xff000000u | uint32_t(n));
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_FALSE(ExtractIconDetailed(path, kGroups, nullptr));
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, ExtractOrder, testing::Values("pe32", "pe32+", "ne"),
                          [](const auto& info) { return info.param == "pe32+" ? std::string("pe32plus") : info.param; });
