@@ -24,31 +24,41 @@ constexpr uint64_t kMaxTableBytes = 65536;
 // Shifts above this would put resources beyond any 16-bit program's file.
 constexpr uint16_t kMaxAlignShift = 24;
 
+// Where each resource of the table lies; a resource's ref is its index here.
+struct Place {
+    uint64_t offset = 0;
+    uint64_t length = 0;
+};
+
 class NeIcons final : public ResourceIconContainer {
 public:
-    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons)
+    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons, std::vector<Place> places)
         : ResourceIconContainer(std::move(groups), std::move(icons))
+        , places_(std::move(places))
     {
     }
 
 protected:
-    // A ref packs the file offset (high) and length (low 32 bits).
     Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) override
     {
-        return ClampToFile(ref >> 32, ref & 0xffffffffu, source.Size());
+        const Place& p = places_[ref];
+        return ClampToFile(p.offset, p.length, source.Size());
     }
+
+private:
+    std::vector<Place> places_;
 };
 
 struct Table {
     std::vector<ResourceIconContainer::Resource> groups, icons;
+    std::vector<Place> places;
 };
 
-ResourceIconContainer::Resource ToResource(const NeNameInfo& info, uint16_t shift)
+ResourceIconContainer::Resource ToResource(const NeNameInfo& info, uint16_t shift, std::vector<Place>& places)
 {
-    const uint64_t offset = uint64_t(info.offset) << shift;
-    const uint64_t length = uint64_t(info.length) << shift;
+    places.push_back({ uint64_t(info.offset) << shift, uint64_t(info.length) << shift });
     const bool numeric = (info.id & kNumeric) != 0;
-    return { !numeric, uint16_t(numeric ? info.id & ~kNumeric : 0), (offset << 32) | length };
+    return { !numeric, uint16_t(numeric ? info.id & ~kNumeric : 0), places.size() - 1 };
 }
 
 Result<Table> ReadTable(const ByteReader& table)
@@ -71,7 +81,7 @@ Result<Table> ReadTable(const ByteReader& table)
             if (!info)
                 return out; // a table cut short keeps what it listed
             if (list)
-                list->push_back(ToResource(*info, *shift));
+                list->push_back(ToResource(*info, *shift, out.places));
         }
     }
     return out;
@@ -104,7 +114,7 @@ Result<ContainerPtr> OpenNeFile(ByteSource& source, const ByteReader& head)
         return table.AsError();
     if (table->groups.empty())
         return Error { "no icon groups" };
-    return ContainerPtr(new NeIcons(std::move(table->groups), std::move(table->icons)));
+    return ContainerPtr(new NeIcons(std::move(table->groups), std::move(table->icons), std::move(table->places)));
 }
 
 } // namespace orbisk
