@@ -1,55 +1,61 @@
 #pragma once
 
+#include "platform/ColorTables.h"
 #include "platform/IconHandle.h"
+#include "platform/NearestColor.h"
 
 #include <QImage>
 
-#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 namespace orbisk::test {
 
-inline uint32_t Argb(int a, int r, int g, int b)
-{
-    return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b);
-}
-
 // A 32 x 32 icon: an opaque 4 x 4 checker of eight colours framed by a
 // transparent border two pixels wide (mask 1, alpha 0, colour black).
-inline UniqueIcon CheckerIcon(bool monochrome = false)
+inline UniqueIcon CheckerIcon()
 {
-    static const uint32_t colors[] = { Argb(255, 255, 0, 0), Argb(255, 0, 128, 0), Argb(255, 0, 0, 255),
-                                       Argb(255, 255, 255, 0), Argb(255, 200, 200, 200), Argb(255, 10, 10, 10),
-                                       Argb(255, 128, 0, 128), Argb(255, 255, 255, 255) };
+    static const uint32_t colors[] = { 0xffff0000, 0xff008000, 0xff0000ff, 0xffffff00,
+                                       0xffc8c8c8, 0xff0a0a0a, 0xff800080, 0xffffffff };
     IconData d;
     d.width = d.height = 32;
-    d.monochrome = monochrome;
     d.color.resize(32 * 32);
     d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const bool border = x < 2 || y < 2 || x >= 30 || y >= 30;
-            uint32_t c = colors[(x / 4 + y / 4) % 8];
-            if (monochrome)
-                c = ((x / 4 + y / 4) % 2) ? Argb(255, 255, 255, 255) : Argb(255, 0, 0, 0);
-            d.color[std::size_t(y * 32 + x)] = border ? 0 : c;
+            d.color[std::size_t(y * 32 + x)] = border ? 0 : colors[(x / 4 + y / 4) % 8];
             if (border)
                 d.mask[std::size_t(y * 4 + x / 8)] |= uint8_t(0x80 >> (x % 8));
         }
     return UniqueIcon(CreateIcon(std::move(d)));
 }
 
+// What a conversion to `bits` per pixel makes of a colour, opaque.
+inline QRgb Converted(uint32_t argb, int bits)
+{
+    if (const NearestColor* match = NearestColor::ForBits(bits)) {
+        const RgbQuad q = DibColorTable(bits)[match->Index(argb)];
+        return qRgb(q.red, q.green, q.blue);
+    }
+    return argb | 0xff000000u;
+}
+
+// Equal colours; at 16 bits a reader may widen five bits in its own way.
+inline bool SameColor(QRgb got, QRgb want, int bits)
+{
+    const int t = bits == 16 ? 7 : 0;
+    return std::abs(qRed(got) - qRed(want)) <= t && std::abs(qGreen(got) - qGreen(want)) <= t
+        && std::abs(qBlue(got) - qBlue(want)) <= t;
+}
+
 inline std::vector<uint8_t> ReadAll(const std::string& path)
 {
-    std::vector<uint8_t> bytes;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(f)) != EOF)
-            bytes.push_back(uint8_t(c));
-        std::fclose(f);
-    }
-    return bytes;
+    std::ifstream in(path, std::ios::binary);
+    return { std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>() };
 }
 
 inline uint32_t LE32(const std::vector<uint8_t>& b, std::size_t at)
