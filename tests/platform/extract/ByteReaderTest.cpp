@@ -1,0 +1,83 @@
+// The bounded readers every decoder goes through.
+
+#include "platform/ByteReader.h"
+#include "platform/FileSource.h"
+#include "platform/IconRecords.h"
+#include "platform/RegularFile.h"
+#include "tests/platform/extract/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace orbisk;
+using namespace orbisk::test;
+
+TEST(ByteReader, RangesFitExactlyAndNotOneByteMore)
+{
+    EXPECT_TRUE(CheckedRange(0, 10, 10));
+    EXPECT_TRUE(CheckedRange(10, 0, 10));
+    EXPECT_FALSE(CheckedRange(1, 10, 10));
+    EXPECT_FALSE(CheckedRange(11, 0, 10));
+    EXPECT_FALSE(CheckedRange(UINT64_MAX, 2, 10));
+    EXPECT_FALSE(CheckedRange(2, UINT64_MAX, 10));
+    EXPECT_FALSE(CheckedRange(UINT32_MAX, UINT32_MAX, UINT32_MAX));
+
+    const Bytes data { 1, 2, 3, 4, 5, 6, 7, 8 };
+    const ByteReader r(data);
+    EXPECT_EQ(*r.U32(4), 0x08070605u);
+    EXPECT_FALSE(r.U32(5));
+    EXPECT_EQ(*r.U16(6), 0x0807u);
+    EXPECT_FALSE(r.U16(7));
+    EXPECT_EQ(*r.U32BigEndian(0), 0x01020304u);
+    EXPECT_FALSE(r.U8(UINT32_MAX));
+    EXPECT_EQ(r.Bytes(8, 0)->size(), 0u);
+    EXPECT_FALSE(r.Bytes(0, 9));
+    EXPECT_FALSE(r.Sub(1, UINT64_MAX));
+    EXPECT_EQ(*r.Sub(2, 4)->U8(3), 6);
+}
+
+TEST(ByteReader, RecordsDecodeLittleEndianFieldByField)
+{
+    const Bytes entry { 48, 0, 16, 0, 1, 0, 4, 0, 0x10, 0x20, 0, 0, 0x16, 0, 0, 0x80 };
+    auto e = ByteReader(entry).Record<IconDirEntry>(0);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->width, 48);
+    EXPECT_EQ(e->height, 0);
+    EXPECT_EQ(e->colorCount, 16);
+    EXPECT_EQ(e->bitCount, 4);
+    EXPECT_EQ(e->bytesInRes, 0x2010u);
+    EXPECT_EQ(e->imageOffset, 0x80000016u);
+    EXPECT_FALSE(ByteReader(entry).Record<IconDirEntry>(1));
+}
+
+TEST(FileSource, ReadsWithinTheFileAcrossBlocks)
+{
+    TempDir dir;
+    Bytes data(3 * BlockCache::kBlockSize + 100);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = uint8_t(i * 7);
+    const std::string path = dir.Write("data", data);
+    auto file = RegularFile::Open(path);
+    ASSERT_TRUE(file);
+    BlockCache cache;
+    FileSource source(file->Descriptor(), file->Size(), cache);
+    // Across a block boundary, to the last byte, one byte past it.
+    auto across = source.Read(BlockCache::kBlockSize - 3, 6);
+    ASSERT_TRUE(across);
+    EXPECT_EQ(*across, Bytes(data.begin() + BlockCache::kBlockSize - 3, data.begin() + BlockCache::kBlockSize + 3));
+    EXPECT_TRUE(source.Read(data.size() - 10, 10));
+    EXPECT_FALSE(source.Read(data.size() - 10, 11));
+    EXPECT_FALSE(source.Read(UINT64_MAX, 1));
+    auto peek = source.Peek(2 * BlockCache::kBlockSize + 1, 4);
+    ASSERT_TRUE(peek);
+    EXPECT_EQ((*peek)[0], data[2 * BlockCache::kBlockSize + 1]);
+    auto big = source.Read(1, data.size() - 1);
+    ASSERT_TRUE(big);
+    EXPECT_EQ(*big, Bytes(data.begin() + 1, data.end()));
+    // The file shrinks under the open descriptor: a part not read before is
+    // an error, never made-up bytes.
+    ASSERT_EQ(::truncate(path.c_str(), 100), 0);
+    EXPECT_FALSE(source.Read(2 * BlockCache::kBlockSize + 10, 50));
+    EXPECT_FALSE(source.Read(200, 3 * BlockCache::kBlockSize));
+}
