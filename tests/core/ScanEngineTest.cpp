@@ -249,6 +249,7 @@ TEST_F(EngineFixture, ManyStartsAndStopsWhileTheWindowReads)
             for (std::size_t i = 0; i < n; ++i)
                 ASSERT_NE(icons[i].Handle, nullptr);
             engine->Icons().MarkIcon(n / 2);
+            std::this_thread::yield();
         }
         if (cycle % 10 == 9) {
             ASSERT_TRUE(engine->WaitForScan(std::chrono::seconds(20)));
