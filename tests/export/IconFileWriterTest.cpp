@@ -80,11 +80,10 @@ TEST_F(IconFileWriter, LaysOutTheSixDepths)
         EXPECT_TRUE(table.empty() || std::memcmp(f.data() + 62, table.data(), table.size_bytes()) == 0);
         const std::size_t rows = 62 + table.size_bytes();
         EXPECT_EQ(rows + colorRows + 128, d.size);
-        // Bottom row first: the last row of the file's mask is the icon's top
-        // row (all transparent), the row above it the icon's second-to-top.
-        EXPECT_EQ(LE32(f, d.size - 4), 0xffffffffu);
-        EXPECT_EQ(LE32(f, d.size - 4 * 2), 0xffffffffu);
-        EXPECT_EQ(LE32(f, d.size - 4 * 3), 0x000000c0u | 0x03000000u);
+        // Bottom row first: the file's last mask rows are the icon's top rows
+        // (three transparent, then one opaque but for its ends).
+        EXPECT_EQ(LE32(f, d.size - 4 * 3), 0xffffffffu);
+        EXPECT_EQ(LE32(f, d.size - 4 * 4), 0x030000c0u);
         if (d.bits == 32) { // pixel (2, 29) is the first opaque pixel of the bottom row
             EXPECT_EQ(LE32(f, rows + 2 * 32 * 4 + 2 * 4), icon->Pixel(2, 29));
         }

@@ -147,7 +147,7 @@ TEST_F(SaveFile, HandleStillDrawsAfterEverySave)
     const long live = LiveIconCount();
     const QImage before = Drawn(icon_);
     EXPECT_EQ(before.pixel(0, 0), qRgb(255, 255, 255));
-    EXPECT_EQ(before.pixel(2, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(before.pixel(2, 3), qRgb(255, 0, 0));
     for (const auto& [kind, write] : writers) {
         for (int32_t count : { 2, 16, 256, 65536, 16777216, TrueColor32 }) {
             SaveColorCount = count;

@@ -15,7 +15,8 @@
 namespace orbisk::test {
 
 // A 32 x 32 icon: an opaque 4 x 4 checker of eight colours framed by a
-// transparent border two pixels wide (mask 1, alpha 0, colour black).
+// transparent border (mask 1, alpha 0, colour black) two pixels wide, three
+// at the top, so that a picture upside down shows.
 inline UniqueIcon CheckerIcon()
 {
     static const uint32_t colors[] = { 0xffff0000, 0xff008000, 0xff0000ff, 0xffffff00,
@@ -26,7 +27,7 @@ inline UniqueIcon CheckerIcon()
     d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
-            const bool border = x < 2 || y < 2 || x >= 30 || y >= 30;
+            const bool border = x < 2 || y < 3 || x >= 30 || y >= 30;
             d.color[std::size_t(y * 32 + x)] = border ? 0 : colors[(x / 4 + y / 4) % 8];
             if (border)
                 d.mask[std::size_t(y * 4 + x / 8)] |= uint8_t(0x80 >> (x % 8));
