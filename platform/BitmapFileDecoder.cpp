@@ -1,6 +1,7 @@
 // Bitmap (.bmp) files: one image, shown as the bitmap fitted into the icon
 // square.
 
+#include "platform/DibDecoder.h"
 #include "platform/ExtractLimits.h"
 #include "platform/IconDecoders.h"
 #include "platform/IconRecords.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/ByteSource.h"
-#include "platform/DibDecoder.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,6 @@
 #include "platform/IconGroupDecoder.h"
 
+#include "platform/DibDecoder.h"
 #include "platform/IconChoice.h"
 #include "platform/IconFitting.h"
 #include "platform/PngDecoder.h"

@@ -131,12 +131,10 @@ private:
 
 class PeIcons final : public ResourceIconContainer {
 public:
-    PeIcons(std::vector<Resource> groups, std::vector<Resource> icons, SectionMap sections, ByteSource& source,
-            uint32_t rootRva)
+    PeIcons(std::vector<Resource> groups, std::vector<Resource> icons, SectionMap sections, uint32_t rootRva)
         : ResourceIconContainer(std::move(groups), std::move(icons))
         , sections_(std::move(sections))
         , rootRva_(rootRva)
-        , size_(source.Size())
     {
     }
 
@@ -144,15 +142,12 @@ protected:
     // A ref packs the name-level entry's target and its directory flag.
     Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) override
     {
-        if (source.Size() != size_)
-            return Error { "the file changed" };
         return ResourceTree(source, sections_, rootRva_).Locate(uint32_t(ref), (ref >> 32) != 0);
     }
 
 private:
     SectionMap sections_;
     uint32_t rootRva_;
-    uint64_t size_;
 };
 
 Result<DataDirectory> ResourceDirectoryOf(ByteSource& source, uint64_t optionalAt, uint16_t optionalSize)
@@ -243,7 +238,7 @@ Result<ContainerPtr> OpenPeFile(ByteSource& source, const ByteReader& head)
     }
     if (groups.empty())
         return Error { "no icon groups" };
-    return ContainerPtr(new PeIcons(std::move(groups), std::move(icons), std::move(*sections), source, directory->rva));
+    return ContainerPtr(new PeIcons(std::move(groups), std::move(icons), std::move(*sections), directory->rva));
 }
 
 } // namespace orbisk
