@@ -1,8 +1,11 @@
 // Fuzzes the icon extractor with whole files. Every icon of the input is
-// asked for, as the scan does, from memory; icon 0 is also taken through a
-// real file, and both ways must agree.
+// asked for in turn from one parse, as the scan's calls do; icon 0 is also
+// taken through a real file and through a fresh parse, and all must agree.
 
+#include "platform/ByteSource.h"
 #include "platform/ExtractIcon.h"
+#include "platform/IconDecoders.h"
+#include "platform/IconNumbering.h"
 
 #include <QtGlobal>
 
@@ -43,18 +46,24 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 static void ExtractAll(const uint8_t* data, size_t size)
 {
     const std::span<const uint8_t> bytes(data, size);
+    orbisk::MemorySource source(bytes);
+    auto container = orbisk::OpenIconContainer(source);
+    orbisk::IconNumbering numbering(container ? std::move(*container) : nullptr);
     orbisk::UniqueIcon first;
     // A real file has at most a few thousand groups; a hundred show the rest.
     for (int n = 0; n < 100; ++n) {
         orbisk::IconSourceInfo info;
-        orbisk::UniqueIcon icon = orbisk::ExtractIconFromBytes(bytes, n, &info);
+        auto icon = numbering.Icon(source, n, &info);
         if (!icon)
             break;
         if (icon->width != 32 || icon->height != 32 || info.width < 1 || info.width > 1024)
             std::abort();
         if (n == 0)
-            first = std::move(icon);
+            first = orbisk::UniqueIcon(orbisk::CreateIcon(std::move(*icon)));
     }
+    orbisk::UniqueIcon fresh = orbisk::ExtractIconFromBytes(bytes, 0, nullptr);
+    if (!SameIcon(fresh.get(), first.get()))
+        std::abort();
     if (FILE* f = std::fopen(ScratchFile().c_str(), "wb")) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);
