@@ -1,7 +1,7 @@
 #pragma once
 
 // On-disk records of MZ, PE32/PE32+ and NE executables that the icon
-// extractor reads, as the PE/COFF specification and the NE (segmented
+// extractor reads, as the PE/COFF format document and the NE (segmented
 // executable) format describe them. Decoded field by field, little-endian.
 
 #include "platform/ByteReader.h"

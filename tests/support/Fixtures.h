@@ -49,21 +49,21 @@ struct ImageSpec {
 // The pixel a decoder gives back for (x, y) of the image, before any scaling:
 // colours through the colour table or 5-5-5, alpha from the mask unless the
 // image carries alpha of its own.
-uint32_t ExpectedPixel(const ImageSpec& spec, int x, int y);
+uint32_t ExpectedPixel(const ImageSpec& shape, int x, int y);
 // All of them at once, top-down rows (far faster for indexed images).
-std::vector<uint32_t> ExpectedPixels(const ImageSpec& spec);
+std::vector<uint32_t> ExpectedPixels(const ImageSpec& shape);
 // The mask bit a decoder gives back for (x, y).
-bool ExpectedMask(const ImageSpec& spec, int x, int y);
+bool ExpectedMask(const ImageSpec& shape, int x, int y);
 
 // One icon image as stored in an icon file or RT_ICON resource: a DIB with
 // doubled height, colour rows then AND mask, or a PNG file.
-Bytes IconImage(const ImageSpec& spec);
+Bytes IconImage(const ImageSpec& shape);
 
 // Icon file (type 1) or cursor file (type 2, hot spot in planes/bit count).
 Bytes IcoFile(const std::vector<ImageSpec>& images);
 Bytes CurFile(const std::vector<ImageSpec>& images, int hotX = 0, int hotY = 0);
 // A .bmp file: BITMAPFILEHEADER and the DIB (no mask).
-Bytes BmpFile(const ImageSpec& spec);
+Bytes BmpFile(const ImageSpec& shape);
 
 struct GroupSpec {
     std::vector<ImageSpec> images;

@@ -98,8 +98,8 @@ TEST_F(ListCommand, WritesEachIconAsPngInLineOrder)
     EXPECT_FALSE(std::filesystem::exists(pngs + "/5.png"));
     // Icon 1 is the icon file's: its pixels as written.
     QImage first(QString::fromStdString(pngs + "/1.png"));
-    const ImageSpec spec { .bits = 24 };
-    EXPECT_EQ(first.convertToFormat(QImage::Format_ARGB32).pixel(5, 9), ExpectedPixel(spec, 5, 9));
+    const ImageSpec shape { .bits = 24 };
+    EXPECT_EQ(first.convertToFormat(QImage::Format_ARGB32).pixel(5, 9), ExpectedPixel(shape, 5, 9));
 }
 
 TEST_F(ListCommand, UnreadableFilesAreNamedAndTheRestListed)

@@ -124,17 +124,17 @@ TEST(ExtractChoice, ScalingKeepsColourAndMaskTogether)
 TEST(ExtractChoice, ThirtyTwoBitImagesWithoutAlphaUseTheMask)
 {
     TempDir dir;
-    ImageSpec spec = Sized(32, 32, 0x00123456); // alpha bytes all zero
-    spec.mask = [](int x, int y) { return x == y; };
-    UniqueIcon icon = ExtractIconDetailed(dir.Write("noalpha.ico", IcoFile({ spec })), 0, nullptr);
+    ImageSpec shape = Sized(32, 32, 0x00123456); // alpha bytes all zero
+    shape.mask = [](int x, int y) { return x == y; };
+    UniqueIcon icon = ExtractIconDetailed(dir.Write("noalpha.ico", IcoFile({ shape })), 0, nullptr);
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->Pixel(3, 4), 0xff123456u);
     EXPECT_EQ(icon->Pixel(4, 4), 0x00123456u);
     EXPECT_TRUE(icon->MaskBit(4, 4));
     // With some alpha, alpha is taken as it is, whatever the mask says.
-    spec.pixel = [](int x, int) { return x < 16 ? 0x40123456u : 0xff123456u; };
-    spec.mask = [](int, int) { return false; };
-    icon = ExtractIconDetailed(dir.Write("alpha.ico", IcoFile({ spec })), 0, nullptr);
+    shape.pixel = [](int x, int) { return x < 16 ? 0x40123456u : 0xff123456u; };
+    shape.mask = [](int, int) { return false; };
+    icon = ExtractIconDetailed(dir.Write("alpha.ico", IcoFile({ shape })), 0, nullptr);
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->Pixel(3, 4), 0x40123456u);
     EXPECT_EQ(icon->Pixel(20, 4), 0xff123456u);

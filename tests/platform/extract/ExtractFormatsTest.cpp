@@ -11,16 +11,16 @@ using namespace orbisk::test;
 namespace {
 
 // A 32 x 32 icon equals the image it was made from, pixel for pixel.
-void ExpectExact(const IconData& icon, const ImageSpec& spec)
+void ExpectExact(const IconData& icon, const ImageSpec& shape)
 {
     ASSERT_EQ(icon.width, 32);
     ASSERT_EQ(icon.height, 32);
-    const std::vector<uint32_t> expected = ExpectedPixels(spec);
+    const std::vector<uint32_t> expected = ExpectedPixels(shape);
     int wrong = 0;
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) {
             const uint32_t want = expected[std::size_t(y) * 32 + std::size_t(x)];
-            if (icon.Pixel(x, y) != want || icon.MaskBit(x, y) != ExpectedMask(spec, x, y)) {
+            if (icon.Pixel(x, y) != want || icon.MaskBit(x, y) != ExpectedMask(shape, x, y)) {
                 if (wrong++ < 3)
                     ADD_FAILURE() << "pixel " << x << "," << y << ": " << std::hex << icon.Pixel(x, y) << " expected "
                                   << want;
@@ -36,28 +36,28 @@ bool LeftColumnsClear(int x, int y) { return x < 5 || (y == 31 && x < 20); }
 TEST(ExtractFormats, IconFilesAtEveryDepthAndHeader)
 {
     TempDir dir;
-    std::vector<ImageSpec> specs;
+    std::vector<ImageSpec> shapes;
     for (int bits : { 1, 4, 8, 16, 24, 32 })
-        specs.push_back(ImageSpec { .bits = bits, .mask = LeftColumnsClear });
-    specs.push_back(ImageSpec { .bits = 32, .pixel = AlphaPattern(3) });
-    specs.push_back(ImageSpec { .bits = 32, .mask = LeftColumnsClear, .zeroAlpha = true });
-    specs.push_back(ImageSpec { .bits = 16, .bitfields = true });
-    specs.push_back(ImageSpec { .bits = 32, .mask = LeftColumnsClear, .bitfields = true });
-    specs.push_back(ImageSpec { .bits = 8, .pixel = Pattern(5, 7), .clrUsed = 7 });
+        shapes.push_back(ImageSpec { .bits = bits, .mask = LeftColumnsClear });
+    shapes.push_back(ImageSpec { .bits = 32, .pixel = AlphaPattern(3) });
+    shapes.push_back(ImageSpec { .bits = 32, .mask = LeftColumnsClear, .zeroAlpha = true });
+    shapes.push_back(ImageSpec { .bits = 16, .bitfields = true });
+    shapes.push_back(ImageSpec { .bits = 32, .mask = LeftColumnsClear, .bitfields = true });
+    shapes.push_back(ImageSpec { .bits = 8, .pixel = Pattern(5, 7), .clrUsed = 7 });
     for (int bits : { 1, 4, 8, 24 })
-        specs.push_back(ImageSpec { .bits = bits, .mask = LeftColumnsClear, .coreHeader = true });
-    specs.push_back(ImageSpec { .pixel = AlphaPattern(9), .png = true });
-    for (const ImageSpec& spec : specs) {
-        SCOPED_TRACE(testing::Message() << "bits " << spec.bits << " png " << spec.png << " core " << spec.coreHeader
-                                        << " zeroAlpha " << spec.zeroAlpha << " bitfields " << spec.bitfields);
-        const std::string path = dir.Write("a.ico", IcoFile({ spec }));
+        shapes.push_back(ImageSpec { .bits = bits, .mask = LeftColumnsClear, .coreHeader = true });
+    shapes.push_back(ImageSpec { .pixel = AlphaPattern(9), .png = true });
+    for (const ImageSpec& shape : shapes) {
+        SCOPED_TRACE(testing::Message() << "bits " << shape.bits << " png " << shape.png << " core " << shape.coreHeader
+                                        << " zeroAlpha " << shape.zeroAlpha << " bitfields " << shape.bitfields);
+        const std::string path = dir.Write("a.ico", IcoFile({ shape }));
         IconSourceInfo info;
         UniqueIcon icon = ExtractIconDetailed(path, 0, &info);
         ASSERT_TRUE(icon);
-        ExpectExact(*icon, spec);
-        EXPECT_EQ(icon->monochrome, spec.bits == 1 && !spec.png);
+        ExpectExact(*icon, shape);
+        EXPECT_EQ(icon->monochrome, shape.bits == 1 && !shape.png);
         EXPECT_EQ(info.width, 32);
-        EXPECT_EQ(info.bits, spec.png ? 32 : spec.bits);
+        EXPECT_EQ(info.bits, shape.png ? 32 : shape.bits);
         EXPECT_FALSE(ExtractIconDetailed(path, 1, nullptr));
     }
 }
@@ -66,13 +66,13 @@ TEST(ExtractFormats, CursorDepthComesFromTheImageNotTheHotSpot)
 {
     TempDir dir;
     // The hot spot (7, 33) sits where an icon file keeps planes and depth.
-    const ImageSpec spec { .bits = 4, .mask = LeftColumnsClear };
-    const std::string path = dir.Write("a.cur", CurFile({ ImageSpec { .bits = 1 }, spec }, 7, 33));
+    const ImageSpec shape { .bits = 4, .mask = LeftColumnsClear };
+    const std::string path = dir.Write("a.cur", CurFile({ ImageSpec { .bits = 1 }, shape }, 7, 33));
     IconSourceInfo info;
     UniqueIcon icon = ExtractIconDetailed(path, 0, &info);
     ASSERT_TRUE(icon);
     EXPECT_EQ(info.bits, 4);
-    ExpectExact(*icon, spec);
+    ExpectExact(*icon, shape);
 }
 
 TEST(ExtractFormats, BitmapFilesAreFittedIntoTheSquare)
@@ -81,10 +81,10 @@ TEST(ExtractFormats, BitmapFilesAreFittedIntoTheSquare)
     for (int bits : { 1, 4, 8, 16, 24, 32 }) {
         for (bool topDown : { false, true }) {
             SCOPED_TRACE(testing::Message() << "bits " << bits << " topDown " << topDown);
-            const ImageSpec spec { .bits = bits, .topDown = topDown };
-            UniqueIcon icon = ExtractIconDetailed(dir.Write("a.bmp", BmpFile(spec)), 0, nullptr);
+            const ImageSpec shape { .bits = bits, .topDown = topDown };
+            UniqueIcon icon = ExtractIconDetailed(dir.Write("a.bmp", BmpFile(shape)), 0, nullptr);
             ASSERT_TRUE(icon);
-            ExpectExact(*icon, spec);
+            ExpectExact(*icon, shape);
         }
     }
     // A wide bitmap keeps its proportions: full width, centred, clear above

@@ -68,8 +68,8 @@ TEST(ExtractHostile, TruncatedFilesLoseIconsOnly)
 
 TEST(ExtractHostile, IconFileOffsetsAndSizes)
 {
-    const ImageSpec spec { .bits = 8 };
-    const Bytes good = IcoFile({ spec });
+    const ImageSpec shape { .bits = 8 };
+    const Bytes good = IcoFile({ shape });
     const uint32_t imageSize = GetU32(good, 6 + 8), imageOffset = GetU32(good, 6 + 12);
     ASSERT_EQ(imageOffset + imageSize, good.size()); // the image ends the file exactly
     EXPECT_EQ(CountIcons(good), 1);
@@ -98,11 +98,11 @@ TEST(ExtractHostile, ImageSizesUpToTheLimit)
 {
     // A DIB 1024 pixels wide is decoded; 1025 and absurd widths are not.
     for (auto [width, icons] : { std::pair { 1024u, 1 }, { 1025u, 0 }, { 0x7fffffffu, 0 }, { 0xffffffffu, 0 } }) {
-        ImageSpec spec { .width = 1024, .height = 1, .bits = 1 };
-        Bytes image = IconImage(spec);
+        ImageSpec shape { .width = 1024, .height = 1, .bits = 1 };
+        Bytes image = IconImage(shape);
         PutU32(image, 4, width);
-        spec.encoded = std::make_shared<Bytes>(image);
-        EXPECT_EQ(CountIcons(IcoFile({ spec })), icons) << width;
+        shape.encoded = std::make_shared<Bytes>(image);
+        EXPECT_EQ(CountIcons(IcoFile({ shape })), icons) << width;
         // The same through the PNG header.
         ImageSpec png { .width = 1024, .height = 1, .png = true };
         png.encoded = std::make_shared<Bytes>(PngWithWidth(width));
