@@ -2,7 +2,7 @@
 #include "Subcommand.h"
 
 #include "core/ScanEngine.h"
-#include "core/ScanView.h"
+#include "core/PlainScanView.h"
 #include "export/BatchFileNames.h"
 
 #include <cerrno>
@@ -33,24 +33,6 @@ constexpr const char* SaveAllHelpHead
 constexpr const char* SaveAllHelpTail
     = "\nCtrl+C stops after the icon in hand (exit status 130).\n"
       "Exit status: 0 every icon saved, 1 something failed, 2 usage error.\n";
-
-// The scan's texts have no one to show them to.
-class SilentView : public ScanView {
-public:
-    void SetPanelText(int, const std::string&) override { }
-    void SetCaption(const std::string&) override { }
-    int ColCount() const override { return cols_; }
-    int RowCount() const override { return rows_; }
-    void SetColCount(int c) override { cols_ = c; }
-    void SetRowCount(int r) override { rows_ = r; }
-    int ClientWidth() const override { return 0; }
-    int ClientHeight() const override { return 0; }
-    void Repaint() override { }
-
-private:
-    int cols_ = 1;
-    int rows_ = 1;
-};
 
 struct SaveAllOptions {
     SaveOptions save;
@@ -167,7 +149,7 @@ int SaveAll(const std::vector<std::string>& args)
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previous);
 
-    SilentView view;
+    PlainScanView view;
     ScanEngine engine(view);
     engine.SetWithSub(o.withSub);
     engine.SetFileExt(o.fileExt);

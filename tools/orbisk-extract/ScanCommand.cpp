@@ -1,7 +1,7 @@
 #include "Subcommand.h"
 
 #include "core/ScanEngine.h"
-#include "core/ScanView.h"
+#include "core/PlainScanView.h"
 
 #include <array>
 #include <cerrno>
@@ -32,25 +32,6 @@ constexpr const char* ScanHelp
       "\n"
       "Ctrl+C stops the scan and prints what was found so far (exit status 130).\n"
       "Exit status: 0 done, 1 PATH cannot be scanned, 2 usage error.\n";
-
-// A view without a window: it keeps the texts and the grid's counts.
-class PlainView : public ScanView {
-public:
-    void SetPanelText(int panel, const std::string& text) override { panels[std::size_t(panel)] = text; }
-    void SetCaption(const std::string& text) override { caption = text; }
-    int ColCount() const override { return cols; }
-    int RowCount() const override { return rows; }
-    void SetColCount(int c) override { cols = c; }
-    void SetRowCount(int r) override { rows = r; }
-    int ClientWidth() const override { return 0; }
-    int ClientHeight() const override { return 0; }
-    void Repaint() override { }
-
-    std::array<std::string, 3> panels;
-    std::string caption;
-    int cols = 1;
-    int rows = 1;
-};
 
 volatile std::sig_atomic_t interrupted = 0;
 extern "C" void OnInterrupt(int) { interrupted = 1; }
@@ -114,7 +95,7 @@ bool RunScan(ScanEngine& engine, const std::string& path)
     return interrupted != 0;
 }
 
-void PrintResults(const ScanEngine& engine, const PlainView& view)
+void PrintResults(const ScanEngine& engine, const PlainScanView& view)
 {
     const TIconList& icons = engine.Icons();
     std::string line;
@@ -137,7 +118,7 @@ int Scan(const std::vector<std::string>& args)
         std::fprintf(stderr, "orbisk-extract scan: %s: %s\n", options.path.c_str(), std::strerror(errno));
         return 1;
     }
-    PlainView view;
+    PlainScanView view;
     ScanEngine engine(view);
     engine.SetWithSub(options.withSub);
     engine.SetFileExt(options.fileExt);
