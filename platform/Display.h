@@ -5,7 +5,9 @@ namespace orbisk {
 // What the program knows of the display. Tests and the command-line tool set
 // the depth; otherwise it is the primary screen's (32 when there is none).
 
-// Bits per pixel of the display (planes are always 1).
+// Bits per pixel of the display (planes are always 1). The screen is asked
+// the first time this runs on the window thread and its answer kept for every
+// thread; other threads get 32 until then.
 int DisplayBitsPerPixel();
 
 // Sets the depth that DisplayBitsPerPixel reports; 0 goes back to the screen's.
