@@ -3,6 +3,7 @@
 #include "core/ScanEngine.h"
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
+#include "ui/DrawGrid.h"
 #include "ui/MainImageList.h"
 #include "ui/MessageBox.h"
 
@@ -155,15 +156,19 @@ void TMainFrm::BuildPanes()
     Panel7_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Panel7_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel7_->setIndent(2);
+    // A long folder name is cut off rather than widening the window.
+    Panel7_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 
-    DrawGrid1_ = new QWidget;
+    DrawGrid1_ = new TDrawGrid;
     DrawGrid1_->setObjectName(QStringLiteral("DrawGrid1"));
-    DrawGrid1_->setBackgroundRole(QPalette::Base);
-    DrawGrid1_->setAutoFillBackground(true);
+    // As narrow as the user drags the splitter: it then shows one column.
+    DrawGrid1_->setMinimumWidth(1);
+    ConnectGrid();
 
     Panel6_ = new QWidget;
     Panel6_->setObjectName(QStringLiteral("Panel6"));
     Panel6_->setMinimumHeight(PaneMinHeight);
+    Panel6_->installEventFilter(this);
     QVBoxLayout* panel6Layout = BareLayout(Panel6_);
     panel6Layout->addWidget(Panel7_);
     panel6Layout->addWidget(DrawGrid1_, 1);
@@ -190,6 +195,8 @@ void TMainFrm::BuildStatusBar()
         const bool fixed = i < FixedStatusPanelWidths.size();
         if (fixed)
             panel->setFixedWidth(FixedStatusPanelWidths[i]);
+        else // a long path is cut off rather than widening the window
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         StatusBar1_->addWidget(panel, fixed ? 0 : 1);
         StatusPanels_[i] = panel;
     }
@@ -200,6 +207,9 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Panel1_ && event->type() == QEvent::Resize)
         Panel1Resize();
+    // The panel's layout has resized the grid by now.
+    if (watched == Panel6_ && event->type() == QEvent::Resize)
+        Panel6Resize();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -210,6 +220,8 @@ void TMainFrm::Panel1Resize()
 
 void TMainFrm::FormCreate()
 {
+    // The first look at the screen's depth, on the window thread: it is
+    // remembered, so that icons saved by a worker get the same depth.
     SaveColorCount = ScreenColorCount();
     const bool created = CreateScanObjects();
     if (!created) {
@@ -228,9 +240,11 @@ void TMainFrm::FormCreate()
 bool TMainFrm::CreateScanObjects()
 {
     try {
+        ScanEngine_ = std::make_unique<ScanEngine>(*this);
         WorkIcon_ = std::make_unique<TafIcon>();
         return true;
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
+        ScanEngine_.reset();
         return false;
     }
 }
@@ -262,6 +276,16 @@ void TMainFrm::FormClose()
     if (WorkIcon_)
         WorkIcon_->ReleaseHandle();
     WorkIcon_.reset();
+}
+
+void TMainFrm::BeginScan(const std::string& path, bool oneFileMode)
+{
+    if (!ScanEngine_)
+        return;
+    ScanEngine_->SetWithSub(Settings_.WithSub);
+    ScanEngine_->SetFileExt(Settings_.FileExt);
+    ScanEngine_->SetOneFileMode(oneFileMode);
+    ScanEngine_->BeginScan(path);
 }
 
 void TMainFrm::EndScan()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ScanView.h"
 #include "platform/IniFile.h"
 #include "platform/SettingsLocation.h"
 #include "ui/AppSettings.h"
@@ -14,7 +15,9 @@
 class QAction;
 class QActionGroup;
 class QFrame;
+class QKeyEvent;
 class QLabel;
+class QPainter;
 class QSplitter;
 class QStatusBar;
 class QToolBar;
@@ -22,13 +25,17 @@ class QToolBar;
 namespace orbisk {
 
 class ScanEngine;
+class TDrawGrid;
 class TafIcon;
 
 // The main window: tool bars, the folder tree pane, the file list pane, the
 // caption strip and icon grid, the status bar; it restores its geometry and
 // the user's options from the settings file when it is created and stores
 // them when it closes. It destroys itself once closed.
-class TMainFrm : public QMainWindow {
+//
+// It owns the scan (the lists, the stop flag, the worker) and shows it: the
+// status panels, the caption strip and the grid are its ScanView.
+class TMainFrm : public QMainWindow, public ScanView {
     Q_OBJECT
 
 public:
@@ -56,11 +63,44 @@ public:
     // written twice.
     void SaveSettings();
 
+    // The scan and its lists; nullptr only when they could not be created
+    // (the program is then ending).
+    ScanEngine* Engine() const { return ScanEngine_.get(); }
+    // The one icon object through which icons are drawn and saved on the
+    // window thread.
+    TafIcon* WorkIcon() const { return WorkIcon_.get(); }
+    TDrawGrid* DrawGrid1() const { return DrawGrid1_; }
+
+    // Starts a scan of path (a folder, or one file in one-file mode) with the
+    // present options, ending a running one first.
+    void BeginScan(const std::string& path, bool oneFileMode = false);
     // Stops a running scan and waits for it.
     void EndScan();
-    // The scan engine whose scan the window stops before closing; none when
-    // nullptr. The engine must outlive the window or be reset first.
-    void SetScanEngine(ScanEngine* engine) { ScanEngine_ = engine; }
+
+    // Fits the grid to its width and to the icons there are, and repaints it.
+    void ArrangeGrid();
+    // Removes the icon of the grid's current cell (ending a running scan
+    // first) and arranges the grid; an empty current cell changes nothing.
+    void DeleteCurrentIcon();
+    // The index of the icon the current cell shows (it may be past the end).
+    long long CurrentIconIndex() const;
+    // Draws entry index's cell at once (after its mark changed).
+    void DrawIconCell(long long index, const QRect& cellRect);
+    // Marks every icon in the block of cells, both ends included.
+    void MarkRange(int left, int top, int right, int bottom);
+
+    // ScanView: what the scan shows, on the window thread.
+    void SetPanelText(int panel, const std::string& text) override;
+    void SetCaption(const std::string& text) override;
+    int ColCount() const override;
+    int RowCount() const override;
+    void SetColCount(int columns) override;
+    void SetRowCount(int rows) override;
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    void Repaint() override;
+    using ScanView::ArrangeGrid;
+    void GrowGrid(long long iconCount, int fitColumns, int fitRows) override;
 
     AppSettings& Settings() { return Settings_; }
     const AppSettings& Settings() const { return Settings_; }
@@ -96,7 +136,17 @@ private:
     QAction* AddViewButton(const QString& hint, int image, void (TMainFrm::*click)());
     void BuildPanes();
     void BuildStatusBar();
+    void ConnectGrid();
     void Panel1Resize();
+    void Panel6Resize();
+
+    void DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect, unsigned state);
+    void DrawGrid1SelectCell(int col, int row, bool& canSelect);
+    void DrawGrid1DblClick();
+    void DrawGrid1KeyDown(QKeyEvent& key);
+    void DrawGrid1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    // The third panel's text for the icon in cell (col, row).
+    void ShowIconName(int col, int row);
 
     void LoadWindowSettings(const TIniFile& file);
     void LoadOptions(const TIniFile& file);
@@ -112,7 +162,7 @@ private:
     SettingsLocation SettingsLocation_;
     std::unique_ptr<TIniFile> SettingsFile_;
     std::unique_ptr<TafIcon> WorkIcon_;
-    ScanEngine* ScanEngine_ = nullptr;
+    std::unique_ptr<ScanEngine> ScanEngine_;
     AppSettings Settings_;
     TViewStyle ListViewStyle_ = TViewStyle::vsList;
     int SkipFolderSelected_ = 2;
@@ -132,7 +182,7 @@ private:
     QFrame* Panel5_ = nullptr;
     QWidget* Panel6_ = nullptr;
     QLabel* Panel7_ = nullptr;
-    QWidget* DrawGrid1_ = nullptr;
+    TDrawGrid* DrawGrid1_ = nullptr;
     QStatusBar* StatusBar1_ = nullptr;
     std::array<QLabel*, 3> StatusPanels_ {};
 };

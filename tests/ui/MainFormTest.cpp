@@ -17,28 +17,6 @@
 
 using namespace orbisk;
 
-namespace {
-
-// A scan view that shows nothing.
-class NullScanView : public ScanView {
-public:
-    void SetPanelText(int, const std::string&) override { }
-    void SetCaption(const std::string&) override { }
-    int ColCount() const override { return cols_; }
-    int RowCount() const override { return rows_; }
-    void SetColCount(int c) override { cols_ = c; }
-    void SetRowCount(int r) override { rows_ = r; }
-    int ClientWidth() const override { return 400; }
-    int ClientHeight() const override { return 300; }
-    void Repaint() override { }
-
-private:
-    int cols_ = 1;
-    int rows_ = 1;
-};
-
-} // namespace
-
 class MainFormTest : public QObject {
     Q_OBJECT
 
@@ -279,24 +257,19 @@ private slots:
         for (int i = 0; i < 200; ++i)
             QFile(scanDir.filePath(QStringLiteral("i%1.ico").arg(i))).open(QIODevice::WriteOnly);
 
-        NullScanView view;
-        ScanEngine engine(view);
         std::atomic<int> entries { 0 };
         std::atomic<bool> settingsSeenDuringScan { false };
         const std::string ini = IniPath().toStdString();
-        engine.SetHooks({ {}, [&] {
-                             ++entries;
-                             if (QFileInfo::exists(QString::fromStdString(ini)))
-                                 settingsSeenDuringScan = true;
-                             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                         } });
         QPointer<TMainFrm> frm = Open(Location());
-        frm->SetScanEngine(&engine);
-        engine.BeginScan(scanDir.path().toStdString());
+        frm->Engine()->SetHooks({ {}, [&] {
+                                     ++entries;
+                                     if (QFileInfo::exists(QString::fromStdString(ini)))
+                                         settingsSeenDuringScan = true;
+                                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                                 } });
+        frm->BeginScan(scanDir.path().toStdString());
         QTRY_VERIFY(entries > 0);
         QVERIFY(CloseAndWait(frm));
-        QVERIFY(!engine.ScanRunning());
-        QVERIFY(engine.ScanStopped());
         QVERIFY(entries < 200);
         QVERIFY(!settingsSeenDuringScan);
         QCOMPARE(KeyLines().size(), 13);
