@@ -2,6 +2,7 @@
 #   make run     release build, then start Orbisk
 #   make test    build with AddressSanitizer + UBSan and run the whole suite
 #   make bench   release build of the benchmarks, then run them all
+#   make screenshot  the main window after a scan of generated icons, as a PNG
 #   make fuzz    fuzz the icon extractor for FUZZ_SECONDS (default 300)
 #   make tsan    build with ThreadSanitizer and run the threading tests
 # Each target first installs missing Debian packages (scripts/setup.sh).
@@ -15,7 +16,7 @@ ASAN_DIR    := build/asan
 TSAN_DIR    := build/tsan
 FUZZ_DIR    := build/fuzz
 
-.PHONY: all setup build run test bench fuzz tsan clean
+.PHONY: all setup build run test bench screenshot fuzz tsan clean
 
 all: build
 
@@ -45,6 +46,10 @@ bench: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target benchmarks
 	@set -e; for b in $(RELEASE_DIR)/bench/bench_*; do \
 	  [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; QT_QPA_PLATFORM=offscreen "$$b"; done
+
+screenshot: setup $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target orbisk-screenshot
+	QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/tools/orbisk-screenshot build/screenshot.png
 
 $(TSAN_DIR)/build.ninja:
 	cmake -S . -B $(TSAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
