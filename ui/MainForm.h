@@ -80,7 +80,8 @@ public:
     // Fits the grid to its width and to the icons there are, and repaints it.
     void ArrangeGrid();
     // Removes the icon of the grid's current cell (ending a running scan
-    // first) and arranges the grid; an empty current cell changes nothing.
+    // first), arranges the grid and names the icon the cell shows now in the
+    // status bar; an empty current cell changes nothing.
     void DeleteCurrentIcon();
     // The index of the icon the current cell shows (it may be past the end).
     long long CurrentIconIndex() const;
