@@ -193,9 +193,12 @@ void TMainFrm::BuildStatusBar()
         panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         panel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
         const bool fixed = i < FixedStatusPanelWidths.size();
-        if (fixed)
-            panel->setFixedWidth(FixedStatusPanelWidths[i]);
-        else // a long path is cut off rather than widening the window
+        if (fixed) {
+            // The designed width, widened only when a text would not fit,
+            // so a large icon count stays readable.
+            panel->setMinimumWidth(FixedStatusPanelWidths[i]);
+            panel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+        } else // a long path is cut off rather than widening the window
             panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         StatusBar1_->addWidget(panel, fixed ? 0 : 1);
         StatusPanels_[i] = panel;

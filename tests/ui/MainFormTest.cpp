@@ -95,6 +95,11 @@ private slots:
         QCOMPARE(frm->findChild<QWidget*>(QStringLiteral("Panel7"))->height(), 18);
         QCOMPARE(frm->findChild<QWidget*>(QStringLiteral("StatusPanel0"))->width(), 70);
         QCOMPARE(frm->findChild<QWidget*>(QStringLiteral("StatusPanel1"))->width(), 100);
+        // A count too long for the designed width widens its panel instead of being cut.
+        auto* progress = frm->findChild<QLabel*>(QStringLiteral("StatusPanel1"));
+        frm->SetStatusText(1, QStringLiteral("100000 icon(s) loaded"));
+        QTRY_VERIFY(progress->width() >= progress->fontMetrics().horizontalAdvance(progress->text()));
+        frm->SetStatusText(1, QString());
         QVERIFY(frm->findChild<QAction*>(QStringLiteral("LargeIconTb"))->isChecked());
         QCOMPARE(frm->ListViewStyle(), TViewStyle::vsIcon);
         QCOMPARE(frm->Settings().WithSub, false);
