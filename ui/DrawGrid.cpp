@@ -227,11 +227,19 @@ void TDrawGrid::mouseReleaseEvent(QMouseEvent* event)
 }
 
 // Only on a cell: a double-click on the bare area beside the cells must not
-// act on the current cell, which may lie anywhere.
+// act on the current cell, which may lie anywhere. A double-click whose first
+// press did not land on this cell (two quick clicks on neighbouring cells) is
+// a press here, so it never acts on the cell clicked before.
 void TDrawGrid::mouseDoubleClickEvent(QMouseEvent* event)
 {
     int col = 0, row = 0;
-    if (event->button() == Qt::LeftButton && OnDblClick && MouseToCell(event->position().toPoint(), col, row))
+    if (event->button() != Qt::LeftButton || !MouseToCell(event->position().toPoint(), col, row))
+        return;
+    if (col != col_ || row != row_) {
+        mousePressEvent(event);
+        return;
+    }
+    if (OnDblClick)
         OnDblClick();
 }
 

@@ -14,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <map>
+#include <memory>
 #include <set>
 #include <thread>
 
@@ -304,27 +306,39 @@ private slots:
         for (int f = 0; f < 30; ++f)
             test::WriteFile(folder + "/lib" + std::to_string(f) + ".dll",
                 test::PeFile(test::Groups(100, { test::ImageSpec { .bits = 8 } })));
-        frm_->Engine()->SetHooks({ [](const std::string& path, int n) {
-                                      if (n % 25 == 0)
-                                          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // The worker holds after 300 icons until the window has painted and
+        // marked a while, so the test does not depend on the machine's speed.
+        auto extracted = std::make_shared<std::atomic<int>>(0);
+        auto release = std::make_shared<std::atomic<bool>>(false);
+        frm_->Engine()->SetHooks({ [extracted, release](const std::string& path, int n) {
+                                      if (++*extracted > 300) {
+                                          for (int waited = 0; !*release && waited < 10000; ++waited)
+                                              std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                                      }
                                       return ExtractIcon(path, n);
                                   },
             {} });
         frm_->BeginScan(folder);
         QImage canvas(Viewport()->size(), QImage::Format_ARGB32_Premultiplied);
         int paints = 0;
+        int clicks = 0;
         QElapsedTimer timer;
         timer.start();
         while (frm_->Engine()->ScanRunning() && timer.elapsed() < 30000) {
             Viewport()->render(&canvas);
             ++paints;
             // Each cell once, so that no mark is toggled back.
-            if (const int cell = paints / 3; paints % 3 == 0 && cell < 200)
-                QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, Center(cell % 20, cell / 20));
+            if (frm_->Engine()->Icons().size() >= 200 && clicks < 20) {
+                QTest::mouseDClick(Viewport(), Qt::LeftButton, {}, Center(clicks % 20, clicks / 20));
+                ++clicks;
+            }
+            if (paints > 10 && clicks == 20)
+                *release = true;
             QCoreApplication::processEvents();
             // The third panel keeps the scan's texts, whatever is selected.
             QVERIFY(!frm_->StatusText(2).contains(QLatin1String(" #")));
         }
+        *release = true;
         QVERIFY(paints > 10);
         QVERIFY(frm_->Engine()->WaitForScan(std::chrono::seconds(1)));
         QCOMPARE(frm_->Engine()->Icons().size(), std::size_t(3000));
