@@ -45,7 +45,7 @@ test: setup $(ASAN_DIR)/build.ninja
 bench: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target benchmarks
 	@set -e; for b in $(RELEASE_DIR)/bench/bench_*; do \
-	  [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; QT_QPA_PLATFORM=offscreen "$$b"; done
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; QT_QPA_PLATFORM=offscreen "$$b"; done
 
 screenshot: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target orbisk-screenshot
