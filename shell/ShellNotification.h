@@ -5,7 +5,7 @@
 #include "shell/NotifyEvents.h"
 #include "shell/ShellConsumer.h"
 #include "shell/ShellItem.h"
-#include "shell/SpecialRootFolder.h"
+#include "shell/RootFolderRole.h"
 
 #include <QEvent>
 #include <QObject>

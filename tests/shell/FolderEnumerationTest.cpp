@@ -1,6 +1,6 @@
 #include "platform/ShellNamespace.h"
 #include "shell/ShellController.h"
-#include "shell/SpecialRootFolder.h"
+#include "shell/RootFolderRole.h"
 
 #include "ShellTestSupport.h"
 

@@ -1,8 +1,8 @@
 #include "platform/ShellNamespace.h"
-#include "platform/SpecialFolders.h"
+#include "platform/FolderRoles.h"
 #include "platform/SystemImageList.h"
 #include "shell/ShellItemList.h"
-#include "shell/SpecialRootFolder.h"
+#include "shell/RootFolderRole.h"
 
 #include "ShellTestSupport.h"
 

@@ -2,7 +2,7 @@
 #include "shell/ShellController.h"
 #include "shell/ShellErrors.h"
 #include "shell/ShellItem.h"
-#include "shell/SpecialRootFolder.h"
+#include "shell/RootFolderRole.h"
 
 #include "ShellTestSupport.h"
 

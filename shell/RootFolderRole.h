@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/ItemIdList.h"
-#include "platform/SpecialFolders.h"
+#include "platform/FolderRoles.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "platform/SpecialFolders.h"
+#include "platform/FolderRoles.h"
 
 #include "platform/ShellNamespace.h"
 

@@ -1,4 +1,4 @@
-#include "shell/SpecialRootFolder.h"
+#include "shell/RootFolderRole.h"
 
 #include "platform/ShellNamespace.h"
 #include "shell/ShellErrors.h"
