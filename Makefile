@@ -10,6 +10,9 @@
 JOBS         ?= $(shell nproc)
 FUZZ_SECONDS ?= 300
 CMAKE_GEN    := -G Ninja
+# Warnings are errors in every build the targets make; a plain CMake build
+# keeps them as warnings.
+WERROR       := -DORBISK_WERROR=ON
 
 RELEASE_DIR := build/release
 ASAN_DIR    := build/asan
@@ -24,7 +27,7 @@ setup:
 	@scripts/setup.sh
 
 $(RELEASE_DIR)/build.ninja:
-	cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DORBISK_BENCH=ON
+	cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DORBISK_BENCH=ON $(WERROR)
 
 build: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target orbisk orbisk-extract
@@ -34,7 +37,7 @@ run: build
 
 $(ASAN_DIR)/build.ninja:
 	cmake -S . -B $(ASAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	      -DORBISK_SANITIZE=address,undefined
+	      -DORBISK_SANITIZE=address,undefined $(WERROR)
 
 test: setup $(ASAN_DIR)/build.ninja
 	cmake --build $(ASAN_DIR) -j $(JOBS)
@@ -53,7 +56,7 @@ screenshot: setup $(RELEASE_DIR)/build.ninja
 
 $(TSAN_DIR)/build.ninja:
 	cmake -S . -B $(TSAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	      -DORBISK_SANITIZE=thread
+	      -DORBISK_SANITIZE=thread $(WERROR)
 
 tsan: setup $(TSAN_DIR)/build.ninja
 	cmake --build $(TSAN_DIR) -j $(JOBS)
@@ -62,7 +65,7 @@ tsan: setup $(TSAN_DIR)/build.ninja
 
 $(FUZZ_DIR)/build.ninja:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	      -DORBISK_FUZZ=ON -DORBISK_TESTS=ON
+	      -DORBISK_FUZZ=ON -DORBISK_TESTS=ON $(WERROR)
 
 fuzz: setup $(FUZZ_DIR)/build.ninja
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers

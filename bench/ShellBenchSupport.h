@@ -3,7 +3,7 @@
 // Helpers shared by the shell benchmarks: a scratch folder of many files and
 // a consumer that keeps what an enumeration hands it, as a file list does.
 
-#include "shell/ShellConsumer.h"
+#include "shell/items/ShellConsumer.h"
 
 #include <QTemporaryDir>
 

@@ -6,8 +6,8 @@
 //           within a few MB above what the process held before
 // Prints the figures; exit status 1 when a target is missed.
 
-#include "platform/ExtractIcon.h"
-#include "tests/support/Fixtures.h"
+#include "platform/extract/ExtractIcon.h"
+#include "fixtures/Fixtures.h"
 
 #include <chrono>
 #include <cstdio>

@@ -4,8 +4,8 @@
 // at no less than 80% of the rate of calling ExtractIcon in a plain loop.
 
 #include "ScanBenchSupport.h"
-#include "platform/ExtractIcon.h"
-#include "tests/support/Fixtures.h"
+#include "platform/extract/ExtractIcon.h"
+#include "fixtures/Fixtures.h"
 
 #include <QCoreApplication>
 

@@ -4,7 +4,7 @@
 // of the peak resident set (VmHWM) over the scan.
 
 #include "ScanBenchSupport.h"
-#include "tests/support/Fixtures.h"
+#include "fixtures/Fixtures.h"
 
 #include <QCoreApplication>
 

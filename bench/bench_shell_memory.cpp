@@ -4,8 +4,12 @@
 
 #include "ShellBenchSupport.h"
 
-#include "platform/ShellNamespace.h"
-#include "shell/ShellController.h"
+#include "platform/files/NativePath.h"
+#include "platform/files/UserFolders.h"
+#include "platform/namespace/ItemNames.h"
+#include "platform/namespace/NamespaceRole.h"
+#include "platform/namespace/PathParsing.h"
+#include "shell/items/ShellController.h"
 
 #include <QCoreApplication>
 

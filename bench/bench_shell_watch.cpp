@@ -7,7 +7,7 @@
 
 #include "ShellBenchSupport.h"
 
-#include "shell/ShellNotification.h"
+#include "shell/notify/ShellNotification.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

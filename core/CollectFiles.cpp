@@ -1,6 +1,6 @@
 #include "core/CollectFiles.h"
 
-#include "core/NativePath.h"
+#include "platform/files/NativePath.h"
 #include "core/PassesFilter.h"
 #include "core/ScanView.h"
 

@@ -1,9 +1,9 @@
 #include "core/ExtractIcons.h"
 
 #include "core/GridLayout.h"
-#include "core/NativePath.h"
+#include "platform/files/NativePath.h"
 #include "core/ScanView.h"
-#include "platform/ExtractIcon.h"
+#include "platform/extract/ExtractIcon.h"
 
 #include <climits>
 #include <exception>

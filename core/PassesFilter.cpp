@@ -4,7 +4,7 @@
 
 namespace orbisk {
 
-std::string_view FileExtension(std::string_view name)
+std::string_view FilterExtension(std::string_view name)
 {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || name.find('/', dot) != std::string_view::npos)
@@ -55,7 +55,7 @@ bool PassesFilter(std::string_view name, std::string_view fileExt)
 {
     if (fileExt == "*")
         return true;
-    const std::string_view extension = FileExtension(name);
+    const std::string_view extension = FilterExtension(name);
     if (extension.empty())
         return true;
     if (IsAscii(extension)) {

@@ -10,9 +10,10 @@ namespace orbisk {
 // or empty.
 inline constexpr std::string_view DefaultFileExt = ".ICO,.CUR,.EXE,.DLL,.ICL,";
 
-// The extension of a file name: from its last "." to the end, dot included;
+// The extension of a file name as the filter sees it: from its last "." to the
+// end, dot included (a dot name such as ".hidden" is all extension);
 // empty when there is no dot.
-std::string_view FileExtension(std::string_view name);
+std::string_view FilterExtension(std::string_view name);
 
 // The extension upper-cased as the user's language does it (so ".ico" and
 // ".Ico" both become ".ICO"). Bytes that are not valid UTF-8 are kept as they

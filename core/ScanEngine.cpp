@@ -1,6 +1,6 @@
 #include "core/ScanEngine.h"
 
-#include "core/NativePath.h"
+#include "platform/files/NativePath.h"
 #include "core/TGatherPics.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/IconHandle.h"
+#include "platform/pixels/IconHandle.h"
 
 #include <functional>
 #include <string>

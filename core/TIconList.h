@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/ChunkedList.h"
-#include "platform/IconHandle.h"
+#include "platform/pixels/IconHandle.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "export/OutputStream.h"
-#include "platform/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 
 #include <string>
 

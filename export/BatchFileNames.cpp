@@ -1,6 +1,6 @@
 #include "export/BatchFileNames.h"
 
-#include "core/NativePath.h"
+#include "platform/files/NativePath.h"
 
 namespace orbisk {
 

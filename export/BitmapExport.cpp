@@ -5,9 +5,9 @@
 
 #include "export/AtomicFileStream.h"
 #include "export/LittleEndian.h"
-#include "platform/ColorTables.h"
-#include "platform/DibBits.h"
-#include "platform/Display.h"
+#include "platform/pixels/ColorTables.h"
+#include "platform/pixels/DibBits.h"
+#include "platform/pixels/Display.h"
 
 #include <QImage>
 #include <QPainter>

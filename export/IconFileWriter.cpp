@@ -5,8 +5,8 @@
 #include "export/LittleEndian.h"
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
-#include "platform/ColorTables.h"
-#include "platform/DibBits.h"
+#include "platform/pixels/ColorTables.h"
+#include "platform/pixels/DibBits.h"
 
 #include <cstring>
 #include <limits>

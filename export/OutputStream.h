@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Exception.h"
+#include "platform/base/Exception.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "export/SaveColors.h"
 
-#include "platform/Display.h"
+#include "platform/pixels/Display.h"
 
 namespace orbisk {
 

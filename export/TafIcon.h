@@ -1,8 +1,8 @@
 #pragma once
 
 #include "export/OutputStream.h"
-#include "platform/Exception.h"
-#include "platform/IconHandle.h"
+#include "platform/base/Exception.h"
+#include "platform/pixels/IconHandle.h"
 
 #include <string>
 

@@ -2,10 +2,10 @@
 // asked for in turn from one parse, as the scan's calls do; icon 0 is also
 // taken through a real file and through a fresh parse, and all must agree.
 
-#include "platform/ByteSource.h"
-#include "platform/ExtractIcon.h"
-#include "platform/IconDecoders.h"
-#include "platform/IconNumbering.h"
+#include "platform/extract/ByteSource.h"
+#include "platform/extract/ExtractIcon.h"
+#include "platform/extract/IconDecoders.h"
+#include "platform/extract/IconNumbering.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,7 @@
 // Writes the fuzzer's seed corpus into the folder given: one small file of
 // each format and depth, built like the tests' files.
 
-#include "tests/support/Fixtures.h"
+#include "fixtures/Fixtures.h"
 
 #include <cstdio>
 #include <string>

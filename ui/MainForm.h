@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/ScanView.h"
-#include "platform/IniFile.h"
-#include "platform/SettingsLocation.h"
+#include "platform/settings/IniFile.h"
+#include "platform/settings/SettingsLocation.h"
 #include "ui/AppSettings.h"
 #include "ui/ListMode.h"
 

@@ -1,5 +1,5 @@
 #include "core/CollectFiles.h"
-#include "core/NativePath.h"
+#include "platform/files/NativePath.h"
 #include "ScanTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/NativePath.h"
+#include "platform/files/NativePath.h"
 #include "core/PassesFilter.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "core/ScanEngine.h"
 #include "core/ScanView.h"
-#include "platform/IconHandle.h"
+#include "platform/pixels/IconHandle.h"
 
 #include <array>
 #include <atomic>

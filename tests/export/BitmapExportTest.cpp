@@ -2,8 +2,8 @@
 
 #include "export/BitmapExport.h"
 #include "export/SaveColors.h"
-#include "platform/ColorTables.h"
-#include "platform/Display.h"
+#include "platform/pixels/ColorTables.h"
+#include "platform/pixels/Display.h"
 
 #include <gtest/gtest.h>
 

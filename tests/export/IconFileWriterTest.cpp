@@ -2,7 +2,7 @@
 
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
-#include "platform/Display.h"
+#include "platform/pixels/Display.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
-#include "platform/ExtractIcon.h"
-#include "tests/support/Fixtures.h"
+#include "platform/extract/ExtractIcon.h"
+#include "fixtures/Fixtures.h"
 
 #include <QTemporaryDir>
 

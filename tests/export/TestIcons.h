@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ColorTables.h"
-#include "platform/IconHandle.h"
-#include "platform/NearestColor.h"
+#include "platform/pixels/ColorTables.h"
+#include "platform/pixels/IconHandle.h"
+#include "platform/pixels/NearestColor.h"
 
 #include <QImage>
 

@@ -1,6 +1,6 @@
 // orbisk-extract list, run as a user runs it, on files built in code.
 
-#include "tests/support/Fixtures.h"
+#include "fixtures/Fixtures.h"
 
 #include <QImage>
 

@@ -1,4 +1,4 @@
-#include "tests/support/Fixtures.h"
+#include "fixtures/Fixtures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "Subcommand.h"
 
-#include "platform/ExtractIcon.h"
-#include "platform/RegularFile.h"
+#include "platform/extract/ExtractIcon.h"
+#include "platform/files/RegularFile.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,7 +1,7 @@
 #include "SaveOptions.h"
 #include "Subcommand.h"
 
-#include "platform/ExtractIcon.h"
+#include "platform/extract/ExtractIcon.h"
 
 #include <cerrno>
 #include <climits>

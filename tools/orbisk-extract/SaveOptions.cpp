@@ -2,7 +2,7 @@
 
 #include "export/BitmapExport.h"
 #include "export/SaveColors.h"
-#include "platform/Display.h"
+#include "platform/pixels/Display.h"
 
 #include <algorithm>
 #include <charconv>

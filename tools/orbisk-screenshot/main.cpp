@@ -12,7 +12,7 @@
 // shows what really reached the screen.
 
 #include "core/ScanEngine.h"
-#include "tests/support/Fixtures.h"
+#include "fixtures/Fixtures.h"
 #include "ui/DrawGrid.h"
 #include "ui/MainForm.h"
 

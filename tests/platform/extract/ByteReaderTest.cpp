@@ -1,9 +1,9 @@
 // The bounded readers every decoder goes through.
 
-#include "platform/ByteReader.h"
-#include "platform/FileSource.h"
-#include "platform/IconRecords.h"
-#include "platform/RegularFile.h"
+#include "platform/extract/ByteReader.h"
+#include "platform/extract/FileSource.h"
+#include "platform/extract/IconRecords.h"
+#include "platform/files/RegularFile.h"
 #include "tests/platform/extract/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Which image of a group becomes the icon, and how it is scaled.
 
-#include "platform/ExtractIcon.h"
+#include "platform/extract/ExtractIcon.h"
 #include "tests/platform/extract/TempDir.h"
 
 #include <gtest/gtest.h>

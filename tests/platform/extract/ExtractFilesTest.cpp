@@ -1,7 +1,7 @@
 // What ExtractIcon opens, how much it reads, and how it follows files that
 // change between two calls.
 
-#include "platform/ExtractIcon.h"
+#include "platform/extract/ExtractIcon.h"
 #include "tests/platform/extract/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Every format and depth decodes to the pixels that were written.
 
-#include "platform/ExtractIcon.h"
+#include "platform/extract/ExtractIcon.h"
 #include "tests/platform/extract/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // or a read outside the file. Each limit is tried where it just fits, one
 // byte over, and absurd.
 
-#include "platform/ExtractIcon.h"
+#include "platform/extract/ExtractIcon.h"
 #include "tests/platform/extract/TempDir.h"
 
 #include <gtest/gtest.h>

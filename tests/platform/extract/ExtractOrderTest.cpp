@@ -1,6 +1,6 @@
 // How the icons of programs and libraries are numbered.
 
-#include "platform/ExtractIcon.h"
+#include "platform/extract/ExtractIcon.h"
 #include "tests/platform/extract/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/support/Fixtures.h"
+#include "fixtures/Fixtures.h"
 
 #include <cstdlib>
 #include <filesystem>

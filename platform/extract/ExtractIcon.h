@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/pixels/IconHandle.h"
+#include "platform/pixels/IconImage.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace orbisk {
+
+// Icon n (counted from 0) of the file at path, a native byte string, at the
+// large-icon size; nullptr when the file has no icon n. The caller owns the
+// handle. Safe to call from any thread.
+//
+// Files are recognised by content: PE32/PE32+ and NE programs and libraries
+// (icon n is the n-th RT_GROUP_ICON group that yields an image), icon and
+// cursor files and bitmaps (one icon each). Only regular files are opened,
+// and only the parts needed are read. Each thread keeps the directory of the
+// last file it asked about, so n = 0, 1, 2, ... costs one parse in all.
+HICON ExtractIcon(const std::string& path, int n);
+
+// The size and depth of the image an icon was made from, before scaling to
+// 32 x 32 (a PNG image counts as 32 bits).
+using IconSourceInfo = ImageInfo;
+
+// ExtractIcon, telling also which image of the group was used.
+UniqueIcon ExtractIconDetailed(const std::string& path, int n, IconSourceInfo* chosen);
+
+// The same for a file's bytes held in memory (no cache).
+UniqueIcon ExtractIconFromBytes(std::span<const uint8_t> bytes, int n, IconSourceInfo* chosen);
+
+// Bytes read from files by the extractor in this process, all threads.
+uint64_t ExtractBytesRead();
+
+} // namespace orbisk

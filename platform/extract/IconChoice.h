@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/pixels/IconImage.h"
+
+#include <cstddef>
+#include <span>
+#include <vector>
+
+namespace orbisk {
+
+// The large-icon size that ExtractIcon delivers.
+constexpr int kLargeIconSize = 32;
+
+// Orders the images of a group (or icon file) best first: the exact 32 x 32
+// image, otherwise the one nearest in size, the larger on a tie; among images
+// of one size the deepest colour. The first one that decodes is the icon;
+// the others stand in for it when it turns out broken.
+std::vector<std::size_t> PreferenceOrder(std::span<const ImageInfo> images);
+
+} // namespace orbisk

@@ -1,0 +1,62 @@
+#include "platform/extract/IconDecoders.h"
+
+#include "platform/extract/IconRecords.h"
+
+namespace orbisk {
+
+namespace {
+
+bool StartsWith(const ByteReader& head, uint16_t magic)
+{
+    auto v = head.U16(0);
+    return v && *v == magic;
+}
+
+bool SniffMz(const ByteReader& head) { return StartsWith(head, 0x5a4d); }
+
+bool SniffIconFile(const ByteReader& head)
+{
+    auto h = head.Record<IconDirHeader>(0);
+    return h && h->reserved == 0 && (h->type == 1 || h->type == 2) && h->count > 0;
+}
+
+bool SniffBitmap(const ByteReader& head) { return StartsWith(head, 0x4d42); }
+
+constexpr IconDecoder kDecoders[] = {
+    { "PE", SniffMz, OpenPeFile },
+    { "NE", SniffMz, OpenNeFile },
+    { "ICO/CUR", SniffIconFile, OpenIconFile },
+    { "BMP", SniffBitmap, OpenBitmapFile },
+};
+
+} // namespace
+
+std::span<const IconDecoder> IconDecoders() { return kDecoders; }
+
+Result<ContainerPtr> OpenIconContainer(ByteSource& source)
+{
+    auto head = source.Head(kSniffBytes);
+    if (!head)
+        return head.AsError();
+    const ByteReader reader(*head);
+    for (const IconDecoder& d : IconDecoders()) {
+        if (!d.sniff(reader))
+            continue;
+        auto container = d.open(source, reader);
+        if (container)
+            return container;
+    }
+    return Error { "no icons in this file" };
+}
+
+Result<ImageLocation> ClampToFile(uint64_t offset, uint64_t size, uint64_t fileSize)
+{
+    if (offset >= fileSize || size == 0)
+        return Error { "image outside the file" };
+    ImageLocation at;
+    at.offset = offset;
+    at.size = size <= fileSize - offset ? size : fileSize - offset;
+    return at;
+}
+
+} // namespace orbisk

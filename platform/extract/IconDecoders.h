@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/extract/ByteReader.h"
+#include "platform/extract/IconContainer.h"
+
+#include <span>
+
+namespace orbisk {
+
+// How many leading bytes telling the formats apart needs.
+constexpr uint64_t kSniffBytes = 64;
+
+// One file format: a cheap look at the first bytes, then an open that reads
+// and validates the directory.
+struct IconDecoder {
+    const char* name;
+    bool (*sniff)(const ByteReader& head);
+    Result<ContainerPtr> (*open)(ByteSource& source, const ByteReader& head);
+};
+
+// PE32/PE32+, NE, icon and cursor files, bitmaps; in the order they are tried.
+std::span<const IconDecoder> IconDecoders();
+
+// The container for a file, recognised by content; fails for a file that
+// holds no icons in any known format.
+Result<ContainerPtr> OpenIconContainer(ByteSource& source);
+
+// The formats' open functions (one file each).
+Result<ContainerPtr> OpenPeFile(ByteSource& source, const ByteReader& head);
+Result<ContainerPtr> OpenNeFile(ByteSource& source, const ByteReader& head);
+Result<ContainerPtr> OpenIconFile(ByteSource& source, const ByteReader& head);
+Result<ContainerPtr> OpenBitmapFile(ByteSource& source, const ByteReader& head);
+
+} // namespace orbisk

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/pixels/IconHandle.h"
+#include "platform/pixels/IconImage.h"
+
+namespace orbisk {
+
+// Makes the large icon (32 x 32) of an icon image: taken as it is when it
+// has that size, otherwise scaled smoothly. A scaled icon's mask follows its
+// scaled alpha (set below one half), so mask and colour image agree.
+IconData FitIcon(const DecodedImage& image);
+
+// Makes the large icon of a bitmap file: the bitmap scaled, keeping its
+// proportions, to fill the square in its longer side, and centred; the rest
+// of the square is transparent. A picture is neither stretched nor cut.
+IconData FitBitmap(const DecodedImage& image);
+
+} // namespace orbisk

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/extract/IconContainer.h"
+#include "platform/pixels/IconHandle.h"
+#include "platform/pixels/IconImage.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace orbisk {
+
+// Numbers the icons of one opened file: icon n is the n-th group that
+// yields an image, so a broken group never hides the icons after it. What is
+// learnt about each group is kept, so that asking for n = 0, 1, 2, ... in
+// turn decodes one group per call.
+class IconNumbering {
+public:
+    IconNumbering() = default;
+    explicit IconNumbering(ContainerPtr container);
+
+    // Icon n, or why there is none.
+    Result<IconData> Icon(ByteSource& source, int n, ImageInfo* chosen);
+
+private:
+    enum class Yield : int8_t { Unknown, Yes, No };
+    ContainerPtr container_;
+    std::vector<Yield> yields_;
+    // The last icon handed out and its group: the next number starts there,
+    // so a file of thousands of groups is not walked from the start each time.
+    int lastIcon_ = -1;
+    uint32_t lastGroup_ = 0;
+};
+
+} // namespace orbisk

@@ -1,0 +1,120 @@
+// NE (16-bit) programs, libraries and icon libraries (.ICL): the resource
+// table is an alignment shift, then TYPEINFO records each followed by its
+// NAMEINFO records, ended by a type id of 0. Offsets and lengths count in
+// units of 1 << shift; names are offsets of strings in the table.
+
+#include "platform/extract/ExtractLimits.h"
+#include "platform/extract/IconDecoders.h"
+#include "platform/extract/PeRecords.h"
+#include "platform/extract/ResourceIconContainer.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace orbisk {
+
+namespace {
+
+constexpr uint16_t kNeSignature = 0x454e; // "NE"
+constexpr uint16_t kNumeric = 0x8000;
+constexpr uint16_t kIconType = kNumeric | 3;
+constexpr uint16_t kGroupIconType = kNumeric | 14;
+// The table is addressed with 16-bit offsets.
+constexpr uint64_t kMaxTableBytes = 65536;
+// Shifts above this would put resources beyond any 16-bit program's file.
+constexpr uint16_t kMaxAlignShift = 24;
+
+// Where each resource of the table lies; a resource's ref is its index here.
+struct Place {
+    uint64_t offset = 0;
+    uint64_t length = 0;
+};
+
+class NeIcons final : public ResourceIconContainer {
+public:
+    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons, std::vector<Place> places)
+        : ResourceIconContainer(std::move(groups), std::move(icons))
+        , places_(std::move(places))
+    {
+    }
+
+protected:
+    Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) override
+    {
+        const Place& p = places_[ref];
+        return ClampToFile(p.offset, p.length, source.Size());
+    }
+
+private:
+    std::vector<Place> places_;
+};
+
+struct Table {
+    std::vector<ResourceIconContainer::Resource> groups, icons;
+    std::vector<Place> places;
+};
+
+ResourceIconContainer::Resource ToResource(const NeNameInfo& info, uint16_t shift, std::vector<Place>& places)
+{
+    places.push_back({ uint64_t(info.offset) << shift, uint64_t(info.length) << shift });
+    const bool numeric = (info.id & kNumeric) != 0;
+    return { !numeric, uint16_t(numeric ? info.id & ~kNumeric : 0), places.size() - 1 };
+}
+
+Result<Table> ReadTable(const ByteReader& table)
+{
+    auto shift = table.U16(0);
+    if (!shift || *shift > kMaxAlignShift)
+        return Error { "bad resource alignment" };
+    Table out;
+    uint64_t at = 2;
+    // Every record moves on by at least its own size and the table is
+    // bounded, so the walk ends.
+    while (true) {
+        auto type = table.Record<NeTypeInfo>(at);
+        if (!type || type->typeId == 0)
+            break;
+        at += NeTypeInfo::size;
+        auto* list = type->typeId == kGroupIconType ? &out.groups : type->typeId == kIconType ? &out.icons : nullptr;
+        for (uint32_t i = 0; i < type->count; ++i, at += NeNameInfo::size) {
+            auto info = table.Record<NeNameInfo>(at);
+            if (!info)
+                return out; // a table cut short keeps what it listed
+            if (list)
+                list->push_back(ToResource(*info, *shift, out.places));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+Result<ContainerPtr> OpenNeFile(ByteSource& source, const ByteReader& head)
+{
+    auto dos = head.Record<DosHeader>(0);
+    if (!dos)
+        return dos.AsError();
+    auto bytes = source.Read(dos->newHeaderOffset, std::min<uint64_t>(NeHeader::size, source.Size() - std::min<uint64_t>(source.Size(), dos->newHeaderOffset)));
+    if (!bytes)
+        return bytes.AsError();
+    auto ne = ByteReader(*bytes).Record<NeHeader>(0);
+    if (!ne || ne->signature != kNeSignature)
+        return Error { "not an NE file" };
+    const uint64_t start = uint64_t(dos->newHeaderOffset) + ne->resourceTableOffset;
+    if (ne->resourceTableOffset == 0 || start >= source.Size())
+        return Error { "no resource table" };
+    uint64_t length = std::min(kMaxTableBytes, source.Size() - start);
+    if (ne->residentNameTableOffset > ne->resourceTableOffset)
+        length = std::min<uint64_t>(length, ne->residentNameTableOffset - ne->resourceTableOffset);
+    auto tableBytes = source.Read(start, length);
+    if (!tableBytes)
+        return tableBytes.AsError();
+    auto table = ReadTable(ByteReader(*tableBytes));
+    if (!table)
+        return table.AsError();
+    if (table->groups.empty())
+        return Error { "no icon groups" };
+    return ContainerPtr(new NeIcons(std::move(table->groups), std::move(table->icons), std::move(table->places)));
+}
+
+} // namespace orbisk

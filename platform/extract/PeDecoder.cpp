@@ -1,0 +1,244 @@
+// PE32 and PE32+ programs and libraries: the resource directory (data
+// directory 2) is a tree of type, name and language levels; offsets inside
+// it count from its start, data entries give RVAs, and RVAs become file
+// offsets through the section table.
+
+#include "platform/extract/ExtractLimits.h"
+#include "platform/extract/IconDecoders.h"
+#include "platform/extract/PeRecords.h"
+#include "platform/extract/ResourceIconContainer.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace orbisk {
+
+namespace {
+
+constexpr uint32_t kPeSignature = 0x00004550; // "PE\0\0"
+constexpr uint16_t kPe32Magic = 0x10b;
+constexpr uint16_t kPe32PlusMagic = 0x20b;
+constexpr uint16_t RT_ICON = 3;
+constexpr uint16_t RT_GROUP_ICON = 14;
+constexpr uint32_t kResourceDirectoryIndex = 2;
+
+struct DataDirectory {
+    uint32_t rva = 0;
+    uint32_t size = 0;
+};
+
+class SectionMap {
+public:
+    explicit SectionMap(std::vector<SectionHeader> sections)
+        : sections_(std::move(sections))
+    {
+    }
+    // The file offset of an RVA: inside a section's raw data, or inside the
+    // headers, which are mapped as they are in the file.
+    Result<uint64_t> ToOffset(uint32_t rva) const
+    {
+        for (const SectionHeader& s : sections_) {
+            const uint32_t extent = std::max(s.virtualSize, s.sizeOfRawData);
+            if (rva < s.virtualAddress || rva - s.virtualAddress >= extent)
+                continue;
+            if (rva - s.virtualAddress >= s.sizeOfRawData)
+                return Error { "RVA without file data" };
+            return uint64_t(s.pointerToRawData) + (rva - s.virtualAddress);
+        }
+        uint64_t headers = UINT32_MAX;
+        for (const SectionHeader& s : sections_)
+            headers = std::min<uint64_t>(headers, s.pointerToRawData);
+        if (rva < headers)
+            return uint64_t(rva);
+        return Error { "RVA outside every section" };
+    }
+
+private:
+    std::vector<SectionHeader> sections_;
+};
+
+// The resource tree, read one directory at a time.
+class ResourceTree {
+public:
+    ResourceTree(ByteSource& source, const SectionMap& sections, uint32_t rootRva)
+        : source_(source)
+        , sections_(sections)
+        , rootRva_(rootRva)
+    {
+    }
+
+    // The entries of the directory at `offset` (from the tree's start).
+    Result<std::vector<ResourceDirectoryEntry>> Entries(uint32_t offset, uint32_t limit) const
+    {
+        auto at = OffsetOf(offset);
+        if (!at)
+            return at.AsError();
+        auto headerBytes = source_.Read(*at, ResourceDirectoryHeader::size);
+        if (!headerBytes)
+            return headerBytes.AsError();
+        auto header = ByteReader(*headerBytes).Record<ResourceDirectoryHeader>(0);
+        const uint32_t count = std::min<uint32_t>(
+            uint32_t(header->numberOfNamedEntries) + header->numberOfIdEntries, limit);
+        const uint64_t available = source_.Size() - std::min(source_.Size(), *at + ResourceDirectoryHeader::size);
+        const uint64_t fits = std::min<uint64_t>(count, available / ResourceDirectoryEntry::size);
+        auto table = source_.Read(*at + ResourceDirectoryHeader::size, fits * ResourceDirectoryEntry::size);
+        if (!table)
+            return table.AsError();
+        std::vector<ResourceDirectoryEntry> entries;
+        entries.reserve(fits);
+        const ByteReader reader(*table);
+        for (uint64_t i = 0; i < fits; ++i)
+            entries.push_back(*reader.Record<ResourceDirectoryEntry>(i * ResourceDirectoryEntry::size));
+        return entries;
+    }
+
+    // The data of a name-level entry: its language directory's first entry,
+    // which must be data; the tree goes no deeper than type, name, language.
+    Result<ImageLocation> Locate(uint32_t nameTarget, bool isDirectory) const
+    {
+        if (!isDirectory || nameTarget == 0)
+            return Error { "resource without a language level" };
+        auto languages = Entries(nameTarget, 1);
+        if (!languages)
+            return languages.AsError();
+        if (languages->empty() || languages->front().IsDirectory())
+            return Error { "resource tree too deep" };
+        auto at = OffsetOf(languages->front().Target());
+        if (!at)
+            return at.AsError();
+        auto bytes = source_.Read(*at, ResourceDataEntry::size);
+        if (!bytes)
+            return bytes.AsError();
+        auto data = ByteReader(*bytes).Record<ResourceDataEntry>(0);
+        auto offset = sections_.ToOffset(data->dataRva);
+        if (!offset)
+            return offset.AsError();
+        return ClampToFile(*offset, data->dataSize, source_.Size());
+    }
+
+private:
+    Result<uint64_t> OffsetOf(uint32_t offset) const
+    {
+        if (uint64_t(rootRva_) + offset > UINT32_MAX)
+            return Error { "resource offset out of range" };
+        return sections_.ToOffset(rootRva_ + offset);
+    }
+
+    ByteSource& source_;
+    const SectionMap& sections_;
+    uint32_t rootRva_;
+};
+
+class PeIcons final : public ResourceIconContainer {
+public:
+    PeIcons(std::vector<Resource> groups, std::vector<Resource> icons, SectionMap sections, uint32_t rootRva)
+        : ResourceIconContainer(std::move(groups), std::move(icons))
+        , sections_(std::move(sections))
+        , rootRva_(rootRva)
+    {
+    }
+
+protected:
+    // A ref packs the name-level entry's target and its directory flag.
+    Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) override
+    {
+        return ResourceTree(source, sections_, rootRva_).Locate(uint32_t(ref), (ref >> 32) != 0);
+    }
+
+private:
+    SectionMap sections_;
+    uint32_t rootRva_;
+};
+
+Result<DataDirectory> ResourceDirectoryOf(ByteSource& source, uint64_t optionalAt, uint16_t optionalSize)
+{
+    auto bytes = source.Read(optionalAt, optionalSize);
+    if (!bytes)
+        return bytes.AsError();
+    const ByteReader optional(*bytes);
+    auto magic = optional.U16(0);
+    if (!magic || (*magic != kPe32Magic && *magic != kPe32PlusMagic))
+        return Error { "unknown optional header" };
+    // NumberOfRvaAndSizes and the data directories sit 16 bytes further in
+    // PE32+, whose ImageBase and stack sizes are 64-bit.
+    const uint64_t countAt = *magic == kPe32Magic ? 92 : 108;
+    auto count = optional.U32(countAt);
+    if (!count || *count <= kResourceDirectoryIndex)
+        return Error { "no resource directory" };
+    const uint64_t at = countAt + 4 + kResourceDirectoryIndex * 8;
+    auto rva = optional.U32(at), size = optional.U32(at + 4);
+    if (!rva || !size || *rva == 0 || *size == 0)
+        return Error { "no resource directory" };
+    return DataDirectory { *rva, *size };
+}
+
+Result<SectionMap> SectionsOf(ByteSource& source, uint64_t at, uint16_t count)
+{
+    const uint32_t n = std::min<uint32_t>(count, kMaxSections);
+    auto bytes = source.Read(at, uint64_t(n) * SectionHeader::size);
+    if (!bytes)
+        return bytes.AsError();
+    const ByteReader table(*bytes);
+    std::vector<SectionHeader> sections;
+    for (uint32_t i = 0; i < n; ++i)
+        sections.push_back(*table.Record<SectionHeader>(uint64_t(i) * SectionHeader::size));
+    return SectionMap(std::move(sections));
+}
+
+// The entries of one type's directory, as resources.
+std::vector<ResourceIconContainer::Resource> ResourcesOf(const ResourceTree& tree, const ResourceDirectoryEntry& type,
+                                                         uint32_t limit)
+{
+    std::vector<ResourceIconContainer::Resource> out;
+    if (!type.IsDirectory() || type.Target() == 0)
+        return out; // the root pointing at itself is a cycle, not a type
+    auto entries = tree.Entries(type.Target(), limit);
+    if (!entries)
+        return out;
+    for (const ResourceDirectoryEntry& e : *entries) {
+        const uint64_t ref = uint64_t(e.Target()) | (uint64_t(e.IsDirectory()) << 32);
+        out.push_back({ e.IsNamed(), e.Id(), ref });
+    }
+    return out;
+}
+
+} // namespace
+
+Result<ContainerPtr> OpenPeFile(ByteSource& source, const ByteReader& head)
+{
+    auto dos = head.Record<DosHeader>(0);
+    if (!dos)
+        return dos.AsError();
+    auto bytes = source.Read(dos->newHeaderOffset, PeFileHeader::size);
+    if (!bytes)
+        return bytes.AsError();
+    auto pe = ByteReader(*bytes).Record<PeFileHeader>(0);
+    if (pe->signature != kPeSignature)
+        return Error { "not a PE file" };
+    const uint64_t optionalAt = uint64_t(dos->newHeaderOffset) + PeFileHeader::size;
+    auto directory = ResourceDirectoryOf(source, optionalAt, pe->sizeOfOptionalHeader);
+    if (!directory)
+        return directory.AsError();
+    auto sections = SectionsOf(source, optionalAt + pe->sizeOfOptionalHeader, pe->numberOfSections);
+    if (!sections)
+        return sections.AsError();
+    const ResourceTree tree(source, *sections, directory->rva);
+    auto types = tree.Entries(0, 65536);
+    if (!types)
+        return types.AsError();
+    std::vector<ResourceIconContainer::Resource> groups, icons;
+    // The first directory of each type counts; a repeated type is ignored.
+    for (const ResourceDirectoryEntry& t : *types) {
+        if (t.IsNamed())
+            continue;
+        if (t.Id() == RT_GROUP_ICON && groups.empty())
+            groups = ResourcesOf(tree, t, kMaxGroups);
+        else if (t.Id() == RT_ICON && icons.empty())
+            icons = ResourcesOf(tree, t, kMaxImagesListed);
+    }
+    if (groups.empty())
+        return Error { "no icon groups" };
+    return ContainerPtr(new PeIcons(std::move(groups), std::move(icons), std::move(*sections), directory->rva));
+}
+
+} // namespace orbisk

@@ -1,0 +1,174 @@
+#pragma once
+
+// On-disk records of MZ, PE32/PE32+ and NE executables that the icon
+// extractor reads, as the PE/COFF format document and the NE (segmented
+// executable) format describe them. Decoded field by field, little-endian.
+
+#include "platform/extract/ByteReader.h"
+
+#include <cstdint>
+
+namespace orbisk {
+
+#pragma pack(push, 1)
+
+// The parts of IMAGE_DOS_HEADER that lead to the new header.
+struct DosHeader {
+    static constexpr uint64_t size = 64;
+    uint16_t magic; // "MZ"
+    uint8_t unused[58];
+    uint32_t newHeaderOffset; // e_lfanew
+    static Result<DosHeader> Decode(FieldCursor& c)
+    {
+        DosHeader h {};
+        h.magic = c.U16();
+        c.Skip(sizeof(h.unused));
+        h.newHeaderOffset = c.U32();
+        return h;
+    }
+};
+static_assert(sizeof(DosHeader) == DosHeader::size);
+
+// "PE\0\0" followed by IMAGE_FILE_HEADER.
+struct PeFileHeader {
+    static constexpr uint64_t size = 24;
+    uint32_t signature;
+    uint16_t machine;
+    uint16_t numberOfSections;
+    uint32_t timeDateStamp;
+    uint32_t pointerToSymbolTable;
+    uint32_t numberOfSymbols;
+    uint16_t sizeOfOptionalHeader;
+    uint16_t characteristics;
+    static Result<PeFileHeader> Decode(FieldCursor& c)
+    {
+        return PeFileHeader { c.U32(), c.U16(), c.U16(), c.U32(), c.U32(), c.U32(), c.U16(), c.U16() };
+    }
+};
+static_assert(sizeof(PeFileHeader) == PeFileHeader::size);
+
+// IMAGE_SECTION_HEADER.
+struct SectionHeader {
+    static constexpr uint64_t size = 40;
+    uint8_t name[8];
+    uint32_t virtualSize;
+    uint32_t virtualAddress;
+    uint32_t sizeOfRawData;
+    uint32_t pointerToRawData;
+    uint32_t pointerToRelocations;
+    uint32_t pointerToLinenumbers;
+    uint16_t numberOfRelocations;
+    uint16_t numberOfLinenumbers;
+    uint32_t characteristics;
+    static Result<SectionHeader> Decode(FieldCursor& c)
+    {
+        SectionHeader s {};
+        c.Skip(sizeof(s.name));
+        s.virtualSize = c.U32();
+        s.virtualAddress = c.U32();
+        s.sizeOfRawData = c.U32();
+        s.pointerToRawData = c.U32();
+        s.pointerToRelocations = c.U32();
+        s.pointerToLinenumbers = c.U32();
+        s.numberOfRelocations = c.U16();
+        s.numberOfLinenumbers = c.U16();
+        s.characteristics = c.U32();
+        return s;
+    }
+};
+static_assert(sizeof(SectionHeader) == SectionHeader::size);
+
+// IMAGE_RESOURCE_DIRECTORY; its entries follow it, named ones first.
+struct ResourceDirectoryHeader {
+    static constexpr uint64_t size = 16;
+    uint32_t characteristics;
+    uint32_t timeDateStamp;
+    uint16_t majorVersion;
+    uint16_t minorVersion;
+    uint16_t numberOfNamedEntries;
+    uint16_t numberOfIdEntries;
+    static Result<ResourceDirectoryHeader> Decode(FieldCursor& c)
+    {
+        return ResourceDirectoryHeader { c.U32(), c.U32(), c.U16(), c.U16(), c.U16(), c.U16() };
+    }
+};
+static_assert(sizeof(ResourceDirectoryHeader) == ResourceDirectoryHeader::size);
+
+// IMAGE_RESOURCE_DIRECTORY_ENTRY. The high bit of `name` marks a name (the
+// rest is the offset of its string in the resource section), otherwise the
+// low 16 bits are the id; the high bit of `offset` marks a sub-directory.
+struct ResourceDirectoryEntry {
+    static constexpr uint64_t size = 8;
+    uint32_t name;
+    uint32_t offset;
+    bool IsNamed() const { return (name & 0x80000000u) != 0; }
+    uint16_t Id() const { return uint16_t(name & 0xffff); }
+    bool IsDirectory() const { return (offset & 0x80000000u) != 0; }
+    uint32_t Target() const { return offset & 0x7fffffffu; }
+    static Result<ResourceDirectoryEntry> Decode(FieldCursor& c) { return ResourceDirectoryEntry { c.U32(), c.U32() }; }
+};
+static_assert(sizeof(ResourceDirectoryEntry) == ResourceDirectoryEntry::size);
+
+// IMAGE_RESOURCE_DATA_ENTRY: where a resource's bytes are, as an RVA.
+struct ResourceDataEntry {
+    static constexpr uint64_t size = 16;
+    uint32_t dataRva;
+    uint32_t dataSize;
+    uint32_t codePage;
+    uint32_t reserved;
+    static Result<ResourceDataEntry> Decode(FieldCursor& c)
+    {
+        return ResourceDataEntry { c.U32(), c.U32(), c.U32(), c.U32() };
+    }
+};
+static_assert(sizeof(ResourceDataEntry) == ResourceDataEntry::size);
+
+// The parts of the NE header that lead to the resource table.
+struct NeHeader {
+    static constexpr uint64_t size = 64;
+    uint16_t signature; // "NE"
+    uint8_t unused[34];
+    uint16_t resourceTableOffset; // ne_rsrctab, from the NE header
+    uint16_t residentNameTableOffset; // ne_restab: the resource table ends there
+    uint8_t rest[24];
+    static Result<NeHeader> Decode(FieldCursor& c)
+    {
+        NeHeader h {};
+        h.signature = c.U16();
+        c.Skip(sizeof(h.unused));
+        h.resourceTableOffset = c.U16();
+        h.residentNameTableOffset = c.U16();
+        return h;
+    }
+};
+static_assert(sizeof(NeHeader) == NeHeader::size);
+
+// TYPEINFO of the NE resource table; `count` NAMEINFO records follow.
+struct NeTypeInfo {
+    static constexpr uint64_t size = 8;
+    uint16_t typeId; // high bit: a numeric type; otherwise the offset of its name
+    uint16_t count;
+    uint32_t reserved;
+    static Result<NeTypeInfo> Decode(FieldCursor& c) { return NeTypeInfo { c.U16(), c.U16(), c.U32() }; }
+};
+static_assert(sizeof(NeTypeInfo) == NeTypeInfo::size);
+
+// NAMEINFO: offset and length in units of 1 << alignment shift.
+struct NeNameInfo {
+    static constexpr uint64_t size = 12;
+    uint16_t offset;
+    uint16_t length;
+    uint16_t flags;
+    uint16_t id; // high bit: a numeric id; otherwise the offset of its name
+    uint16_t handle;
+    uint16_t usage;
+    static Result<NeNameInfo> Decode(FieldCursor& c)
+    {
+        return NeNameInfo { c.U16(), c.U16(), c.U16(), c.U16(), c.U16(), c.U16() };
+    }
+};
+static_assert(sizeof(NeNameInfo) == NeNameInfo::size);
+
+#pragma pack(pop)
+
+} // namespace orbisk

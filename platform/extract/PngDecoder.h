@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/extract/ByteReader.h"
+#include "platform/pixels/IconImage.h"
+
+namespace orbisk {
+
+// Icon entries may be PNG files (Windows Vista and later store 256 x 256
+// images so); they are told apart from DIBs by the PNG signature.
+bool HasPngSignature(const ByteReader& head);
+
+// Size from the IHDR chunk; bits are 32 whatever the PNG's own depth.
+Result<ImageInfo> ProbePng(const ByteReader& head);
+
+// Decodes with Qt after checking the IHDR size against kMaxImageSide; the
+// mask is set where alpha is below one half.
+Result<DecodedImage> DecodePng(const ByteReader& bytes);
+
+} // namespace orbisk

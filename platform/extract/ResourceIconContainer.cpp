@@ -1,0 +1,71 @@
+#include "platform/extract/ResourceIconContainer.h"
+
+#include "platform/extract/ExtractLimits.h"
+#include "platform/extract/IconRecords.h"
+
+#include <algorithm>
+
+namespace orbisk {
+
+namespace {
+
+void NumberingOrder(std::vector<ResourceIconContainer::Resource>& resources)
+{
+    std::stable_sort(resources.begin(), resources.end(), [](const auto& a, const auto& b) {
+        if (a.named != b.named)
+            return a.named;
+        return !a.named && a.id < b.id;
+    });
+}
+
+} // namespace
+
+ResourceIconContainer::ResourceIconContainer(std::vector<Resource> groups, std::vector<Resource> icons)
+    : groups_(std::move(groups))
+{
+    NumberingOrder(groups_);
+    for (const Resource& r : icons) {
+        if (!r.named)
+            icons_.push_back(r);
+    }
+    // Stable: of two icons with one id, the first stored is found.
+    std::stable_sort(icons_.begin(), icons_.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+}
+
+const ResourceIconContainer::Resource* ResourceIconContainer::FindIcon(uint16_t id) const
+{
+    auto it = std::lower_bound(icons_.begin(), icons_.end(), id, [](const Resource& r, uint16_t v) { return r.id < v; });
+    return it != icons_.end() && it->id == id ? &*it : nullptr;
+}
+
+Result<std::vector<ImageLocation>> ResourceIconContainer::GroupImages(ByteSource& source, uint32_t g)
+{
+    auto at = Locate(source, groups_[g].ref);
+    if (!at)
+        return at.AsError();
+    auto headerBytes = source.Read(at->offset, at->size < IconDirHeader::size ? at->size : IconDirHeader::size);
+    if (!headerBytes)
+        return headerBytes.AsError();
+    auto header = ByteReader(*headerBytes).Record<IconDirHeader>(0);
+    if (!header)
+        return Error { "icon group cut short" };
+    // Entries that the resource's size does not cover are left out.
+    uint64_t count = std::min<uint64_t>(header->count, kMaxGroupEntries);
+    count = std::min<uint64_t>(count, (at->size - IconDirHeader::size) / GroupIconDirEntry::size);
+    auto table = source.Read(at->offset + IconDirHeader::size, count * GroupIconDirEntry::size);
+    if (!table)
+        return table.AsError();
+    const ByteReader entries(*table);
+    std::vector<ImageLocation> images;
+    for (uint64_t i = 0; i < count; ++i) {
+        auto entry = entries.Record<GroupIconDirEntry>(i * GroupIconDirEntry::size);
+        const Resource* icon = FindIcon(entry->id);
+        if (!icon)
+            continue;
+        if (auto image = Locate(source, icon->ref))
+            images.push_back(*image);
+    }
+    return images;
+}
+
+} // namespace orbisk

@@ -1,0 +1,26 @@
+#include "platform/files/UserFolders.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+#include <cstdlib>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace orbisk {
+
+std::string HomeFolderPath()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
+    return "/";
+}
+
+std::string DesktopFolderPath()
+{
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)).toStdString();
+}
+
+} // namespace orbisk

@@ -1,0 +1,238 @@
+#include "platform/namespace/ShellFolder.h"
+
+#include "platform/namespace/MountTable.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orbisk {
+
+namespace {
+
+std::string ParentPath(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+bool StatIsDirectory(const std::string& path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool StatIsLink(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool IsCompressed(const std::string& path)
+{
+    struct statx stx {};
+    if (::statx(AT_FDCWD, path.c_str(), AT_STATX_DONT_SYNC, STATX_TYPE, &stx) != 0)
+        return false;
+    return (stx.stx_attributes_mask & STATX_ATTR_COMPRESSED) && (stx.stx_attributes & STATX_ATTR_COMPRESSED);
+}
+
+// Removable, network and optical drives say they hold folders without being
+// read, so that building a tree never spins up a disc or waits for a server.
+bool DriveAnswersWithoutLooking(std::string_view mountPoint)
+{
+    const DriveType type = GetDriveType(std::string(mountPoint));
+    return type == DriveRemovable || type == DriveRemote || type == DriveCdRom;
+}
+
+uint32_t FileSystemAttributes(const ItemIdList& item, const std::string& path, uint32_t mask)
+{
+    const IdKind kind = item.LastKind();
+    const uint8_t hints = item.LastHints();
+    const std::string_view name = item.LastName();
+    uint32_t a = AttrFileSystem;
+    bool folder = false;
+    if (mask & (AttrFolder | AttrHasSubFolder)) {
+        folder = (hints & HintTypeKnown) ? (hints & HintFolder) != 0 : StatIsDirectory(path);
+        if (folder)
+            a |= AttrFolder;
+    }
+    if ((mask & AttrLink) && ((hints & HintLinkKnown) ? (hints & HintLink) != 0 : StatIsLink(path)))
+        a |= AttrLink;
+    if ((mask & AttrHidden) && (kind == IdKind::Name || kind == IdKind::DesktopEntry) && !name.empty() &&
+        name[0] == '.')
+        a |= AttrHidden;
+    if ((mask & AttrCompressed) && IsCompressed(path))
+        a |= AttrCompressed;
+    // A mount point cannot be renamed, whatever its parent allows.
+    if ((mask & AttrCanRename) && kind != IdKind::Drive && ::access(ParentPath(path).c_str(), W_OK) == 0)
+        a |= AttrCanRename;
+    if ((mask & AttrHasSubFolder) && folder) {
+        const bool yes = kind == IdKind::Drive && DriveAnswersWithoutLooking(name) ? true : HasSubFolderEntry(path);
+        if (yes)
+            a |= AttrHasSubFolder;
+    }
+    return a & mask;
+}
+
+int KindRank(IdKind kind)
+{
+    switch (kind) {
+    case IdKind::Computer:
+        return 0;
+    case IdKind::Home:
+        return 1;
+    case IdKind::Drive:
+        return 2;
+    case IdKind::DesktopEntry:
+    case IdKind::Name:
+        break;
+    }
+    return 3;
+}
+
+int NaturalCompare(std::string_view a, std::string_view b)
+{
+    thread_local QCollator collator = [] {
+        // The C locale's collator ignores numeric mode; natural order needs a
+        // real one.
+        QLocale locale;
+        if (locale.language() == QLocale::C)
+            locale = QLocale(QLocale::English, QLocale::UnitedStates);
+        QCollator c(locale);
+        c.setNumericMode(true);
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    const int c = collator.compare(DecodeName(a), DecodeName(b));
+    if (c != 0)
+        return c;
+    // Names the collator takes as equal still need a fixed order.
+    return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
+}
+
+int CompareElements(const ItemIdList::ElementView& x, const ItemIdList::ElementView& y)
+{
+    if (KindRank(x.kind) != KindRank(y.kind))
+        return KindRank(x.kind) - KindRank(y.kind);
+    if (x.kind == IdKind::Drive && (x.name == "/" || y.name == "/"))
+        return x.name == "/" ? -1 : 1;
+    const bool xFolder = (x.hints & HintFolder) != 0, yFolder = (y.hints & HintFolder) != 0;
+    if (xFolder != yFolder)
+        return xFolder ? -1 : 1;
+    return NaturalCompare(x.name, y.name);
+}
+
+} // namespace
+
+ShellFolder::ShellFolder(ItemIdList absolute)
+    : idList_(std::move(absolute)), role_(RoleOf(idList_)), path_(orbisk::NativePathOf(idList_).value_or(std::string()))
+{
+}
+
+std::shared_ptr<ShellFolder> ShellFolder::BindToObject(const ItemIdList& relative) const
+{
+    if (relative.IsEmpty())
+        return nullptr;
+    ItemIdList absolute = ItemIdList::Combine(idList_, relative);
+    const NamespaceRole role = RoleOf(absolute);
+    if (role == NamespaceRole::Invalid || absolute.IsEmpty())
+        return nullptr;
+    const uint8_t hints = absolute.LastHints();
+    if (role == NamespaceRole::FileSystem && (hints & HintTypeKnown) && !(hints & HintFolder))
+        return nullptr;
+    return std::make_shared<ShellFolder>(std::move(absolute));
+}
+
+std::optional<std::string> ShellFolder::NativePathOf(const ItemIdList& relative) const
+{
+    // The common case, a child of a file-system folder, needs no walk.
+    if (IsFileSystem() && relative.Count() == 1 && relative.LastKind() == IdKind::Name)
+        return JoinPath(path_, relative.LastName());
+    return orbisk::NativePathOf(ItemIdList::Combine(idList_, relative));
+}
+
+uint32_t ShellFolder::GetAttributesOf(const ItemIdList& relative, uint32_t mask) const
+{
+    const ItemIdList absolute = ItemIdList::Combine(idList_, relative);
+    switch (RoleOf(absolute)) {
+    case NamespaceRole::Desktop:
+    case NamespaceRole::Computer:
+        return mask & (AttrFolder | AttrHasSubFolder);
+    case NamespaceRole::FileSystem:
+        return FileSystemAttributes(absolute, *NativePathOf(relative), mask);
+    case NamespaceRole::Invalid:
+        break;
+    }
+    return 0;
+}
+
+QString ShellFolder::GetDisplayNameOf(const ItemIdList& relative, NameForm form) const
+{
+    const ItemIdList absolute = ItemIdList::Combine(idList_, relative);
+    if (form == NameForm::Normal)
+        return DisplayNameOf(absolute);
+    if (IsFileSystem()) {
+        if (const auto path = NativePathOf(relative))
+            return DecodeName(*path);
+    }
+    return ParsingNameOf(absolute);
+}
+
+std::unique_ptr<FolderEnumerator> ShellFolder::EnumObjects(uint32_t flags) const
+{
+    switch (role_) {
+    case NamespaceRole::Desktop:
+        return EnumerateDesktop(flags);
+    case NamespaceRole::Computer:
+        return EnumerateComputer(idList_, flags);
+    case NamespaceRole::FileSystem:
+        return EnumerateDirectory(idList_, path_, flags);
+    case NamespaceRole::Invalid:
+        break;
+    }
+    return nullptr;
+}
+
+int ShellFolder::CompareIDs(int /*column*/, const ItemIdList& a, const ItemIdList& b) const
+{
+    const auto ea = a.Elements();
+    const auto eb = b.Elements();
+    const std::size_t n = std::min(ea.size(), eb.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        if (ea[i].kind == eb[i].kind && ea[i].name == eb[i].name)
+            continue;
+        const int c = CompareElements(ea[i], eb[i]);
+        return c < 0 ? -1 : c > 0 ? 1 : 0;
+    }
+    return ea.size() < eb.size() ? -1 : ea.size() > eb.size() ? 1 : 0;
+}
+
+std::shared_ptr<ShellFolder> SHGetDesktopFolder()
+{
+    static const std::shared_ptr<ShellFolder> desktop = std::make_shared<ShellFolder>(ItemIdList());
+    return desktop;
+}
+
+std::optional<FindData> GetFindData(const ShellFolder& folder, const ItemIdList& relative)
+{
+    const auto path = folder.NativePathOf(relative);
+    if (!path)
+        return std::nullopt;
+    struct stat st {};
+    // A dangling link is described by the link itself.
+    if (::stat(path->c_str(), &st) != 0 && ::lstat(path->c_str(), &st) != 0)
+        return std::nullopt;
+    FindData data;
+    data.directory = S_ISDIR(st.st_mode);
+    data.size = int64_t(st.st_size);
+    data.modified = int64_t(st.st_mtim.tv_sec);
+    data.readOnly = ::access(path->c_str(), W_OK) != 0;
+    return data;
+}
+
+} // namespace orbisk

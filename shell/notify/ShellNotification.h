@@ -1,0 +1,160 @@
+#pragma once
+
+#include "platform/namespace/ItemIdList.h"
+#include "platform/notify/ShellChangeEvents.h"
+#include "shell/notify/NotifyEvents.h"
+#include "shell/items/ShellItem.h"
+#include "shell/items/RootFolderRole.h"
+
+#include <QEvent>
+#include <QObject>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class QSocketNotifier;
+
+namespace orbisk {
+
+class ShellChangeRegistration;
+
+using TStShellItemEvent = std::function<void(QObject* Sender, TStShellItem* Item)>;
+using TStShellItemPairEvent = std::function<void(QObject* Sender, TStShellItem* OldItem, TStShellItem* NewItem)>;
+using TStShellNotifyEvent = std::function<void(QObject* Sender)>;
+using TStDriveMaskEvent = std::function<void(QObject* Sender, uint32_t DriveMask)>;
+
+// The shell change watcher: registers for the changes of one folder (or of
+// the whole namespace), receives each change on the window thread, turns it
+// into old and new shell items and an event set, and tells its owner.
+//
+// Changes reach the watcher as events posted to itself: ChangeMessage for
+// each change as it arrives, QueueMessage to handle the queue. An attribute
+// change is handled at once; every other change waits in the queue, so that
+// making items and refreshing the owner happen after the delivery, in order.
+// With a queue limit, changes that arrive while the queue is full are
+// not reported one by one: each folder they happened in is reported once as
+// updated (neFolderUpdate) after the queue, so nothing changes unseen.
+//
+// For a change that concerns one item, the old and the new item both name
+// it; for a rename they are the old and the new name. OnFolderChange gets
+// the folder whose contents changed.
+class TStCustomShellNotification : public QObject {
+    Q_OBJECT
+public:
+    explicit TStCustomShellNotification(QObject* parent = nullptr);
+    ~TStCustomShellNotification() override;
+
+    static constexpr QEvent::Type ChangeMessage = QEvent::Type(QEvent::User + 1);
+    static constexpr QEvent::Type QueueMessage = QEvent::Type(QEvent::User + 2);
+
+    bool Active() const { return active_; }
+    void SetActive(bool active);
+    TStNotifyEventsSet NotifyEvents() const { return notifyEvents_; }
+    void SetNotifyEvents(TStNotifyEventsSet events);
+    // Setting a special folder checks the shell's version and watches that
+    // folder; EStInvalidFolder when the role has no folder here.
+    TStSpecialRootFolder SpecialWatchFolder() const { return specialWatchFolder_; }
+    void SetSpecialWatchFolder(TStSpecialRootFolder folder);
+    // A path to watch; EStInvalidFolder (and nothing changed) when it cannot
+    // be parsed. Setting it empty only clears the text.
+    const QString& WatchFolder() const { return watchFolder_; }
+    void SetWatchFolder(const QString& path);
+    bool WatchSubFolders() const { return watchSubFolders_; }
+    void SetWatchSubFolders(bool watch);
+    // The watched list; none watches the whole namespace, that is, every
+    // folder handed to AddLoadedFolder (the tree's loaded nodes) and the
+    // drives.
+    const std::optional<ItemIdList>& WatchIdList() const { return watchIdList_; }
+    void SetWatchIdList(std::optional<ItemIdList> list);
+    // Changes queued at most before the queue is handled; 0 is no limit.
+    int QueueLimit() const { return queueLimit_; }
+    void SetQueueLimit(int limit) { queueLimit_ = limit < 0 ? 0 : limit; }
+
+    // A tree's folder node was loaded (or unloaded): watched while the whole
+    // namespace is. Counted, like the nodes that show one folder.
+    void AddLoadedFolder(const ItemIdList& folder);
+    void RemoveLoadedFolder(const ItemIdList& folder);
+
+    // Delivers a change as the platform does: posted to the watcher.
+    void PostChange(ShellChangeRecord change);
+
+    bool IsRegistered() const { return registration_ != nullptr; }
+    // Some folders could not be watched: the kernel's watch limit is used up.
+    bool WatchLimitReached() const;
+    int QueuedCount() const { return int(queue_.size()); }
+
+    TStShellNotifyEvent OnAssociationChange;
+    TStShellItemPairEvent OnAttributeChange;
+    TStShellItemEvent OnFileChange;
+    TStShellItemEvent OnFileCreate;
+    TStShellItemPairEvent OnFileDelete;
+    TStShellItemPairEvent OnFileRename;
+    TStShellItemEvent OnDriveAdd;
+    TStShellItemEvent OnDriveRemove;
+    TStShellItemEvent OnShellDriveAdd;
+    TStDriveMaskEvent OnDriveSpaceChange;
+    TStShellItemEvent OnMediaInsert;
+    TStShellItemEvent OnMediaRemove;
+    TStShellItemEvent OnFolderCreate;
+    TStShellItemEvent OnFolderDelete;
+    TStShellItemPairEvent OnFolderRename;
+    TStShellItemEvent OnFolderChange;
+    TStShellItemEvent OnNetShare;
+    TStShellItemEvent OnNetUnShare;
+    TStShellItemEvent OnServerDisconnect;
+    TStShellNotifyEvent OnImageListChange;
+    // The owner's handler, called once per change after the events above.
+    TStShellNotifyEvent3 OnShellChangeNotify;
+
+    // Distinct folders remembered for changes dropped at the queue limit;
+    // beyond this the watched folder (or the desktop) is reported instead.
+    static constexpr int MaxCoalescedFolders = 64;
+    // Time after which handling the queue yields to the event loop.
+    static constexpr int QueueSliceMilliseconds = 20;
+
+protected:
+    bool event(QEvent* e) override;
+
+private:
+    void Register();
+    void Deregister();
+    void RegisterAgain();
+    void ReadInotify();
+    void ReadMountTable();
+    void HandleChange(ShellChangeRecord change);
+    void HandleQueue();
+    void NoteDropped(const ShellChangeRecord& change);
+    // Raises the per-kind events and the owner's handler; false when a
+    // handler destroyed the watcher.
+    bool Dispatch(const ShellChangeRecord& change);
+    void Raise(TStNotifyEvents kind, const ShellChangeRecord& change, TStShellItem* oldItem, TStShellItem* newItem);
+
+    bool active_ = false;
+    TStNotifyEventsSet notifyEvents_ = TStNotifyEventsSet::All();
+    TStSpecialRootFolder specialWatchFolder_ = sfNone;
+    QString watchFolder_;
+    bool watchSubFolders_ = false;
+    std::optional<ItemIdList> watchIdList_;
+    int queueLimit_ = 0;
+    std::vector<std::pair<ItemIdList, int>> loadedFolders_;
+    std::unique_ptr<ShellChangeRegistration> registration_;
+    QSocketNotifier* inotifyNotifier_ = nullptr;
+    QSocketNotifier* mountNotifier_ = nullptr;
+    std::deque<ShellChangeRecord> queue_;
+    std::vector<ItemIdList> droppedFolders_;
+    bool droppedBeyondLimit_ = false;
+};
+
+// The watcher as the tree and the list own it.
+class TStShellNotification : public TStCustomShellNotification {
+    Q_OBJECT
+public:
+    using TStCustomShellNotification::TStCustomShellNotification;
+};
+
+} // namespace orbisk

@@ -1,0 +1,170 @@
+#include "platform/settings/IniFile.h"
+#include "platform/settings/PrivateProfile.h"
+#include "platform/settings/ProfileInteger.h"
+#include "platform/settings/SettingsLocation.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace orbisk;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "orbisk-profile-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempFolder() { fs::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+std::string Slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Spill(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+} // namespace
+
+TEST(ProfileInteger, FollowsTheSettingsReadingRules)
+{
+    const std::pair<const char*, std::optional<int32_t>> cases[] = {
+        { "512", 512 }, { "0x200", 512 }, { "0X200", 512 }, { "$200", 512 }, { "x200", 512 }, { "X200", 512 },
+        { "  -5", -5 }, { "\t+7", 7 }, { "-$10", -16 }, { "2147483647", 2147483647 },
+        { "-2147483648", INT32_MIN }, { "-0x80000000", INT32_MIN }, { "2147483648", std::nullopt },
+        { "0x80000000", std::nullopt }, { "99999999999999999999", std::nullopt }, { "", std::nullopt },
+        { "0x", std::nullopt }, { "$", std::nullopt }, { "-", std::nullopt }, { "12abc", std::nullopt },
+        { "- 5", std::nullopt }, { "0x1G", std::nullopt }, { "1.5", std::nullopt },
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ParseProfileInteger(text), expected) << '"' << text << '"';
+}
+
+TEST(PrivateProfile, FindsSectionsAndKeysWithoutRegardToCase)
+{
+    const std::string text = "\xEF\xBB\xBF[display]\n"
+                             "; FormTop=1\n"
+                             "  formtop =  12  \r\n"
+                             "FormTop=99\n"
+                             "[Options]\n"
+                             "FormLeft=5\n"
+                             "[DISPLAY]\n"
+                             "FormLeft=7\n";
+    EXPECT_EQ(FindProfileValue(text, "Display", "FormTop"), "12");
+    // Only the first section of a name counts, as for reading so for writing.
+    EXPECT_EQ(FindProfileValue(text, "Display", "FormLeft"), std::nullopt);
+    EXPECT_EQ(FindProfileValue(text, "options", "FORMLEFT"), "5");
+    EXPECT_EQ(FindProfileValue(text, "Display", "; FormTop"), std::nullopt);
+    EXPECT_EQ(FindProfileValue("FormTop=3\n", "Display", "FormTop"), std::nullopt);
+}
+
+TEST(PrivateProfile, WritesInPlaceAndKeepsEveryOtherByte)
+{
+    const std::string text = "; written by hand\r\n"
+                             "[Display]\r\n"
+                             "Zoom = 3 ; mine\r\n"
+                             "formwidth = 600\r\n"
+                             "\r\n"
+                             "[Other]\r\n"
+                             "x=1";
+    EXPECT_EQ(SetProfileValue(text, "DISPLAY", "FormWidth", "512"),
+              "; written by hand\r\n[Display]\r\nZoom = 3 ; mine\r\nFormWidth=512\r\n\r\n[Other]\r\nx=1");
+    // A new key joins its section before the blank line; a new section goes
+    // to the end, after the last line has been ended in the file's manner.
+    EXPECT_EQ(SetProfileValue(text, "Display", "ListMode", "3"),
+              "; written by hand\r\n[Display]\r\nZoom = 3 ; mine\r\nformwidth = 600\r\nListMode=3\r\n\r\n"
+              "[Other]\r\nx=1");
+    EXPECT_EQ(SetProfileValue(text, "Other", "y", "2"), text + "\r\ny=2\r\n");
+    EXPECT_EQ(SetProfileValue(text, "Options", "WithSub", "1"), text + "\r\n[Options]\r\nWithSub=1\r\n");
+    EXPECT_EQ(SetProfileValue("", "Options", "WithSub", "1"), "[Options]\nWithSub=1\n");
+}
+
+TEST(PrivateProfile, FileWritesCreateTheFileAndRefuseWhatWouldBreakIt)
+{
+    TempFolder folder;
+    const std::string ini = folder / "orbisk.ini";
+    EXPECT_EQ(GetPrivateProfileString("Options", "FileExt", "dflt", ini), "dflt");
+    ASSERT_TRUE(WritePrivateProfileString("Options", "FileExt", ".ICO,", ini));
+    ASSERT_TRUE(WritePrivateProfileString("Display", "FormTop", "5", ini));
+    EXPECT_EQ(Slurp(ini), "[Options]\nFileExt=.ICO,\n[Display]\nFormTop=5\n");
+
+    // A line break would smuggle a line of its own into the file.
+    EXPECT_FALSE(WritePrivateProfileString("Display", "StartInFolder", "/a\n[Options]\nFileExt=*", ini));
+    EXPECT_FALSE(WritePrivateProfileString("Display", "a=b", "1", ini));
+    EXPECT_FALSE(WritePrivateProfileString("Dis]play", "a", "1", ini));
+    EXPECT_EQ(Slurp(ini), "[Options]\nFileExt=.ICO,\n[Display]\nFormTop=5\n");
+
+    // Reads stop at 2047 bytes, never in the middle of a character.
+    const std::string longValue = std::string(2046, 'a') + "\xC3\xA9" + "zz";
+    ASSERT_TRUE(WritePrivateProfileString("Display", "StartInFolder", longValue, ini));
+    EXPECT_EQ(GetPrivateProfileString("Display", "StartInFolder", "", ini), std::string(2046, 'a'));
+
+    EXPECT_FALSE(WritePrivateProfileString("Options", "WithSub", "1", folder / "missing/orbisk.ini"));
+    const std::string folderIni = folder / "folder.ini";
+    fs::create_directory(folderIni);
+    EXPECT_EQ(GetPrivateProfileString("Options", "WithSub", "d", folderIni), "d");
+    EXPECT_FALSE(WritePrivateProfileString("Options", "WithSub", "1", folderIni));
+    EXPECT_TRUE(fs::is_directory(folderIni));
+}
+
+TEST(IniFile, ReadsTypedValuesAndReportsFailedWrites)
+{
+    TempFolder folder;
+    Spill(folder / "orbisk.ini", "[Display]\nFormWidth=0x200\nFormTop=-5\nBad=12px\n[Options]\nWithSub=2\n");
+    TIniFile file(folder / "orbisk.ini");
+    EXPECT_EQ(file.ReadInteger("Display", "FormWidth", -1), 512);
+    EXPECT_EQ(file.ReadInteger("Display", "FormTop", -1), -5);
+    EXPECT_EQ(file.ReadInteger("Display", "Bad", -1), -1);
+    EXPECT_EQ(file.ReadInteger("Display", "Missing", 7), 7);
+    EXPECT_TRUE(file.ReadBool("Options", "WithSub", false));
+    EXPECT_TRUE(file.ReadBool("Options", "AutoScan", true));
+
+    file.WriteBool("Options", "WithSub", file.ReadBool("Options", "WithSub", false));
+    file.WriteInteger("Display", "FormTop", -12);
+    EXPECT_EQ(Slurp(folder / "orbisk.ini"), "[Display]\nFormWidth=0x200\nFormTop=-12\nBad=12px\n[Options]\nWithSub=1\n");
+
+    fs::create_directory(folder / "dir.ini");
+    TIniFile unwritable(folder / "dir.ini");
+    try {
+        unwritable.WriteInteger("Display", "FormTop", 1);
+        ADD_FAILURE() << "no exception";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + (folder / "dir.ini"));
+    }
+}
+
+TEST(SettingsLocation, PrefersTheProgramFolderThenTheConfigFolder)
+{
+    TempFolder folder;
+    const std::string program = folder / "bin";
+    const std::string config = folder / "config";
+    fs::create_directory(program);
+
+    EXPECT_EQ(PrepareSettingsFilePath({ program, config }), program + "/orbisk.ini");
+    EXPECT_FALSE(fs::exists(config));
+
+    // A program folder that cannot be written (here: one that is gone) sends
+    // the file to the config folder, which is made for it.
+    EXPECT_EQ(PrepareSettingsFilePath({ folder / "gone", config }), config + "/orbisk/orbisk.ini");
+    EXPECT_TRUE(fs::is_directory(config + "/orbisk"));
+    EXPECT_EQ(PrepareSettingsFilePath({ "", config }), config + "/orbisk/orbisk.ini");
+
+    Spill(folder / "plainfile", "");
+    EXPECT_EQ(PrepareSettingsFilePath({ folder / "gone", folder / "plainfile" }), std::nullopt);
+    EXPECT_EQ(PrepareSettingsFilePath({ "", "" }), std::nullopt);
+}
