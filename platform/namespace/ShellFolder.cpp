@@ -1,9 +1,7 @@
 #include "platform/namespace/ShellFolder.h"
 
 #include "platform/namespace/MountTable.h"
-
-#include <QCollator>
-#include <QLocale>
+#include "platform/namespace/NaturalOrder.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -93,26 +91,6 @@ int KindRank(IdKind kind)
         break;
     }
     return 3;
-}
-
-int NaturalCompare(std::string_view a, std::string_view b)
-{
-    thread_local QCollator collator = [] {
-        // The C locale's collator ignores numeric mode; natural order needs a
-        // real one.
-        QLocale locale;
-        if (locale.language() == QLocale::C)
-            locale = QLocale(QLocale::English, QLocale::UnitedStates);
-        QCollator c(locale);
-        c.setNumericMode(true);
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        return c;
-    }();
-    const int c = collator.compare(DecodeName(a), DecodeName(b));
-    if (c != 0)
-        return c;
-    // Names the collator takes as equal still need a fixed order.
-    return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
 }
 
 int CompareElements(const ItemIdList::ElementView& x, const ItemIdList::ElementView& y)
