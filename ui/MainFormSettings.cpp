@@ -10,6 +10,7 @@
 #include <QSplitter>
 
 #include <algorithm>
+#include <iterator>
 
 namespace orbisk {
 
@@ -70,9 +71,16 @@ void TMainFrm::LoadOptions(const TIniFile& file)
     Settings_.WithSub = file.ReadBool(Options, "WithSub", false);
     Settings_.AutoScan = file.ReadBool(Options, "AutoScan", true);
     Settings_.FileExt = file.ReadString(Options, "FileExt", DefaultFileExt);
+    // A value the options dialog cannot show reads as the default: the
+    // dialog would store it back unseen, and the batch save writes nothing
+    // for a format it does not know.
     Settings_.SaveColors = file.ReadInteger(Options, "SaveColors", 0);
+    if (std::ranges::find(SaveColorsChoices, Settings_.SaveColors) == std::end(SaveColorsChoices))
+        Settings_.SaveColors = 0;
     SaveColorCount = SaveColorsToColorCount(Settings_.SaveColors);
     Settings_.SaveFileExt = file.ReadInteger(Options, "SaveFileExt", 0);
+    if (Settings_.SaveFileExt != 0 && Settings_.SaveFileExt != 1)
+        Settings_.SaveFileExt = 0;
 }
 
 // Each stored value that is not negative replaces the window's own; a window

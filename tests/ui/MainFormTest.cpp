@@ -148,6 +148,17 @@ private slots:
             QVERIFY2(lines.contains(QLatin1String(line)), line);
     }
 
+    void saveOptionsOutsideTheirChoicesReadAsDefaults()
+    {
+        WriteIni("[Options]\nSaveColors=32\nSaveFileExt=-1\n");
+        QPointer<TMainFrm> frm = Open(Location());
+        QCOMPARE(frm->Settings().SaveColors, 0);
+        QCOMPARE(SaveColorCount.load(), ScreenColorCount());
+        QCOMPARE(frm->Settings().SaveFileExt, 0);
+        QVERIFY(CloseAndWait(frm));
+        QVERIFY(KeyLines().contains(QStringLiteral("Options/SaveFileExt=0")));
+    }
+
     void listModePressesItsButton_data()
     {
         QTest::addColumn<QByteArray>("stored");
