@@ -60,8 +60,7 @@ void TDirectoryListBox::SetDirectory(const std::string& path)
 
     if (Result<FolderContents> contents = ReadFolderContents(directory_)) {
         std::vector<std::string>& folders = contents->folders;
-        std::sort(folders.begin(), folders.end(),
-                  [](const std::string& a, const std::string& b) { return NaturalCompare(a, b) < 0; });
+        SortNaturally(folders);
         for (const std::string& name : folders)
             AddRow(JoinPath(directory_, name), DecodeName(name), level + 1, false);
     }

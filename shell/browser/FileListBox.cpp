@@ -26,7 +26,7 @@ void TFileListBox::SetDirectory(const std::string& path)
     if (!contents)
         return;
     std::vector<std::string>& files = contents->files;
-    std::sort(files.begin(), files.end(), [](const std::string& a, const std::string& b) { return NaturalCompare(a, b) < 0; });
+    SortNaturally(files);
     for (const std::string& name : files)
         addItem(DecodeName(name));
 }
