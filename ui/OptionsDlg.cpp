@@ -115,7 +115,6 @@ void TOptionsDlg::BuildControls()
     CancelBtn_ = new QPushButton(QStringLiteral("Cancel"), panel2);
     CancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn_->setGeometry(187, 2, 75, 25);
-    CancelBtn_->setAutoDefault(false);
 
     AddFrame(this, { 8, 8, 273, 121 });
     AddSectionLabel(this, "Label4", "Scanning options", 24, 0);

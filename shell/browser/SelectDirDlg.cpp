@@ -36,7 +36,6 @@ QPushButton* AddButton(QWidget* owner, const char* name, const char* text, int l
     auto* button = new QPushButton(QString::fromUtf8(text), owner);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(QRect(QPoint(left, ButtonTop), ButtonSize));
-    button->setAutoDefault(false);
     return button;
 }
 
