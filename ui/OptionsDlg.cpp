@@ -209,16 +209,7 @@ void TOptionsDlg::OKBtnClick()
 {
     Settings_.WithSub = cbSUBFolders_->isChecked();
     Settings_.AutoScan = cbAutoScan_->isChecked();
-    std::string fileExt;
-    if (cbALL_->isChecked()) {
-        fileExt = "*";
-    } else {
-        for (std::size_t i = 0; i < ExtBoxes_.size(); ++i) {
-            if (ExtBoxes_[i]->isChecked())
-                fileExt.append(Extensions[i]).push_back(',');
-        }
-    }
-    Settings_.FileExt = std::move(fileExt);
+    Settings_.FileExt = FilterOfBoxes();
     // A list with no item selected keeps the setting it had: storing -1
     // would make the batch save write nothing.
     if (const int colors = ColorsComboBox_->currentIndex(); colors >= 0)
@@ -226,6 +217,20 @@ void TOptionsDlg::OKBtnClick()
     SaveColorCount_ = ColorCountFor(Settings_.SaveColors, ScreenColorCount_);
     if (const int type = FileTypesCombo_->currentIndex(); type >= 0)
         Settings_.SaveFileExt = type;
+}
+
+// "*" for all files, else each ticked extension with its comma, in the fixed
+// order; empty with nothing ticked.
+std::string TOptionsDlg::FilterOfBoxes() const
+{
+    if (cbALL_->isChecked())
+        return std::string(1, '*');
+    std::string filter;
+    for (std::size_t i = 0; i < ExtBoxes_.size(); ++i) {
+        if (ExtBoxes_[i]->isChecked())
+            filter.append(Extensions[i]).push_back(',');
+    }
+    return filter;
 }
 
 bool ExecuteOptionsDialog(QWidget* owner, AppSettings& settings, int32_t screenColorCount, int32_t& saveColorCount)

@@ -41,6 +41,7 @@ private:
     void cbALLClick(bool checked);
     void cbICOClick(bool checked);
     void OKBtnClick();
+    std::string FilterOfBoxes() const;
 
     AppSettings& Settings_;
     int32_t ScreenColorCount_;
