@@ -1,29 +1,11 @@
 #include "platform/notify/InotifyReader.h"
 
 #include <cerrno>
-#include <cstring>
+#include <iterator>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 namespace orbisk {
-
-std::vector<InotifyEvent> ParseInotifyEvents(std::span<const char> bytes)
-{
-    std::vector<InotifyEvent> events;
-    constexpr std::size_t header = sizeof(inotify_event);
-    std::size_t offset = 0;
-    while (bytes.size() - offset >= header) {
-        inotify_event raw;
-        std::memcpy(&raw, bytes.data() + offset, header);
-        if (raw.len > bytes.size() - offset - header)
-            break;
-        const char* name = bytes.data() + offset + header;
-        InotifyEvent e{raw.wd, raw.mask, raw.cookie, std::string(name, ::strnlen(name, raw.len))};
-        events.push_back(std::move(e));
-        offset += header + raw.len;
-    }
-    return events;
-}
 
 InotifyReader::InotifyReader() : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
 

@@ -1,84 +1,86 @@
 #pragma once
 
-#include "platform/notify/InotifyReader.h"
 #include "platform/namespace/ItemIdList.h"
 #include "platform/namespace/MountTable.h"
+#include "platform/notify/InotifyDecoder.h"
+#include "platform/notify/InotifyReader.h"
+#include "platform/notify/LoadedFolders.h"
 #include "platform/notify/ShellChangeEvents.h"
+#include "platform/notify/WatchTable.h"
 
 #include <memory>
 #include <optional>
-#include <unordered_map>
+#include <string>
 #include <vector>
 
 namespace orbisk {
 
 // One registration with the change notification service: what is watched,
-// for which events, and the decoding of what the kernel reports into change
-// records. It does no waiting of its own: the owner watches InotifyFd() for
-// reading and MountFd() for priority events, and calls ReadChanges or
-// ReadMountChanges when they fire.
+// for which events, and the records of what changed. It does no waiting of
+// its own: the owner watches InotifyFd() for reading and MountFd() for
+// priority events, calls ReadChanges or ReadMountChanges when they fire, and
+// ReleaseHeldMoves when a held rename half has waited long enough.
 //
-// A registration for one folder watches it (and, recursively, the folders
-// below it, within MaxRecursiveWatches). A registration for the whole
-// namespace watches the folders handed to AddFolder (the ones a tree has
-// loaded) and the mount table. Computer, or the whole namespace, watches the
-// mount table for drives coming and going.
+// What is watched, one kernel watch per folder and never a listing of one:
+// - one folder without sub-folders: that folder;
+// - one folder with sub-folders: that folder and the loaded folders below it;
+// - the whole namespace: the desktop folder, every loaded folder, and the
+//   mount table for drives coming and going (as does Computer).
+// Loaded folders are those of a tree whose node is loaded (LoadedFolders):
+// the owner hands each one over as it comes and goes (AddFolder,
+// RemoveFolder), and a folder that is renamed within what is watched stays
+// loaded, and watched, under its new name.
 class ShellChangeRegistration {
 public:
-    ShellChangeRegistration(std::optional<ItemIdList> watched, bool recursive, uint32_t events);
+    ShellChangeRegistration(std::optional<ItemIdList> watched, bool subFolders, uint32_t events,
+                            LoadedFolders& loaded);
 
     int InotifyFd() const { return inotify_.Fd(); }
     int MountFd() const { return mountFile_ ? mountFile_->Fd() : -1; }
 
-    // A folder to watch as well, counted: it stays watched until removed as
-    // often as it was added.
+    // Whether a loaded folder is watched by this registration.
+    bool Covers(const ItemIdList& folder) const;
+    // A loaded folder came or went: one watch is added or dropped (only for
+    // a folder this registration covers).
     void AddFolder(const ItemIdList& folder);
     void RemoveFolder(const ItemIdList& folder);
+    // Sub-folders on or off: the covered loaded folders are watched or not.
+    void SetSubFolders(bool subFolders);
+    // Which events are reported; every watch stays as it is.
+    void SetEvents(uint32_t events);
 
     std::vector<ShellChangeRecord> ReadChanges();
+    // A moved-from half is held, waiting for the read that brings its
+    // partner; the owner calls ReadAfterWait after
+    // InotifyDecoder::HeldMoveMilliseconds.
+    bool HoldsMove() const { return decoder_.HoldsMove(); }
+    // Reads again; when the kernel still has nothing, the held halves had
+    // no partner and are reported as deletes.
+    std::vector<ShellChangeRecord> ReadAfterWait();
     std::vector<ShellChangeRecord> ReadMountChanges();
 
     // The kernel's per-user watch limit stopped a watch from being added:
     // some folders go unwatched (nothing else fails).
-    bool WatchLimitReached() const { return limitReached_; }
-    int WatchCount() const { return int(byWd_.size()); }
+    bool WatchLimitReached() const { return table_.LimitReached(); }
+    int WatchCount() const { return table_.Count(); }
+    std::vector<std::string> WatchedPaths() const { return table_.Paths(); }
 
-    static constexpr int MaxRecursiveWatches = 8192;
+    // Every watch asks the kernel for all that any event set needs, so that
+    // a change of events never touches the watches.
+    static const uint32_t InotifyMask;
 
 private:
-    struct Watch {
-        ItemIdList list;
-        std::string path;
-        bool desktopEntries; // children are desktop entries (the desktop folder)
-        bool root;           // the registration's own folder
-        int refs;
-    };
-
-    uint32_t InotifyMask() const;
-    int AddWatch(const ItemIdList& list, const std::string& path, bool desktopEntries, bool root);
-    void AddTree(const ItemIdList& list, const std::string& path);
-    void WatchList(const ItemIdList& list, bool root);
-    void ForgetUnder(const ItemIdList& prefix);
-    void Rename(const ItemIdList& from, const std::string& fromPath, const ItemIdList& to, const std::string& toPath);
-    ItemIdList Child(const Watch& w, const std::string& name, uint8_t hints) const;
-
-    void Decode(std::vector<InotifyEvent>& events, std::vector<ShellChangeRecord>& out);
-    void DecodeOne(const InotifyEvent& e, std::vector<ShellChangeRecord>& out);
-    void DecodeSelf(const InotifyEvent& e, const std::vector<Watch>& watches, std::vector<ShellChangeRecord>& out);
-    void DecodeCreated(const InotifyEvent& e, const std::vector<Watch>& watches, std::vector<ShellChangeRecord>& out);
-    void DecodeDeleted(const InotifyEvent& e, const std::vector<Watch>& watches, std::vector<ShellChangeRecord>& out);
-    void DecodePair(const InotifyEvent& from, const InotifyEvent& to, std::vector<ShellChangeRecord>& out);
-    void DecodeOverflow(std::vector<ShellChangeRecord>& out);
-    void Emit(std::vector<ShellChangeRecord>& out, ShellChangeRecord record) const;
+    void Watch(const ItemIdList& list, bool root);
 
     std::optional<ItemIdList> watched_;
-    bool recursive_;
+    bool subFolders_;
     uint32_t events_;
+    LoadedFolders& loaded_;
     InotifyReader inotify_;
+    WatchTable table_;
+    InotifyDecoder decoder_;
     std::unique_ptr<MountInfoFile> mountFile_;
     std::vector<Drive> drives_;
-    std::unordered_map<int, std::vector<Watch>> byWd_;
-    bool limitReached_ = false;
 };
 
 } // namespace orbisk

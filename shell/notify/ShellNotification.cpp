@@ -45,7 +45,12 @@ std::optional<ItemIdList> ChangedFolder(const ShellChangeRecord& change)
 
 } // namespace
 
-TStCustomShellNotification::TStCustomShellNotification(QObject* parent) : QObject(parent) {}
+TStCustomShellNotification::TStCustomShellNotification(QObject* parent) : QObject(parent)
+{
+    heldMoveTimer_.setSingleShot(true);
+    heldMoveTimer_.setInterval(InotifyDecoder::HeldMoveMilliseconds);
+    connect(&heldMoveTimer_, &QTimer::timeout, this, &TStCustomShellNotification::ReadAfterWait);
+}
 
 TStCustomShellNotification::~TStCustomShellNotification()
 {
@@ -64,7 +69,8 @@ void TStCustomShellNotification::SetActive(bool active)
 void TStCustomShellNotification::SetNotifyEvents(TStNotifyEventsSet events)
 {
     notifyEvents_ = events;
-    RegisterAgain();
+    if (registration_)
+        registration_->SetEvents(PlatformEventsOf(events));
 }
 
 void TStCustomShellNotification::SetSpecialWatchFolder(TStSpecialRootFolder folder)
@@ -99,36 +105,27 @@ void TStCustomShellNotification::SetWatchFolder(const QString& path)
 void TStCustomShellNotification::SetWatchSubFolders(bool watch)
 {
     watchSubFolders_ = watch;
-    RegisterAgain();
+    if (registration_)
+        registration_->SetSubFolders(watch);
 }
 
 void TStCustomShellNotification::SetWatchIdList(std::optional<ItemIdList> list)
 {
+    if (list == watchIdList_)
+        return;
     watchIdList_ = std::move(list);
     RegisterAgain();
 }
 
 void TStCustomShellNotification::AddLoadedFolder(const ItemIdList& folder)
 {
-    const auto it = std::find_if(loadedFolders_.begin(), loadedFolders_.end(),
-                                 [&](const auto& f) { return f.first == folder; });
-    if (it != loadedFolders_.end())
-        ++it->second;
-    else
-        loadedFolders_.emplace_back(folder, 1);
-    if (registration_ && !watchIdList_)
+    if (loadedFolders_.Add(folder) && registration_)
         registration_->AddFolder(folder);
 }
 
 void TStCustomShellNotification::RemoveLoadedFolder(const ItemIdList& folder)
 {
-    const auto it = std::find_if(loadedFolders_.begin(), loadedFolders_.end(),
-                                 [&](const auto& f) { return f.first == folder; });
-    if (it == loadedFolders_.end())
-        return;
-    if (--it->second == 0)
-        loadedFolders_.erase(it);
-    if (registration_ && !watchIdList_)
+    if (loadedFolders_.Remove(folder) && registration_)
         registration_->RemoveFolder(folder);
 }
 
@@ -137,17 +134,17 @@ bool TStCustomShellNotification::WatchLimitReached() const
     return registration_ && registration_->WatchLimitReached();
 }
 
+int TStCustomShellNotification::WatchCount() const
+{
+    return registration_ ? registration_->WatchCount() : 0;
+}
+
 void TStCustomShellNotification::Register()
 {
     if (registration_)
         return;
     registration_ = std::make_unique<ShellChangeRegistration>(watchIdList_, watchSubFolders_,
-                                                              PlatformEventsOf(notifyEvents_));
-    if (!watchIdList_) {
-        for (const auto& [folder, count] : loadedFolders_)
-            for (int i = 0; i < count; ++i)
-                registration_->AddFolder(folder);
-    }
+                                                              PlatformEventsOf(notifyEvents_), loadedFolders_);
     if (registration_->InotifyFd() >= 0) {
         inotifyNotifier_ = new QSocketNotifier(registration_->InotifyFd(), QSocketNotifier::Read, this);
         connect(inotifyNotifier_, &QSocketNotifier::activated, this, &TStCustomShellNotification::ReadInotify);
@@ -166,6 +163,7 @@ void TStCustomShellNotification::Deregister()
     inotifyNotifier_ = nullptr;
     delete mountNotifier_;
     mountNotifier_ = nullptr;
+    heldMoveTimer_.stop();
     registration_.reset();
 }
 
@@ -183,6 +181,18 @@ void TStCustomShellNotification::ReadInotify()
         return;
     for (ShellChangeRecord& change : registration_->ReadChanges())
         PostChange(std::move(change));
+    if (registration_->HoldsMove() && !heldMoveTimer_.isActive())
+        heldMoveTimer_.start();
+}
+
+void TStCustomShellNotification::ReadAfterWait()
+{
+    if (!registration_)
+        return;
+    for (ShellChangeRecord& change : registration_->ReadAfterWait())
+        PostChange(std::move(change));
+    if (registration_->HoldsMove())
+        heldMoveTimer_.start();
 }
 
 void TStCustomShellNotification::ReadMountTable()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/namespace/ItemIdList.h"
+#include "platform/notify/LoadedFolders.h"
 #include "platform/notify/ShellChangeEvents.h"
 #include "shell/notify/NotifyEvents.h"
 #include "shell/items/ShellItem.h"
@@ -9,6 +10,7 @@
 #include <QEvent>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -40,6 +42,13 @@ using TStDriveMaskEvent = std::function<void(QObject* Sender, uint32_t DriveMask
 // not reported one by one: each folder they happened in is reported once as
 // updated (neFolderUpdate) after the queue, so nothing changes unseen.
 //
+// "Sub-folders" are the loaded folders of a tree (AddLoadedFolder): the
+// whole namespace watches all of them, one folder with sub-folders those
+// below it. Nothing is ever listed to find folders to watch; a loaded folder
+// adds or drops one watch, and changing a property never watches again what
+// is watched already. A loaded folder that is renamed stays loaded (and
+// watched) under its new ID list.
+//
 // For a change that concerns one item, the old and the new item both name
 // it; for a rename they are the old and the new name. OnFolderChange gets
 // the folder whose contents changed.
@@ -64,11 +73,14 @@ public:
     // be parsed. Setting it empty only clears the text.
     const QString& WatchFolder() const { return watchFolder_; }
     void SetWatchFolder(const QString& path);
+    // With sub-folders, one watched folder brings the loaded folders below
+    // it; the whole namespace watches every loaded folder either way.
     bool WatchSubFolders() const { return watchSubFolders_; }
     void SetWatchSubFolders(bool watch);
-    // The watched list; none watches the whole namespace, that is, every
-    // folder handed to AddLoadedFolder (the tree's loaded nodes) and the
-    // drives.
+    // The watched list; none watches the whole namespace, that is, the
+    // desktop, every folder handed to AddLoadedFolder (the tree's loaded
+    // nodes) and the drives. Setting the list already watched changes
+    // nothing.
     const std::optional<ItemIdList>& WatchIdList() const { return watchIdList_; }
     void SetWatchIdList(std::optional<ItemIdList> list);
     // Changes queued at most before the queue is handled; 0 is no limit.
@@ -76,7 +88,9 @@ public:
     void SetQueueLimit(int limit) { queueLimit_ = limit < 0 ? 0 : limit; }
 
     // A tree's folder node was loaded (or unloaded): watched while the whole
-    // namespace is. Counted, like the nodes that show one folder.
+    // namespace (or a folder above it, with sub-folders) is. Counted, like
+    // the nodes that show one folder: the first add watches it, the last
+    // remove stops watching it.
     void AddLoadedFolder(const ItemIdList& folder);
     void RemoveLoadedFolder(const ItemIdList& folder);
 
@@ -86,6 +100,8 @@ public:
     bool IsRegistered() const { return registration_ != nullptr; }
     // Some folders could not be watched: the kernel's watch limit is used up.
     bool WatchLimitReached() const;
+    // The folders watched now (kernel watches); 0 when not registered.
+    int WatchCount() const;
     int QueuedCount() const { return int(queue_.size()); }
 
     TStShellNotifyEvent OnAssociationChange;
@@ -126,6 +142,7 @@ private:
     void RegisterAgain();
     void ReadInotify();
     void ReadMountTable();
+    void ReadAfterWait();
     void HandleChange(ShellChangeRecord change);
     void HandleQueue();
     void NoteDropped(const ShellChangeRecord& change);
@@ -141,10 +158,11 @@ private:
     bool watchSubFolders_ = false;
     std::optional<ItemIdList> watchIdList_;
     int queueLimit_ = 0;
-    std::vector<std::pair<ItemIdList, int>> loadedFolders_;
+    LoadedFolders loadedFolders_;
     std::unique_ptr<ShellChangeRegistration> registration_;
     QSocketNotifier* inotifyNotifier_ = nullptr;
     QSocketNotifier* mountNotifier_ = nullptr;
+    QTimer heldMoveTimer_;
     std::deque<ShellChangeRecord> queue_;
     std::vector<ItemIdList> droppedFolders_;
     bool droppedBeyondLimit_ = false;
