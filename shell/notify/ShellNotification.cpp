@@ -9,6 +9,7 @@
 #include <QSocketNotifier>
 
 #include <algorithm>
+#include <utility>
 
 namespace orbisk {
 
@@ -27,11 +28,6 @@ private:
     ShellChangeRecord change_;
 };
 
-std::unique_ptr<TStShellItem> ItemOf(const std::optional<ItemIdList>& list)
-{
-    return list ? std::make_unique<TStShellItem>(*list) : nullptr;
-}
-
 // The folder whose contents a change touched: the item itself for a change
 // that is only a folder update, else the folder that holds the item.
 std::optional<ItemIdList> ChangedFolder(const ShellChangeRecord& change)
@@ -44,6 +40,43 @@ std::optional<ItemIdList> ChangedFolder(const ShellChangeRecord& change)
 }
 
 } // namespace
+
+// The shell items of one change, made when first asked for. A change that
+// names one item gets one item object, passed as both old and new.
+class TStCustomShellNotification::ChangeItems {
+public:
+    explicit ChangeItems(const ShellChangeRecord& change) : change_(change) {}
+    TStShellItem* Old()
+    {
+        Make();
+        return old_.get();
+    }
+    TStShellItem* New()
+    {
+        Make();
+        return newIsOld_ ? old_.get() : new_.get();
+    }
+    // The old item, else the new one: the item of a one-item event.
+    TStShellItem* Either() { return Old() ? Old() : New(); }
+
+private:
+    void Make()
+    {
+        if (std::exchange(made_, true))
+            return;
+        if (change_.first)
+            old_ = std::make_unique<TStShellItem>(*change_.first);
+        newIsOld_ = change_.first && change_.second && *change_.first == *change_.second;
+        if (change_.second && !newIsOld_)
+            new_ = std::make_unique<TStShellItem>(*change_.second);
+    }
+
+    const ShellChangeRecord& change_;
+    std::unique_ptr<TStShellItem> old_;
+    std::unique_ptr<TStShellItem> new_;
+    bool made_ = false;
+    bool newIsOld_ = false;
+};
 
 TStCustomShellNotification::TStCustomShellNotification(QObject* parent) : QObject(parent)
 {
@@ -158,12 +191,14 @@ void TStCustomShellNotification::Register()
 
 void TStCustomShellNotification::Deregister()
 {
-    // The notifiers go before the descriptors they watch are closed.
+    // The notifiers go before the descriptors they watch are closed. What
+    // was read but not delivered belongs to the registration that goes.
     delete inotifyNotifier_;
     inotifyNotifier_ = nullptr;
     delete mountNotifier_;
     mountNotifier_ = nullptr;
     heldMoveTimer_.stop();
+    incoming_.clear();
     registration_.reset();
 }
 
@@ -177,30 +212,32 @@ void TStCustomShellNotification::RegisterAgain()
 
 void TStCustomShellNotification::ReadInotify()
 {
-    if (!registration_)
+    if (!registration_ || !incoming_.empty())
         return;
-    for (ShellChangeRecord& change : registration_->ReadChanges())
-        PostChange(std::move(change));
+    std::vector<ShellChangeRecord> changes = registration_->ReadChanges();
     if (registration_->HoldsMove() && !heldMoveTimer_.isActive())
         heldMoveTimer_.start();
+    Deliver(std::move(changes));
 }
 
 void TStCustomShellNotification::ReadAfterWait()
 {
     if (!registration_)
         return;
-    for (ShellChangeRecord& change : registration_->ReadAfterWait())
-        PostChange(std::move(change));
+    if (!incoming_.empty()) { // the last read is still being delivered
+        heldMoveTimer_.start();
+        return;
+    }
+    std::vector<ShellChangeRecord> changes = registration_->ReadAfterWait();
     if (registration_->HoldsMove())
         heldMoveTimer_.start();
+    Deliver(std::move(changes));
 }
 
 void TStCustomShellNotification::ReadMountTable()
 {
-    if (!registration_)
-        return;
-    for (ShellChangeRecord& change : registration_->ReadMountChanges())
-        PostChange(std::move(change));
+    if (registration_)
+        Deliver(registration_->ReadMountChanges());
 }
 
 void TStCustomShellNotification::PostChange(ShellChangeRecord change)
@@ -218,56 +255,113 @@ bool TStCustomShellNotification::event(QEvent* e)
         HandleQueue();
         return true;
     }
+    if (e->type() == DeliverMessage) {
+        deliveryPosted_ = false;
+        DeliverIncoming();
+        return true;
+    }
     return QObject::event(e);
 }
 
-void TStCustomShellNotification::HandleChange(ShellChangeRecord change)
+void TStCustomShellNotification::Deliver(std::vector<ShellChangeRecord> changes)
 {
+    for (ShellChangeRecord& change : changes)
+        incoming_.push_back(std::move(change));
+    DeliverIncoming();
+}
+
+// A long read is delivered in slices. Meanwhile the kernel is not read: its
+// own queue holds what comes next, and if that overflows, the watched
+// folders are reported as updated.
+void TStCustomShellNotification::DeliverIncoming()
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (!incoming_.empty()) {
+        ShellChangeRecord change = std::move(incoming_.front());
+        incoming_.pop_front();
+        if (!HandleChange(std::move(change)))
+            return;
+        if (!incoming_.empty() && slice.elapsed() >= QueueSliceMilliseconds) {
+            if (inotifyNotifier_)
+                inotifyNotifier_->setEnabled(false);
+            if (!std::exchange(deliveryPosted_, true))
+                QCoreApplication::postEvent(this, new QEvent(DeliverMessage));
+            return;
+        }
+    }
+    if (inotifyNotifier_)
+        inotifyNotifier_->setEnabled(true);
+}
+
+bool TStCustomShellNotification::HandleChange(ShellChangeRecord change)
+{
+    const std::optional<ItemIdList> changedFolder = ChangedFolder(change);
     change.events &= PlatformEventsOf(notifyEvents_);
     if (change.events == 0)
-        return;
+        return true;
+    // When the owner takes only the folder's update, the change is that
+    // update, and names the folder.
+    if (change.events == ChangeUpdateDir && changedFolder)
+        change.first = change.second = changedFolder;
     if (queueLimit_ != 0 && int(queue_.size()) >= queueLimit_) {
-        NoteDropped(change);
-        return;
+        Coalesce(changedFolder);
+        return true;
+    }
+    if (notifyEvents_.Contains(neFolderUpdate) && changedFolder) {
+        if (++changesPerFolder_[*changedFolder] > MaxChangesPerFolder) {
+            Coalesce(changedFolder);
+            return true;
+        }
+        ScheduleQueue(); // the counts start afresh once the queue is handled
     }
     if (change.events & ChangeAttributes) {
-        QPointer<TStCustomShellNotification> self(this);
-        const auto oldItem = ItemOf(change.first);
-        const auto newItem = ItemOf(change.second);
-        if (OnAttributeChange)
-            OnAttributeChange(this, oldItem.get(), newItem.get());
-        if (self && OnShellChangeNotify)
-            OnShellChangeNotify(this, oldItem.get(), newItem.get(), TStNotifyEventsSet{neAttributesChange});
-        if (!self)
-            return;
+        if (!HandleAttributeChange(change))
+            return false;
         // Whatever else the change carries is not lost: it waits like any
         // other change.
         change.events &= ~uint32_t(ChangeAttributes);
         if (change.events == 0)
-            return;
+            return true;
     }
     queue_.push_back(std::move(change));
-    if (queue_.size() == 1)
-        QCoreApplication::postEvent(this, new QEvent(QueueMessage));
+    ScheduleQueue();
+    return true;
 }
 
-void TStCustomShellNotification::NoteDropped(const ShellChangeRecord& change)
+bool TStCustomShellNotification::HandleAttributeChange(const ShellChangeRecord& change)
 {
-    if (!notifyEvents_.Contains(neFolderUpdate))
-        return;
-    const std::optional<ItemIdList> folder = ChangedFolder(change);
-    if (!folder)
-        return;
-    if (std::find(droppedFolders_.begin(), droppedFolders_.end(), *folder) != droppedFolders_.end())
-        return;
-    if (int(droppedFolders_.size()) < MaxCoalescedFolders)
-        droppedFolders_.push_back(*folder);
-    else
-        droppedBeyondLimit_ = true;
+    QPointer<TStCustomShellNotification> self(this);
+    ChangeItems items(change);
+    if (OnAttributeChange)
+        OnAttributeChange(this, items.Old(), items.New());
+    if (self && OnShellChangeNotify)
+        OnShellChangeNotify(this, items.Old(), items.New(), TStNotifyEventsSet{neAttributesChange});
+    return !self.isNull();
+}
+
+void TStCustomShellNotification::Coalesce(const std::optional<ItemIdList>& folder)
+{
+    if (!notifyEvents_.Contains(neFolderUpdate) || !folder)
+        return; // the owner takes no folder updates: the change is dropped
+    if (std::find(coalescedFolders_.begin(), coalescedFolders_.end(), *folder) == coalescedFolders_.end()) {
+        if (int(coalescedFolders_.size()) < MaxCoalescedFolders)
+            coalescedFolders_.push_back(*folder);
+        else
+            coalescedBeyondLimit_ = true;
+    }
+    ScheduleQueue();
+}
+
+void TStCustomShellNotification::ScheduleQueue()
+{
+    if (!std::exchange(queuePosted_, true))
+        QCoreApplication::postEvent(this, new QEvent(QueueMessage));
 }
 
 void TStCustomShellNotification::HandleQueue()
 {
+    queuePosted_ = false;
     // A long queue (there is no limit) is handled in slices, each ending by
     // posting the next, so that the window thread keeps answering; the order
     // of changes is kept. Changes that arrive meanwhile join the queue.
@@ -279,15 +373,16 @@ void TStCustomShellNotification::HandleQueue()
         if (!Dispatch(change))
             return;
         if (!queue_.empty() && slice.elapsed() >= QueueSliceMilliseconds) {
-            QCoreApplication::postEvent(this, new QEvent(QueueMessage));
+            ScheduleQueue();
             return;
         }
     }
-    std::vector<ItemIdList> dropped;
-    dropped.swap(droppedFolders_);
-    if (std::exchange(droppedBeyondLimit_, false))
-        dropped.push_back(watchIdList_.value_or(ItemIdList()));
-    for (const ItemIdList& folder : dropped)
+    changesPerFolder_.clear();
+    std::vector<ItemIdList> folders;
+    folders.swap(coalescedFolders_);
+    if (std::exchange(coalescedBeyondLimit_, false))
+        folders.push_back(watchIdList_.value_or(ItemIdList()));
+    for (const ItemIdList& folder : folders)
         if (!Dispatch({folder, folder, ChangeUpdateDir, 0}))
             return;
 }
@@ -295,14 +390,13 @@ void TStCustomShellNotification::HandleQueue()
 bool TStCustomShellNotification::Dispatch(const ShellChangeRecord& change)
 {
     QPointer<TStCustomShellNotification> self(this);
-    const auto oldItem = ItemOf(change.first);
-    const auto newItem = ItemOf(change.second);
+    ChangeItems items(change);
     TStNotifyEventsSet events;
     const auto raise = [&](TStNotifyEvents kind) {
         if (!(change.events & PlatformEventOf(kind)))
             return true;
         events.Include(kind);
-        Raise(kind, change, oldItem.get(), newItem.get());
+        Raise(kind, change, items);
         return !self.isNull();
     };
     for (int k = 0; k < NotifyEventCount; ++k) {
@@ -315,21 +409,19 @@ bool TStCustomShellNotification::Dispatch(const ShellChangeRecord& change)
     if (!raise(neDriveSpaceChange))
         return false;
     if (OnShellChangeNotify)
-        OnShellChangeNotify(this, oldItem.get(), newItem.get(), events);
+        OnShellChangeNotify(this, items.Old(), items.New(), events);
     return !self.isNull();
 }
 
-void TStCustomShellNotification::Raise(TStNotifyEvents kind, const ShellChangeRecord& change, TStShellItem* oldItem,
-                                       TStShellItem* newItem)
+void TStCustomShellNotification::Raise(TStNotifyEvents kind, const ShellChangeRecord& change, ChangeItems& items)
 {
-    TStShellItem* item = oldItem ? oldItem : newItem;
     const auto one = [&](const TStShellItemEvent& handler) {
         if (handler)
-            handler(this, item);
+            handler(this, items.Either());
     };
     const auto two = [&](const TStShellItemPairEvent& handler) {
         if (handler)
-            handler(this, oldItem, newItem);
+            handler(this, items.Old(), items.New());
     };
     switch (kind) {
     case neAssociationChange:
@@ -355,9 +447,14 @@ void TStCustomShellNotification::Raise(TStNotifyEvents kind, const ShellChangeRe
     case neFolderRename: two(OnFolderRename); break;
     case neFolderUpdate:
         if (OnFolderChange) {
+            // A change that is only a folder update names the folder itself.
             const std::optional<ItemIdList> folder = ChangedFolder(change);
-            const auto folderItem = ItemOf(folder);
-            OnFolderChange(this, folderItem ? folderItem.get() : item);
+            if (folder && change.first && *folder == *change.first) {
+                OnFolderChange(this, items.Old());
+            } else {
+                const auto folderItem = folder ? std::make_unique<TStShellItem>(*folder) : nullptr;
+                OnFolderChange(this, folderItem ? folderItem.get() : items.Either());
+            }
         }
         break;
     case neNetShare: one(OnNetShare); break;

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -34,13 +35,19 @@ using TStDriveMaskEvent = std::function<void(QObject* Sender, uint32_t DriveMask
 // the whole namespace), receives each change on the window thread, turns it
 // into old and new shell items and an event set, and tells its owner.
 //
-// Changes reach the watcher as events posted to itself: ChangeMessage for
-// each change as it arrives, QueueMessage to handle the queue. An attribute
-// change is handled at once; every other change waits in the queue, so that
-// making items and refreshing the owner happen after the delivery, in order.
-// With a queue limit, changes that arrive while the queue is full are
-// not reported one by one: each folder they happened in is reported once as
-// updated (neFolderUpdate) after the queue, so nothing changes unseen.
+// Changes reach the watcher as they are read from the kernel, or as events
+// posted to itself (PostChange, ChangeMessage). An attribute change is
+// handled at once; every other change waits in the queue, handled from
+// QueueMessage, so that making items and refreshing the owner happen after
+// the delivery, in order. Shell items are made only then, and only for
+// changes whose events the owner takes (NotifyEvents).
+//
+// Bursts are bounded. With a queue limit, changes that arrive while the
+// queue is full are not reported one by one; nor are the changes of one
+// folder beyond MaxChangesPerFolder before the queue is handled. Each folder
+// they happened in is reported once as updated (neFolderUpdate) after the
+// queue, so nothing changes unseen; an owner reads such a folder again. When
+// the kernel itself dropped changes, every watched folder is reported so.
 //
 // "Sub-folders" are the loaded folders of a tree (AddLoadedFolder): the
 // whole namespace watches all of them, one folder with sub-folders those
@@ -50,8 +57,8 @@ using TStDriveMaskEvent = std::function<void(QObject* Sender, uint32_t DriveMask
 // watched) under its new ID list.
 //
 // For a change that concerns one item, the old and the new item both name
-// it; for a rename they are the old and the new name. OnFolderChange gets
-// the folder whose contents changed.
+// it (one item object is passed as both); for a rename they are the old and
+// the new name. OnFolderChange gets the folder whose contents changed.
 class TStCustomShellNotification : public QObject {
     Q_OBJECT
 public:
@@ -60,6 +67,8 @@ public:
 
     static constexpr QEvent::Type ChangeMessage = QEvent::Type(QEvent::User + 1);
     static constexpr QEvent::Type QueueMessage = QEvent::Type(QEvent::User + 2);
+    // Continues delivering a long read.
+    static constexpr QEvent::Type DeliverMessage = QEvent::Type(QEvent::User + 3);
 
     bool Active() const { return active_; }
     void SetActive(bool active);
@@ -127,29 +136,43 @@ public:
     // The owner's handler, called once per change after the events above.
     TStShellNotifyEvent3 OnShellChangeNotify;
 
-    // Distinct folders remembered for changes dropped at the queue limit;
+    // Changes of one folder reported one by one before the queue is handled;
+    // the folder's further changes until then become one folder update.
+    static constexpr int MaxChangesPerFolder = 64;
+    // Distinct folders remembered for changes folded into folder updates;
     // beyond this the watched folder (or the desktop) is reported instead.
     static constexpr int MaxCoalescedFolders = 64;
-    // Time after which handling the queue yields to the event loop.
+    // Time after which delivering changes or handling the queue yields to
+    // the event loop.
     static constexpr int QueueSliceMilliseconds = 20;
 
 protected:
     bool event(QEvent* e) override;
 
 private:
+    class ChangeItems;
+    struct ListHash {
+        std::size_t operator()(const ItemIdList& list) const { return list.Hash(); }
+    };
+
     void Register();
     void Deregister();
     void RegisterAgain();
     void ReadInotify();
     void ReadMountTable();
     void ReadAfterWait();
-    void HandleChange(ShellChangeRecord change);
+    void Deliver(std::vector<ShellChangeRecord> changes);
+    void DeliverIncoming();
+    // False when a handler destroyed the watcher.
+    bool HandleChange(ShellChangeRecord change);
+    bool HandleAttributeChange(const ShellChangeRecord& change);
     void HandleQueue();
-    void NoteDropped(const ShellChangeRecord& change);
+    void Coalesce(const std::optional<ItemIdList>& folder);
+    void ScheduleQueue();
     // Raises the per-kind events and the owner's handler; false when a
     // handler destroyed the watcher.
     bool Dispatch(const ShellChangeRecord& change);
-    void Raise(TStNotifyEvents kind, const ShellChangeRecord& change, TStShellItem* oldItem, TStShellItem* newItem);
+    void Raise(TStNotifyEvents kind, const ShellChangeRecord& change, ChangeItems& items);
 
     bool active_ = false;
     TStNotifyEventsSet notifyEvents_ = TStNotifyEventsSet::All();
@@ -163,9 +186,15 @@ private:
     QSocketNotifier* inotifyNotifier_ = nullptr;
     QSocketNotifier* mountNotifier_ = nullptr;
     QTimer heldMoveTimer_;
+    // Changes read but not yet delivered: a long read is delivered in
+    // slices, and the kernel is not read again until it is done.
+    std::deque<ShellChangeRecord> incoming_;
+    bool deliveryPosted_ = false;
     std::deque<ShellChangeRecord> queue_;
-    std::vector<ItemIdList> droppedFolders_;
-    bool droppedBeyondLimit_ = false;
+    bool queuePosted_ = false;
+    std::unordered_map<ItemIdList, int, ListHash> changesPerFolder_;
+    std::vector<ItemIdList> coalescedFolders_;
+    bool coalescedBeyondLimit_ = false;
 };
 
 // The watcher as the tree and the list own it.

@@ -200,6 +200,7 @@ private slots:
         watcher.PostChange(Created(folder_, "y"));
         QTRY_COMPARE(r.calls.size(), std::size_t(1));
         QCOMPARE(r.calls[0].events, (TStNotifyEventsSet{neFolderUpdate}));
+        QCOMPARE(r.calls[0].oldName, DisplayNameOf(folder_)); // the update names the folder
     }
 
     void watchFolderThatCannotBeParsedRaisesAndChangesNothing()
@@ -346,6 +347,38 @@ private slots:
         QCOMPARE(r.calls[0].newPath, QString::fromStdString(point));
         QCOMPARE(r.calls[1].events, (TStNotifyEventsSet{neDriveRemove, neFolderUpdate}));
         QCOMPARE(r.kinds[1], QStringLiteral("FolderChange:Computer"));
+    }
+
+    // A burst in one folder is reported one by one up to a bound, then as
+    // one update of that folder; other folders and the next round are not
+    // affected.
+    void burstInOneFolderBecomesOneFolderUpdate()
+    {
+        TStShellNotification watcher;
+        Recorder r(watcher);
+        const ItemIdList other = folder_.Append(IdKind::Name, "other", HintFolder | HintTypeKnown);
+        constexpr int burst = TStCustomShellNotification::MaxChangesPerFolder * 3;
+        for (int i = 0; i < burst; ++i) {
+            watcher.PostChange(Created(folder_, QByteArray("f" + QByteArray::number(i)).constData()));
+            if (i % 50 == 0)
+                watcher.PostChange(Created(other, QByteArray("o" + QByteArray::number(i)).constData()));
+        }
+        const ItemIdList file = folder_.Append(IdKind::Name, "f0", HintTypeKnown);
+        watcher.PostChange({file, file, ChangeAttributes, 0}); // past the bound too
+        const std::size_t expected = TStCustomShellNotification::MaxChangesPerFolder + 4 + 1;
+        QTRY_COMPARE(r.calls.size(), expected);
+        QTest::qWait(50);
+        QCOMPARE(r.calls.size(), expected);
+        int ones = 0;
+        for (std::size_t i = 0; i + 1 < r.calls.size(); ++i)
+            ones += r.calls[i].events.Contains(neFileCreate) ? 1 : 0;
+        QCOMPARE(ones, TStCustomShellNotification::MaxChangesPerFolder + 4);
+        QCOMPARE(r.calls.back().events, (TStNotifyEventsSet{neFolderUpdate}));
+        QCOMPARE(r.calls.back().oldName, DisplayNameOf(folder_));
+
+        watcher.PostChange(Created(folder_, "next"));
+        QTRY_COMPARE(r.calls.size(), expected + 1);
+        QCOMPARE(r.calls.back().oldName, QStringLiteral("next"));
     }
 
 private:
