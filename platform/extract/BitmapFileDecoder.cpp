@@ -17,6 +17,7 @@ public:
     {
     }
     uint32_t GroupCount() const override { return 1; }
+    GroupKind Kind() const override { return GroupKind::Bitmap; }
     Result<std::vector<ImageLocation>> GroupImages(ByteSource&, uint32_t) override
     {
         return std::vector<ImageLocation> { image_ };

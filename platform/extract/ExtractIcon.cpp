@@ -1,31 +1,11 @@
 #include "platform/extract/ExtractIcon.h"
 
-#include "platform/extract/FileSource.h"
 #include "platform/extract/IconDecoders.h"
-#include "platform/extract/IconNumbering.h"
-#include "platform/files/RegularFile.h"
+#include "platform/extract/NumberedFile.h"
 
 namespace orbisk {
 
 namespace {
-
-// The last file this thread asked about. The scan asks for n = 0, 1, 2, ...
-// of one file in turn; keeping its directory makes each call one decode. A
-// file is known again by its path and identity, so a file changed, replaced
-// or made unreadable between two calls is read afresh.
-struct LastFile {
-    bool valid = false;
-    std::string path;
-    FileIdentity identity;
-    IconNumbering numbering;
-    BlockCache blocks;
-};
-
-LastFile& ThisThreadsLastFile()
-{
-    thread_local LastFile last;
-    return last;
-}
 
 UniqueIcon Handle(Result<IconData> icon)
 {
@@ -40,24 +20,14 @@ UniqueIcon ExtractIconDetailed(const std::string& path, int n, IconSourceInfo* c
 {
     if (n < 0)
         return nullptr;
-    LastFile& last = ThisThreadsLastFile();
+    NumberedFile& last = NumberedFile::IconsOfThisThread();
     auto file = RegularFile::Open(path);
     if (!file) {
-        last.valid = false;
+        last.Forget();
         return nullptr;
     }
-    if (!last.valid || last.path != path || last.identity != file->Identity()) {
-        last.valid = false;
-        last.blocks.Clear();
-        FileSource source(file->Descriptor(), file->Size(), last.blocks);
-        auto container = OpenIconContainer(source);
-        last.numbering = IconNumbering(container ? std::move(*container) : nullptr);
-        last.path = path;
-        last.identity = file->Identity();
-        last.valid = true;
-    }
-    FileSource source(file->Descriptor(), file->Size(), last.blocks);
-    return Handle(last.numbering.Icon(source, n, chosen));
+    FileSource source = last.Use(path, *file);
+    return Handle(last.Numbering().Icon(source, n, chosen));
 }
 
 HICON ExtractIcon(const std::string& path, int n) { return ExtractIconDetailed(path, n, nullptr).release(); }

@@ -9,6 +9,17 @@
 
 namespace orbisk {
 
+// What the groups of a container are: icons, cursors (each image with a hot
+// spot), or the one picture of a bitmap file.
+enum class GroupKind : uint8_t { Icon, Cursor, Bitmap };
+
+// The pixel of a cursor image that points.
+struct Hotspot {
+    uint16_t x = 0;
+    uint16_t y = 0;
+    friend bool operator==(const Hotspot&, const Hotspot&) = default;
+};
+
 // Where one image of a group lies in the file.
 struct ImageLocation {
     uint64_t offset = 0;
@@ -17,6 +28,15 @@ struct ImageLocation {
     // rather than right after the colour table.
     bool bitmapFile = false;
     std::optional<uint64_t> pixelOffset;
+    // The image's position in its group's directory.
+    uint32_t entry = 0;
+    // NE resources are stored in whole alignment units, so `size` may end in
+    // padding; this is the size the group's directory gives the image when
+    // it is smaller than `size` (0 otherwise).
+    uint64_t unpaddedSize = 0;
+    // Cursors: from the cursor file's directory, or the two words that
+    // precede the image in a cursor resource (`offset` starts after them).
+    std::optional<Hotspot> hotspot;
 };
 
 // A file that holds icons, once its directory has been read: an ordered list
@@ -27,6 +47,7 @@ class IconContainer {
 public:
     virtual ~IconContainer() = default;
     virtual uint32_t GroupCount() const = 0;
+    virtual GroupKind Kind() const { return GroupKind::Icon; }
     // The images of group g that exist; references to missing images are
     // left out. g < GroupCount().
     virtual Result<std::vector<ImageLocation>> GroupImages(ByteSource& source, uint32_t g) = 0;

@@ -23,11 +23,27 @@ bool SniffIconFile(const ByteReader& head)
 bool SniffBitmap(const ByteReader& head) { return StartsWith(head, 0x4d42); }
 
 constexpr IconDecoder kDecoders[] = {
-    { "PE", SniffMz, OpenPeFile },
-    { "NE", SniffMz, OpenNeFile },
-    { "ICO/CUR", SniffIconFile, OpenIconFile },
-    { "BMP", SniffBitmap, OpenBitmapFile },
+    { "PE", SniffMz, OpenPeFile, OpenPeCursors },
+    { "NE", SniffMz, OpenNeFile, OpenNeCursors },
+    { "ICO/CUR", SniffIconFile, OpenIconFile, OpenCursorFile },
+    { "BMP", SniffBitmap, OpenBitmapFile, nullptr },
 };
+
+Result<ContainerPtr> OpenWith(ByteSource& source, IconDecoder::Open IconDecoder::*open, Error none)
+{
+    auto head = source.Head(kSniffBytes);
+    if (!head)
+        return head.AsError();
+    const ByteReader reader(*head);
+    for (const IconDecoder& d : IconDecoders()) {
+        if (!(d.*open) || !d.sniff(reader))
+            continue;
+        auto container = (d.*open)(source, reader);
+        if (container)
+            return container;
+    }
+    return none;
+}
 
 } // namespace
 
@@ -35,18 +51,12 @@ std::span<const IconDecoder> IconDecoders() { return kDecoders; }
 
 Result<ContainerPtr> OpenIconContainer(ByteSource& source)
 {
-    auto head = source.Head(kSniffBytes);
-    if (!head)
-        return head.AsError();
-    const ByteReader reader(*head);
-    for (const IconDecoder& d : IconDecoders()) {
-        if (!d.sniff(reader))
-            continue;
-        auto container = d.open(source, reader);
-        if (container)
-            return container;
-    }
-    return Error { "no icons in this file" };
+    return OpenWith(source, &IconDecoder::open, Error { "no icons in this file" });
+}
+
+Result<ContainerPtr> OpenCursorContainer(ByteSource& source)
+{
+    return OpenWith(source, &IconDecoder::openCursors, Error { "no cursors in this file" });
 }
 
 Result<ImageLocation> ClampToFile(uint64_t offset, uint64_t size, uint64_t fileSize)

@@ -13,15 +13,18 @@ namespace {
 
 class IconFile final : public IconContainer {
 public:
-    explicit IconFile(std::vector<ImageLocation> images)
+    IconFile(std::vector<ImageLocation> images, GroupKind kind)
         : images_(std::move(images))
+        , kind_(kind)
     {
     }
     uint32_t GroupCount() const override { return images_.empty() ? 0 : 1; }
+    GroupKind Kind() const override { return kind_; }
     Result<std::vector<ImageLocation>> GroupImages(ByteSource&, uint32_t) override { return images_; }
 
 private:
     std::vector<ImageLocation> images_;
+    GroupKind kind_;
 };
 
 } // namespace
@@ -38,16 +41,31 @@ Result<ContainerPtr> OpenIconFile(ByteSource& source, const ByteReader& head)
     if (!table)
         return table.AsError();
     const ByteReader entries(*table);
+    // A cursor file keeps each image's hot spot where an icon file has its
+    // planes and bit count.
+    const bool cursor = header->type == 2;
     std::vector<ImageLocation> images;
     for (uint32_t i = 0; i < count; ++i) {
         auto e = entries.Record<IconDirEntry>(uint64_t(i) * IconDirEntry::size);
         auto at = ClampToFile(e->imageOffset, e->bytesInRes, source.Size());
-        if (at)
-            images.push_back(*at);
+        if (!at)
+            continue;
+        at->entry = i;
+        if (cursor)
+            at->hotspot = Hotspot { e->planes, e->bitCount };
+        images.push_back(*at);
     }
     if (images.empty())
         return Error { "icon file without images" };
-    return ContainerPtr(new IconFile(std::move(images)));
+    return ContainerPtr(new IconFile(std::move(images), cursor ? GroupKind::Cursor : GroupKind::Icon));
+}
+
+Result<ContainerPtr> OpenCursorFile(ByteSource& source, const ByteReader& head)
+{
+    auto header = head.Record<IconDirHeader>(0);
+    if (!header || header->type != 2)
+        return Error { "not a cursor file" };
+    return OpenIconFile(source, head);
 }
 
 } // namespace orbisk

@@ -4,6 +4,13 @@
 
 namespace orbisk {
 
+uint32_t IconNumbering::Found(int n, uint32_t g)
+{
+    lastIcon_ = n;
+    lastGroup_ = g;
+    return g;
+}
+
 IconNumbering::IconNumbering(ContainerPtr container)
     : container_(std::move(container))
 {
@@ -12,6 +19,19 @@ IconNumbering::IconNumbering(ContainerPtr container)
 }
 
 Result<IconData> IconNumbering::Icon(ByteSource& source, int n, ImageInfo* chosen)
+{
+    IconData icon;
+    auto g = Find(source, n, chosen, &icon);
+    if (!g)
+        return g.AsError();
+    return icon;
+}
+
+Result<uint32_t> IconNumbering::Group(ByteSource& source, int n) { return Find(source, n, nullptr, nullptr); }
+
+// Walks the groups to the n-th that yields, decoding those whose yield is
+// unknown, and group n itself when `icon` wants its image.
+Result<uint32_t> IconNumbering::Find(ByteSource& source, int n, ImageInfo* chosen, IconData* icon)
 {
     if (!container_ || n < 0)
         return Error { "no such icon" };
@@ -24,19 +44,22 @@ Result<IconData> IconNumbering::Icon(ByteSource& source, int n, ImageInfo* chose
     for (; g < yields_.size(); ++g) {
         if (yields_[g] == Yield::No)
             continue;
-        if (yields_[g] == Yield::Yes && seen < n) {
+        const bool wanted = seen == n;
+        if (yields_[g] == Yield::Yes && !(wanted && icon)) {
+            if (wanted)
+                return Found(n, g);
             ++seen;
             continue;
         }
         // Either the icon asked for, or a group not yet known to yield.
-        auto icon = DecodeGroup(source, *container_, g, seen == n ? chosen : nullptr);
-        yields_[g] = icon ? Yield::Yes : Yield::No;
-        if (!icon)
+        auto decoded = DecodeGroup(source, *container_, g, wanted ? chosen : nullptr);
+        yields_[g] = decoded ? Yield::Yes : Yield::No;
+        if (!decoded)
             continue;
-        if (seen == n) {
-            lastIcon_ = n;
-            lastGroup_ = g;
-            return icon;
+        if (wanted) {
+            if (icon)
+                *icon = std::move(*decoded);
+            return Found(n, g);
         }
         ++seen;
     }

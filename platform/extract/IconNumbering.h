@@ -20,8 +20,16 @@ public:
 
     // Icon n, or why there is none.
     Result<IconData> Icon(ByteSource& source, int n, ImageInfo* chosen);
+    // The group icon n comes from. Decodes only groups not yet known to
+    // yield an image, so after the icons have been asked for it reads nothing.
+    Result<uint32_t> Group(ByteSource& source, int n);
+    // nullptr when the file holds no groups.
+    IconContainer* Container() const { return container_.get(); }
 
 private:
+    Result<uint32_t> Find(ByteSource& source, int n, ImageInfo* chosen, IconData* icon);
+    uint32_t Found(int n, uint32_t g);
+
     enum class Yield : int8_t { Unknown, Yes, No };
     ContainerPtr container_;
     std::vector<Yield> yields_;

@@ -17,8 +17,6 @@ namespace {
 
 constexpr uint16_t kNeSignature = 0x454e; // "NE"
 constexpr uint16_t kNumeric = 0x8000;
-constexpr uint16_t kIconType = kNumeric | 3;
-constexpr uint16_t kGroupIconType = kNumeric | 14;
 // The table is addressed with 16-bit offsets.
 constexpr uint64_t kMaxTableBytes = 65536;
 // Shifts above this would put resources beyond any 16-bit program's file.
@@ -32,13 +30,15 @@ struct Place {
 
 class NeIcons final : public ResourceIconContainer {
 public:
-    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons, std::vector<Place> places)
-        : ResourceIconContainer(std::move(groups), std::move(icons))
+    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons, GroupKind kind, std::vector<Place> places)
+        : ResourceIconContainer(std::move(groups), std::move(icons), kind)
         , places_(std::move(places))
     {
     }
 
 protected:
+    bool PadsResources() const override { return true; }
+
     Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) override
     {
         const Place& p = places_[ref];
@@ -61,7 +61,7 @@ ResourceIconContainer::Resource ToResource(const NeNameInfo& info, uint16_t shif
     return { !numeric, uint16_t(numeric ? info.id & ~kNumeric : 0), places.size() - 1 };
 }
 
-Result<Table> ReadTable(const ByteReader& table)
+Result<Table> ReadTable(const ByteReader& table, const ResourceTypes& types)
 {
     auto shift = table.U16(0);
     if (!shift || *shift > kMaxAlignShift)
@@ -75,7 +75,11 @@ Result<Table> ReadTable(const ByteReader& table)
         if (!type || type->typeId == 0)
             break;
         at += NeTypeInfo::size;
-        auto* list = type->typeId == kGroupIconType ? &out.groups : type->typeId == kIconType ? &out.icons : nullptr;
+        std::vector<ResourceIconContainer::Resource>* list = nullptr;
+        if (type->typeId == (kNumeric | types.group))
+            list = &out.groups;
+        else if (type->typeId == (kNumeric | types.image))
+            list = &out.icons;
         for (uint32_t i = 0; i < type->count; ++i, at += NeNameInfo::size) {
             auto info = table.Record<NeNameInfo>(at);
             if (!info)
@@ -87,9 +91,7 @@ Result<Table> ReadTable(const ByteReader& table)
     return out;
 }
 
-} // namespace
-
-Result<ContainerPtr> OpenNeFile(ByteSource& source, const ByteReader& head)
+Result<ContainerPtr> OpenNe(ByteSource& source, const ByteReader& head, const ResourceTypes& types)
 {
     auto dos = head.Record<DosHeader>(0);
     if (!dos)
@@ -109,12 +111,25 @@ Result<ContainerPtr> OpenNeFile(ByteSource& source, const ByteReader& head)
     auto tableBytes = source.Read(start, length);
     if (!tableBytes)
         return tableBytes.AsError();
-    auto table = ReadTable(ByteReader(*tableBytes));
+    auto table = ReadTable(ByteReader(*tableBytes), types);
     if (!table)
         return table.AsError();
     if (table->groups.empty())
-        return Error { "no icon groups" };
-    return ContainerPtr(new NeIcons(std::move(table->groups), std::move(table->icons), std::move(table->places)));
+        return Error { "no groups" };
+    return ContainerPtr(
+        new NeIcons(std::move(table->groups), std::move(table->icons), types.kind, std::move(table->places)));
+}
+
+} // namespace
+
+Result<ContainerPtr> OpenNeFile(ByteSource& source, const ByteReader& head)
+{
+    return OpenNe(source, head, kIconResources);
+}
+
+Result<ContainerPtr> OpenNeCursors(ByteSource& source, const ByteReader& head)
+{
+    return OpenNe(source, head, kCursorResources);
 }
 
 } // namespace orbisk

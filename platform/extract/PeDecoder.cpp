@@ -18,8 +18,6 @@ namespace {
 constexpr uint32_t kPeSignature = 0x00004550; // "PE\0\0"
 constexpr uint16_t kPe32Magic = 0x10b;
 constexpr uint16_t kPe32PlusMagic = 0x20b;
-constexpr uint16_t RT_ICON = 3;
-constexpr uint16_t RT_GROUP_ICON = 14;
 constexpr uint32_t kResourceDirectoryIndex = 2;
 
 struct DataDirectory {
@@ -131,8 +129,9 @@ private:
 
 class PeIcons final : public ResourceIconContainer {
 public:
-    PeIcons(std::vector<Resource> groups, std::vector<Resource> icons, SectionMap sections, uint32_t rootRva)
-        : ResourceIconContainer(std::move(groups), std::move(icons))
+    PeIcons(std::vector<Resource> groups, std::vector<Resource> icons, GroupKind kind, SectionMap sections,
+            uint32_t rootRva)
+        : ResourceIconContainer(std::move(groups), std::move(icons), kind)
         , sections_(std::move(sections))
         , rootRva_(rootRva)
     {
@@ -202,9 +201,7 @@ std::vector<ResourceIconContainer::Resource> ResourcesOf(const ResourceTree& tre
     return out;
 }
 
-} // namespace
-
-Result<ContainerPtr> OpenPeFile(ByteSource& source, const ByteReader& head)
+Result<ContainerPtr> OpenPe(ByteSource& source, const ByteReader& head, const ResourceTypes& wanted)
 {
     auto dos = head.Record<DosHeader>(0);
     if (!dos)
@@ -231,14 +228,27 @@ Result<ContainerPtr> OpenPeFile(ByteSource& source, const ByteReader& head)
     for (const ResourceDirectoryEntry& t : *types) {
         if (t.IsNamed())
             continue;
-        if (t.Id() == RT_GROUP_ICON && groups.empty())
+        if (t.Id() == wanted.group && groups.empty())
             groups = ResourcesOf(tree, t, kMaxGroups);
-        else if (t.Id() == RT_ICON && icons.empty())
+        else if (t.Id() == wanted.image && icons.empty())
             icons = ResourcesOf(tree, t, kMaxImagesListed);
     }
     if (groups.empty())
-        return Error { "no icon groups" };
-    return ContainerPtr(new PeIcons(std::move(groups), std::move(icons), std::move(*sections), directory->rva));
+        return Error { "no groups" };
+    return ContainerPtr(
+        new PeIcons(std::move(groups), std::move(icons), wanted.kind, std::move(*sections), directory->rva));
+}
+
+} // namespace
+
+Result<ContainerPtr> OpenPeFile(ByteSource& source, const ByteReader& head)
+{
+    return OpenPe(source, head, kIconResources);
+}
+
+Result<ContainerPtr> OpenPeCursors(ByteSource& source, const ByteReader& head)
+{
+    return OpenPe(source, head, kCursorResources);
 }
 
 } // namespace orbisk

@@ -20,8 +20,9 @@ void NumberingOrder(std::vector<ResourceIconContainer::Resource>& resources)
 
 } // namespace
 
-ResourceIconContainer::ResourceIconContainer(std::vector<Resource> groups, std::vector<Resource> icons)
+ResourceIconContainer::ResourceIconContainer(std::vector<Resource> groups, std::vector<Resource> icons, GroupKind kind)
     : groups_(std::move(groups))
+    , kind_(kind)
 {
     NumberingOrder(groups_);
     for (const Resource& r : icons) {
@@ -58,14 +59,38 @@ Result<std::vector<ImageLocation>> ResourceIconContainer::GroupImages(ByteSource
     const ByteReader entries(*table);
     std::vector<ImageLocation> images;
     for (uint64_t i = 0; i < count; ++i) {
-        auto entry = entries.Record<GroupIconDirEntry>(i * GroupIconDirEntry::size);
-        const Resource* icon = FindIcon(entry->id);
-        if (!icon)
+        auto image = LocateImage(source, *entries.Record<GroupIconDirEntry>(i * GroupIconDirEntry::size));
+        if (!image)
             continue;
-        if (auto image = Locate(source, icon->ref))
-            images.push_back(*image);
+        image->entry = uint32_t(i);
+        images.push_back(*image);
     }
     return images;
+}
+
+Result<ImageLocation> ResourceIconContainer::LocateImage(ByteSource& source, const GroupIconDirEntry& entry)
+{
+    const Resource* icon = FindIcon(entry.id);
+    if (!icon)
+        return Error { "image missing from the file" };
+    auto image = Locate(source, icon->ref);
+    if (!image)
+        return image;
+    // The directory's size counts the hot spot of a cursor image too.
+    uint64_t claimed = entry.bytesInRes;
+    if (kind_ == GroupKind::Cursor) {
+        auto hotspot = source.Read(image->offset, 4);
+        if (!hotspot || image->size <= 4)
+            return Error { "cursor image cut short" };
+        const ByteReader words(*hotspot);
+        image->hotspot = Hotspot { *words.U16(0), *words.U16(2) };
+        image->offset += 4;
+        image->size -= 4;
+        claimed = claimed > 4 ? claimed - 4 : 0;
+    }
+    if (PadsResources() && claimed > 0 && claimed < image->size)
+        image->unpaddedSize = claimed;
+    return image;
 }
 
 } // namespace orbisk

@@ -1,15 +1,27 @@
 #pragma once
 
 #include "platform/extract/IconContainer.h"
+#include "platform/extract/IconRecords.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace orbisk {
 
+// The resource types that make a program's groups and their images.
+struct ResourceTypes {
+    uint16_t group;
+    uint16_t image;
+    GroupKind kind;
+};
+constexpr ResourceTypes kIconResources { 14, 3, GroupKind::Icon }; // RT_GROUP_ICON, RT_ICON
+constexpr ResourceTypes kCursorResources { 12, 1, GroupKind::Cursor }; // RT_GROUP_CURSOR, RT_CURSOR
+
 // A program or library's icons: RT_GROUP_ICON resources, each a GRPICONDIR
 // naming its images by RT_ICON id. The PE and NE formats differ only in how
-// a resource is found in the file, which `Locate` supplies.
+// a resource is found in the file, which `Locate` supplies. Cursors are made
+// alike (RT_GROUP_CURSOR naming RT_CURSOR ids), each image preceded by its
+// hot spot.
 class ResourceIconContainer : public IconContainer {
 public:
     // A resource as the format's directory knows it; Locate turns it into
@@ -24,19 +36,25 @@ public:
     // `groups` in directory order as stored; `icons` as stored. The groups
     // are put in the order icons are numbered by: named ones as stored,
     // then numeric ids ascending.
-    ResourceIconContainer(std::vector<Resource> groups, std::vector<Resource> icons);
+    ResourceIconContainer(std::vector<Resource> groups, std::vector<Resource> icons,
+                          GroupKind kind = GroupKind::Icon);
 
     uint32_t GroupCount() const override { return uint32_t(groups_.size()); }
+    GroupKind Kind() const override { return kind_; }
     Result<std::vector<ImageLocation>> GroupImages(ByteSource& source, uint32_t g) override;
 
 protected:
     virtual Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) = 0;
+    // Whether the format stores resources in whole alignment units (NE).
+    virtual bool PadsResources() const { return false; }
 
 private:
     const Resource* FindIcon(uint16_t id) const;
+    Result<ImageLocation> LocateImage(ByteSource& source, const GroupIconDirEntry& entry);
 
     std::vector<Resource> groups_;
     std::vector<Resource> icons_; // numeric ids, ascending
+    GroupKind kind_;
 };
 
 } // namespace orbisk
