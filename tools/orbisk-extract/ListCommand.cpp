@@ -1,6 +1,9 @@
 #include "Subcommand.h"
 
 #include "platform/extract/ExtractIcon.h"
+#include "platform/extract/IconChoice.h"
+#include "platform/extract/IconFitting.h"
+#include "platform/extract/IconGroup.h"
 #include "platform/files/RegularFile.h"
 
 #include <QDir>
@@ -17,10 +20,10 @@ namespace orbisk::tool {
 
 namespace {
 
-constexpr const char* ListUsage = "  list [--png-dir DIR] FILE...";
+constexpr const char* ListUsage = "  list [--cursors] [--png-dir DIR] FILE...";
 
 constexpr const char* ListHelp
-    = "usage: orbisk-extract list [--png-dir DIR] FILE...\n"
+    = "usage: orbisk-extract list [--cursors] [--png-dir DIR] FILE...\n"
       "\n"
       "Prints every icon of each FILE, one line per icon, in order:\n"
       "  <file> #<n> <w>x<h> <bits>\n"
@@ -28,6 +31,10 @@ constexpr const char* ListHelp
       "before it is scaled to 32 x 32 (a PNG image counts as 32 bits). A file\n"
       "with no icons prints nothing.\n"
       "\n"
+      "  --cursors      list the cursors instead (a program's RT_GROUP_CURSOR\n"
+      "                 groups, or a cursor file's one), numbered apart from the\n"
+      "                 icons; each line ends in the chosen image's hot spot,\n"
+      "                 <x>,<y>\n"
       "  --png-dir DIR  also write each icon's 32 x 32 image (with alpha) as\n"
       "                 DIR/1.png, DIR/2.png, ... in the order of the lines\n"
       "\n"
@@ -35,6 +42,7 @@ constexpr const char* ListHelp
       "on standard error), 2 usage error.\n";
 
 struct ListOptions {
+    bool cursors = false;
     std::string pngDir;
     std::vector<std::string> files;
 };
@@ -58,6 +66,8 @@ int Parse(const std::vector<std::string>& args, ListOptions& options)
         } else if (a == "--help" || a == "-h") {
             std::fputs(ListHelp, stdout);
             return 0;
+        } else if (a == "--cursors") {
+            options.cursors = true;
         } else if (a == "--png-dir") {
             if (i + 1 >= args.size())
                 return UsageError("--png-dir needs a folder", "");
@@ -84,13 +94,20 @@ bool WritePng(const IconData& icon, const std::string& path)
     return image.save(QString::fromLocal8Bit(path.c_str()), "PNG");
 }
 
-// Lists one file; false when it could not be read or a PNG not written.
-bool ListFile(const std::string& file, const std::string& pngDir, int& written)
+// Writes the next PNG of --png-dir, if one was asked for; false on failure.
+bool WriteNextPng(const IconData& icon, const std::string& pngDir, int& written)
 {
-    if (auto opened = RegularFile::Open(file); !opened) {
-        std::fprintf(stderr, "orbisk-extract: %s: cannot read: %s\n", file.c_str(), opened.error());
-        return false;
-    }
+    if (pngDir.empty())
+        return true;
+    const std::string png = pngDir + "/" + std::to_string(++written) + ".png";
+    if (WritePng(icon, png))
+        return true;
+    std::fprintf(stderr, "orbisk-extract: %s: cannot write\n", png.c_str());
+    return false;
+}
+
+bool ListIcons(const std::string& file, const std::string& pngDir, int& written)
+{
     bool ok = true;
     for (int n = 0;; ++n) {
         IconSourceInfo info;
@@ -98,15 +115,44 @@ bool ListFile(const std::string& file, const std::string& pngDir, int& written)
         if (!icon)
             break;
         std::printf("%s #%d %dx%d %d\n", file.c_str(), n, info.width, info.height, info.bits);
-        if (pngDir.empty())
-            continue;
-        const std::string png = pngDir + "/" + std::to_string(++written) + ".png";
-        if (!WritePng(*icon, png)) {
-            std::fprintf(stderr, "orbisk-extract: %s: cannot write\n", png.c_str());
-            ok = false;
+        ok &= WriteNextPng(*icon, pngDir, written);
+    }
+    return ok;
+}
+
+// A cursor stands for itself by the image its icon would be made from.
+bool ListCursors(const std::string& file, const std::string& pngDir, int& written)
+{
+    bool ok = true;
+    for (int n = 0;; ++n) {
+        auto group = ReadCursorGroup(file, n);
+        if (!group)
+            break;
+        std::vector<ImageInfo> infos;
+        for (const GroupImage& image : group->images)
+            infos.push_back({ image.width, image.height, image.bits, image.format == ImageFormat::Png });
+        for (std::size_t i : PreferenceOrder(infos)) {
+            auto decoded = DecodeGroupImage(*group, i);
+            if (!decoded)
+                continue;
+            const GroupImage& image = group->images[i];
+            std::printf("%s #%d %dx%d %d %u,%u\n", file.c_str(), n, image.width, image.height, image.bits,
+                        unsigned(image.hotspot.x), unsigned(image.hotspot.y));
+            ok &= WriteNextPng(FitIcon(*decoded), pngDir, written);
+            break;
         }
     }
     return ok;
+}
+
+// Lists one file; false when it could not be read or a PNG not written.
+bool ListFile(const std::string& file, const ListOptions& options, int& written)
+{
+    if (auto opened = RegularFile::Open(file); !opened) {
+        std::fprintf(stderr, "orbisk-extract: %s: cannot read: %s\n", file.c_str(), opened.error());
+        return false;
+    }
+    return options.cursors ? ListCursors(file, options.pngDir, written) : ListIcons(file, options.pngDir, written);
 }
 
 int List(const std::vector<std::string>& args)
@@ -121,7 +167,7 @@ int List(const std::vector<std::string>& args)
     bool allRead = true;
     int written = 0;
     for (const std::string& file : options.files) {
-        allRead &= ListFile(file, options.pngDir, written);
+        allRead &= ListFile(file, options, written);
         std::fflush(stdout);
     }
     return allRead ? 0 : 1;

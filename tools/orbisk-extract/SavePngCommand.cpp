@@ -1,0 +1,56 @@
+#include "GroupArgs.h"
+#include "Subcommand.h"
+
+#include "export/GroupFileWriter.h"
+#include "export/GroupPng.h"
+
+#include <cstdio>
+
+namespace orbisk::tool {
+
+namespace {
+
+constexpr GroupCommand kSavePng {
+    "save-png", "save-png [--cursor] [--size N] [--image K] FILE INDEX OUTFILE",
+    "\n"
+    "Writes one image of the group of icon INDEX (from 0) of FILE into OUTFILE as\n"
+    "a PNG image with alpha: the largest, the deepest on a tie, unless --image\n"
+    "names another. An existing OUTFILE is replaced; a save that fails leaves it\n"
+    "as it was.\n"
+    "\n"
+    "  --size N   scale the image smoothly so that its longer side is N pixels\n"
+    "             (1 to 1024); without it the image keeps its own size\n"
+    "  --image K  the image K (from 0) of the group, in the order 'group' lists\n"
+    "  --cursor   INDEX counts the file's cursors instead of its icons\n"
+    "\n"
+    "Exit status: 0 saved, 1 not saved, 2 usage error.\n",
+    true, true,
+};
+
+int SavePng(const std::vector<std::string>& args)
+{
+    GroupArgs parsed;
+    if (const int status = ParseGroupArgs(kSavePng, args, parsed); status >= 0)
+        return status;
+    const auto group = ReadGroupOrReport(kSavePng, parsed);
+    if (!group)
+        return 1;
+    if (group->images.empty() || (parsed.image && *parsed.image >= group->images.size())) {
+        std::fprintf(stderr, "orbisk-extract save-png: %s: %s #%d has no image #%zu\n", parsed.file.c_str(),
+                     parsed.cursor ? "cursor" : "icon", parsed.index, parsed.image.value_or(0));
+        return 1;
+    }
+    try {
+        WriteGroupPng(*group, parsed.image.value_or(LargestImage(*group)), parsed.size, parsed.outFile);
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "orbisk-extract save-png: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
+
+const Subcommand savePngCommand("save-png", "  save-png [--cursor] [--size N] [--image K] FILE INDEX OUTFILE", SavePng);
+
+} // namespace
+
+} // namespace orbisk::tool
