@@ -5,6 +5,8 @@
 #include "platform/extract/IconFitting.h"
 #include "platform/extract/PngDecoder.h"
 
+#include <algorithm>
+
 namespace orbisk {
 
 namespace {
@@ -29,6 +31,20 @@ Result<ImageInfo> Probe(const ImageLocation& at, const Bytes& head)
         return ImageInfo { g->width, g->height, g->bits, false };
     }
     return HasPngSignature(reader) ? ProbePng(reader) : ProbeDib(reader);
+}
+
+// `keep`: the image is likely to be read next, so its first bytes go
+// through the source's cache rather than around it.
+Result<Candidate> Look(ByteSource& source, const ImageLocation& at, bool keep)
+{
+    const uint64_t length = at.size < kProbeBytes ? at.size : kProbeBytes;
+    auto head = keep ? source.Read(at.offset, length) : source.Peek(at.offset, length);
+    if (!head)
+        return head.AsError();
+    auto info = Probe(at, *head);
+    if (!info)
+        return info.AsError();
+    return Candidate { at, *info, std::move(*head) };
 }
 
 Result<DecodedImage> DecodeImage(ByteSource& source, const Candidate& c)
@@ -61,14 +77,11 @@ Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint3
     std::vector<Candidate> candidates;
     std::vector<ImageInfo> infos;
     for (const ImageLocation& at : *images) {
-        auto head = source.Peek(at.offset, at.size < kProbeBytes ? at.size : kProbeBytes);
-        if (!head)
+        auto candidate = Look(source, at, false);
+        if (!candidate)
             continue;
-        auto info = Probe(at, *head);
-        if (!info)
-            continue;
-        candidates.push_back({ at, *info, std::move(*head) });
-        infos.push_back(*info);
+        infos.push_back(candidate->info);
+        candidates.push_back(std::move(*candidate));
     }
     for (std::size_t i : PreferenceOrder(infos)) {
         auto image = DecodeImage(source, candidates[i]);
@@ -79,6 +92,21 @@ Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint3
         return candidates[i].at.bitmapFile ? FitBitmap(*image) : FitIcon(*image);
     }
     return Error { "no image of the group could be decoded" };
+}
+
+bool GroupYields(ByteSource& source, IconContainer& container, uint32_t g)
+{
+    auto images = container.GroupImages(source, g);
+    if (!images)
+        return false;
+    std::stable_sort(images->begin(), images->end(),
+                     [](const ImageLocation& a, const ImageLocation& b) { return a.size < b.size; });
+    for (const ImageLocation& at : *images) {
+        auto candidate = Look(source, at, true);
+        if (candidate && DecodeImage(source, *candidate))
+            return true;
+    }
+    return false;
 }
 
 } // namespace orbisk

@@ -12,4 +12,9 @@ namespace orbisk {
 // depth of the image used, before scaling.
 Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint32_t g, ImageInfo* chosen);
 
+// Whether DecodeGroup gives group g an icon: whether any of its images
+// decodes. Tries the images smallest first, stops at the first that decodes
+// and fits nothing, so numbering the groups before an icon costs little.
+bool GroupYields(ByteSource& source, IconContainer& container, uint32_t g);
+
 } // namespace orbisk

@@ -29,8 +29,9 @@ Result<IconData> IconNumbering::Icon(ByteSource& source, int n, ImageInfo* chose
 
 Result<uint32_t> IconNumbering::Group(ByteSource& source, int n) { return Find(source, n, nullptr, nullptr); }
 
-// Walks the groups to the n-th that yields, decoding those whose yield is
-// unknown, and group n itself when `icon` wants its image.
+// Walks the groups to the n-th that yields. A group whose yield is unknown
+// needs one image that decodes; group n is decoded whole when `icon` wants
+// its image.
 Result<uint32_t> IconNumbering::Find(ByteSource& source, int n, ImageInfo* chosen, IconData* icon)
 {
     if (!container_ || n < 0)
@@ -42,25 +43,23 @@ Result<uint32_t> IconNumbering::Find(ByteSource& source, int n, ImageInfo* chose
         g = lastGroup_ + 1;
     }
     for (; g < yields_.size(); ++g) {
-        if (yields_[g] == Yield::No)
-            continue;
         const bool wanted = seen == n;
-        if (yields_[g] == Yield::Yes && !(wanted && icon)) {
-            if (wanted)
-                return Found(n, g);
-            ++seen;
-            continue;
-        }
-        // Either the icon asked for, or a group not yet known to yield.
-        auto decoded = DecodeGroup(source, *container_, g, wanted ? chosen : nullptr);
-        yields_[g] = decoded ? Yield::Yes : Yield::No;
-        if (!decoded)
-            continue;
-        if (wanted) {
-            if (icon)
-                *icon = std::move(*decoded);
+        if (wanted && icon) {
+            if (yields_[g] == Yield::No)
+                continue;
+            auto decoded = DecodeGroup(source, *container_, g, chosen);
+            yields_[g] = decoded ? Yield::Yes : Yield::No;
+            if (!decoded)
+                continue;
+            *icon = std::move(*decoded);
             return Found(n, g);
         }
+        if (yields_[g] == Yield::Unknown)
+            yields_[g] = GroupYields(source, *container_, g) ? Yield::Yes : Yield::No;
+        if (yields_[g] == Yield::No)
+            continue;
+        if (wanted)
+            return Found(n, g);
         ++seen;
     }
     return Error { "no such icon" };

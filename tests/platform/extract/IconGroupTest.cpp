@@ -83,7 +83,13 @@ TEST_P(IconGroups, NumberedAsExtractIconNumbersIcons)
     garbage.images[0].encoded = std::make_shared<Bytes>(Bytes(64, 0x5a));
     const std::vector<ImageSpec> kept { ImageSpec { .width = 16, .height = 16, .bits = 8 }, ImageSpec { .bits = 4 } };
     GroupSpec someMissing { kept, {}, 0, { 600 } };
-    const std::vector<GroupSpec> groups { OneColor(0xff000001), allMissing, garbage, someMissing, OneColor(0xff000004) };
+    // Its smallest image is cut short: the group yields through the other.
+    GroupSpec smallestCut = OneColor(0xff000005);
+    ImageSpec cut { .width = 8, .height = 8, .bits = 8 };
+    const Bytes whole = IconImage(cut);
+    cut.encoded = std::make_shared<Bytes>(whole.begin(), whole.end() - 40);
+    smallestCut.images.insert(smallestCut.images.begin(), cut);
+    const std::vector<GroupSpec> groups { OneColor(0xff000001), allMissing, garbage, someMissing, smallestCut };
     const std::string path = dir_.Write("gaps", Build(GetParam(), groups));
 
     // Icons first, as the scan asks for them: the group reader shares what
@@ -91,14 +97,16 @@ TEST_P(IconGroups, NumberedAsExtractIconNumbersIcons)
     for (int n = 0; n < 3; ++n)
         ASSERT_TRUE(ExtractIconDetailed(path, n, nullptr)) << n;
     EXPECT_FALSE(ExtractIconDetailed(path, 3, nullptr));
-    // Asked for out of order.
+    // Asked for out of order, from what the icons learnt and afresh.
+    const std::vector<ImageSpec> wanted[] = { groups[0].images, kept, { groups[4].images[1] } };
     for (int n : { 2, 1, 0 }) {
         SCOPED_TRACE(n);
         auto fromFile = ReadIconGroup(path, n);
         ASSERT_TRUE(fromFile);
-        const std::vector<ImageSpec>& want = n == 1 ? kept : groups[n == 0 ? 0 : 4].images;
-        ExpectImages(*fromFile, want); // a missing member leaves the rest
-        ExpectImages(*ReadIconGroupFromBytes(Build(GetParam(), groups), n), want);
+        ExpectImages(*fromFile, wanted[n]); // missing and broken members leave the rest
+        auto fresh = ReadIconGroupFromBytes(Build(GetParam(), groups), n);
+        ASSERT_TRUE(fresh);
+        ExpectImages(*fresh, wanted[n]);
     }
     EXPECT_FALSE(ReadIconGroup(path, 3));
     EXPECT_FALSE(ReadIconGroup(path, -1));
