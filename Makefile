@@ -3,7 +3,7 @@
 #   make test    build with AddressSanitizer + UBSan and run the whole suite
 #   make bench   release build of the benchmarks, then run them all
 #   make screenshot  the main window after a scan of generated icons, as a PNG
-#   make fuzz    fuzz the icon extractor for FUZZ_SECONDS (default 300)
+#   make fuzz    fuzz each parser of outside data in turn for FUZZ_SECONDS (default 300)
 #   make tsan    build with ThreadSanitizer and run the threading tests
 # Each target first installs missing Debian packages (scripts/setup.sh).
 

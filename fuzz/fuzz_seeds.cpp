@@ -36,6 +36,15 @@ int main(int argc, char* argv[])
     put("program.exe", PeFile(groups, PeKind::Pe32));
     put("program64.dll", PeFile(groups, PeKind::Pe32Plus));
     put("library.icl", NeFile(groups));
+    // Whole groups: DIBs at several depths and a PNG entry; cursor groups.
+    const std::vector<ImageSpec> full { ImageSpec { .width = 8, .height = 8, .bits = 1 }, small,
+                                        ImageSpec { .width = 12, .height = 12, .pixel = AlphaPattern(2), .png = true },
+                                        ImageSpec { .width = 6, .height = 6, .bits = 32, .pixel = AlphaPattern(3) } };
+    GroupSpec cursor { { small, ImageSpec { .width = 4, .height = 4, .bits = 24 } } };
+    cursor.hotspots = { { 3, 1 }, { 2, 2 } };
+    put("groups.dll", PeFile({ GroupSpec { full } }, PeKind::Pe32, nullptr, { cursor, cursor }));
+    put("groups.icl", NeFile({ GroupSpec { full } }, nullptr, { cursor }));
+    put("full.ico", IcoFile(full));
     std::printf("%d seed files in %s\n", written, dir.c_str());
     return written > 0 ? 0 : 1;
 }
