@@ -40,7 +40,8 @@ QImage GroupImageAsQImage(const IconGroup& group, std::size_t i, int size)
         throw EInvalidGroup("The size must be from 1 to " + std::to_string(kMaxPngSize) + " pixels");
     auto decoded = DecodeGroupImage(group, i);
     if (!decoded)
-        throw EInvalidGroup("Image #" + std::to_string(i) + " of the group cannot be decoded (" + decoded.error() + ")");
+        throw EInvalidGroup("Image #" + std::to_string(i) + " of the group cannot be decoded (" + decoded.error()
+                            + ")");
     const QImage image = ToQImage(*decoded);
     const bool ownSize = size == 0 || (std::max(image.width(), image.height()) == size);
     return ownSize ? image : Scaled(image, size);

@@ -101,7 +101,8 @@ Result<IconGroup> ReadGroup(ByteSource& source, IconContainer& container, uint32
     group.kind = container.Kind();
     uint64_t held = 0;
     for (const ImageLocation& at : *images) {
-        auto image = group.kind == GroupKind::Bitmap ? ReadBitmap(source, at) : ReadImage(source, at, kMaxGroupBytes - held);
+        auto image = group.kind == GroupKind::Bitmap ? ReadBitmap(source, at)
+                                                     : ReadImage(source, at, kMaxGroupBytes - held);
         if (!image) {
             group.leftOut.push_back({ at.entry, image.error() });
             continue;

@@ -51,7 +51,8 @@ TEST(GroupPng, KeepsThePixelsAtTheImagesOwnSizeAndScalesSmoothly)
     EXPECT_EQ(Pixels(GroupImageAsQImage(group, 0)), ExpectedPixels(dib));
 
     // 256 pixels down to 48: transparent pixels lend no colour to opaque ones.
-    const IconGroup big = IconFileGroup({ ImageSpec { .width = 256, .height = 256, .pixel = RedThenBlue, .png = true } });
+    const IconGroup big
+        = IconFileGroup({ ImageSpec { .width = 256, .height = 256, .pixel = RedThenBlue, .png = true } });
     const QImage scaled = GroupImageAsQImage(big, 0, 48);
     ASSERT_EQ(scaled.size(), QSize(48, 48));
     const QColor edge = scaled.pixelColor(24, 20), left = scaled.pixelColor(5, 20), right = scaled.pixelColor(40, 20);

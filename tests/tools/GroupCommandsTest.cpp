@@ -166,7 +166,8 @@ TEST_F(GroupCommands, SavePngTakesTheLargestImageAtItsSizeOrScaled)
 TEST_F(GroupCommands, ListCursorsNumbersTheCursorsApart)
 {
     ASSERT_TRUE(WriteFile(F("arrow.cur"), CurFile({ kImages[0] }, 1, 2)));
-    const ToolRun r = Run("list --cursors " + Quote(F("app.exe")) + " " + Quote(F("pic.bmp")) + " " + Quote(F("arrow.cur")));
+    const ToolRun r
+        = Run("list --cursors " + Quote(F("app.exe")) + " " + Quote(F("pic.bmp")) + " " + Quote(F("arrow.cur")));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, F("app.exe") + " #0 32x32 8 4,5\n" + F("app.exe") + " #1 32x32 8 4,5\n" + F("arrow.cur")
                   + " #0 16x16 4 1,2\n");

@@ -114,8 +114,10 @@ TEST_P(IconGroups, NumberedAsExtractIconNumbersIcons)
 
 TEST_P(IconGroups, CursorGroupsKeepTheirHotSpotsAndStayOutOfTheIcons)
 {
-    const std::vector<ImageSpec> shapes { ImageSpec { .width = 32, .height = 32, .bits = 1 },
-                                          ImageSpec { .width = 48, .height = 48, .bits = 32, .pixel = AlphaPattern(4) } };
+    const std::vector<ImageSpec> shapes {
+        ImageSpec { .width = 32, .height = 32, .bits = 1 },
+        ImageSpec { .width = 48, .height = 48, .bits = 32, .pixel = AlphaPattern(4) },
+    };
     std::vector<GroupSpec> cursors;
     for (uint16_t c = 0; c < 3; ++c) {
         GroupSpec g { shapes };
