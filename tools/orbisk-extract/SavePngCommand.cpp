@@ -35,9 +35,15 @@ int SavePng(const std::vector<std::string>& args)
     const auto group = ReadGroupOrReport(kSavePng, parsed);
     if (!group)
         return 1;
-    if (group->images.empty() || (parsed.image && *parsed.image >= group->images.size())) {
-        std::fprintf(stderr, "orbisk-extract save-png: %s: %s #%d has no image #%zu\n", parsed.file.c_str(),
-                     parsed.cursor ? "cursor" : "icon", parsed.index, parsed.image.value_or(0));
+    const char* what = parsed.cursor ? "cursor" : "icon";
+    if (group->images.empty()) {
+        std::fprintf(stderr, "orbisk-extract save-png: %s: %s #%d has no image that can be read whole\n",
+                     parsed.file.c_str(), what, parsed.index);
+        return 1;
+    }
+    if (parsed.image && *parsed.image >= group->images.size()) {
+        std::fprintf(stderr, "orbisk-extract save-png: %s: %s #%d has no image #%zu\n", parsed.file.c_str(), what,
+                     parsed.index, *parsed.image);
         return 1;
     }
     try {
