@@ -13,17 +13,26 @@ MessageBoxHook& Hook()
     return hook;
 }
 
-void Show(MessageKind kind, const QString& text)
+MessageAnswer Show(MessageRequest request)
 {
-    MessageRequest request { kind, QCoreApplication::applicationName(), text };
     if (Hook()) {
         Hook()(request);
-        return;
+        return request.answer;
     }
-    QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon, request.caption,
-                    request.text, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    const bool question = request.kind == MessageKind::Question;
+    QMessageBox box(request.kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon, request.caption,
+                    request.text, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    QApplication::activeWindow());
+    if (question)
+        box.setDefaultButton(QMessageBox::Yes);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return MessageAnswer::Yes;
+    case QMessageBox::No: return MessageAnswer::No;
+    default: return question ? MessageAnswer::No : MessageAnswer::Ok;
+    }
 }
+
+void Show(MessageKind kind, const QString& text) { Show(MessageRequest { kind, QCoreApplication::applicationName(), text }); }
 
 } // namespace
 
@@ -35,6 +44,11 @@ QString ErrorBoxText(const QString& message)
 }
 
 void ShowMessage(const QString& text) { Show(MessageKind::Plain, text); }
+
+bool AskYesNo(const QString& caption, const QString& text)
+{
+    return Show(MessageRequest { MessageKind::Question, caption, text, MessageAnswer::Yes }) == MessageAnswer::Yes;
+}
 
 void ShowErrorMessage(const QString& message) { Show(MessageKind::Error, ErrorBoxText(message)); }
 

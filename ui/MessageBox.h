@@ -13,18 +13,27 @@ namespace orbisk {
 enum class MessageKind {
     Plain, // one OK button, no icon
     Error, // the application's error box: one OK button, error icon
+    Question, // Yes and No buttons, Yes the default, no icon
 };
+
+enum class MessageAnswer { Ok, Yes, No };
 
 struct MessageRequest {
     MessageKind kind = MessageKind::Plain;
     QString caption;
     QString text;
+    // The button chosen; a hook may set it, otherwise the box's default
+    // button stands.
+    MessageAnswer answer = MessageAnswer::Ok;
 };
 
-using MessageBoxHook = std::function<void(const MessageRequest&)>;
+using MessageBoxHook = std::function<void(MessageRequest&)>;
 
 // Shows text with the application's title as caption.
 void ShowMessage(const QString& text);
+
+// Asks a question with caption; true when the answer is Yes.
+bool AskYesNo(const QString& caption, const QString& text);
 
 // Shows a failure that no handler dealt with, as the application's error box
 // shows it: the message, with a full stop appended when its last character
