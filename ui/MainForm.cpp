@@ -3,30 +3,23 @@
 #include "core/ScanEngine.h"
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
+#include "shell/controls/TStShellListView.h"
+#include "shell/controls/TStShellTreeView.h"
 #include "ui/DrawGrid.h"
-#include "ui/MainImageList.h"
+#include "ui/ErrorGuard.h"
 #include "ui/MessageBox.h"
 
-#include <QActionGroup>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace orbisk {
 
 namespace {
-
-constexpr QSize ToolButtonSize(44, 38);
-constexpr int ToolBarHeight = 42;
-constexpr int ToolImageSize = 32;
-// StartTb and StopTb take 88 pixels; this puts the view buttons 4 pixels
-// right of the tree pane, over the file list they control.
-constexpr int ToolSeparatorShortfall = 84;
 
 QVBoxLayout* BareLayout(QWidget* owner)
 {
@@ -34,16 +27,6 @@ QVBoxLayout* BareLayout(QWidget* owner)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     return layout;
-}
-
-// An empty white well where a pane's control sits.
-QFrame* PanePlaceholder()
-{
-    auto* well = new QFrame;
-    well->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    well->setBackgroundRole(QPalette::Base);
-    well->setAutoFillBackground(true);
-    return well;
 }
 
 QSplitter* PaneSplitter(Qt::Orientation orientation, const char* name, QWidget* first, QWidget* rest)
@@ -75,66 +58,22 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(QStringLiteral("Orbisk v1.2"));
     setAttribute(Qt::WA_DeleteOnClose);
+    CreateActions();
+    BuildMainMenu();
     BuildToolBars();
     BuildPanes();
     BuildStatusBar();
+    BuildPopupMenus();
     resize(DesignedWidth, DesignedHeight);
     FormCreate();
 }
 
-TMainFrm::~TMainFrm() = default;
-
-void TMainFrm::BuildToolBars()
+// The application outlives the window: what it reports while the widgets are
+// torn down (focus moving away) must not reach the half-destroyed window.
+TMainFrm::~TMainFrm()
 {
-    MainToolBar_ = new QToolBar(this);
-    MainToolBar_->setObjectName(QStringLiteral("MainToolBar"));
-    MainToolBar_->setMovable(false);
-    MainToolBar_->setFixedHeight(2);
-    MainToolBar_->addSeparator();
-    addToolBar(Qt::TopToolBarArea, MainToolBar_);
-    addToolBarBreak(Qt::TopToolBarArea);
-
-    ToolBar_ = new QToolBar(this);
-    ToolBar_->setObjectName(QStringLiteral("ToolBar"));
-    ToolBar_->setMovable(false);
-    ToolBar_->setFixedHeight(ToolBarHeight);
-    ToolBar_->setIconSize(QSize(ToolImageSize, ToolImageSize));
-    ToolBar_->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    addToolBar(Qt::TopToolBarArea, ToolBar_);
-
-    ToolSeparator_ = new QWidget(ToolBar_);
-    ToolSeparator_->setObjectName(QStringLiteral("ToolSeparator"));
-    ToolBar_->addWidget(ToolSeparator_);
-
-    ViewButtons_ = new QActionGroup(this);
-    ViewButtons_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    LargeIconTb_ = AddViewButton(QStringLiteral("Large icons"), LargeIconsImage, &TMainFrm::LargeIconTbClick);
-    LargeIconTb_->setObjectName(QStringLiteral("LargeIconTb"));
-    SmallIconTb_ = AddViewButton(QStringLiteral("Small icons"), SmallIconsImage, &TMainFrm::SmallIconTbClick);
-    SmallIconTb_->setObjectName(QStringLiteral("SmallIconTb"));
-    ListTb_ = AddViewButton(QStringLiteral("List"), ListImage, &TMainFrm::ListTbClick);
-    ListTb_->setObjectName(QStringLiteral("ListTb"));
-    ReportTb_ = AddViewButton(QStringLiteral("Details"), DetailsImage, &TMainFrm::ReportTbClick);
-    ReportTb_->setObjectName(QStringLiteral("ReportTb"));
-}
-
-QAction* TMainFrm::AddViewButton(const QString& hint, int image, void (TMainFrm::*click)())
-{
-    auto* action = new QAction(MainImageListIcon(image), hint, this);
-    action->setToolTip(hint);
-    action->setCheckable(true);
-    ViewButtons_->addAction(action);
-    ToolBar_->addAction(action);
-    if (QWidget* button = ToolBar_->widgetForAction(action))
-        button->setFixedSize(ToolButtonSize);
-    connect(action, &QAction::triggered, this, [this, action, click](bool checked) {
-        // Once a view button is down one stays down: clicking it again
-        // keeps it down and sets its view style once more.
-        if (!checked)
-            action->setChecked(true);
-        (this->*click)();
-    });
-    return action;
+    disconnect(qApp, nullptr, this, nullptr);
+    delete KeyPreview_;
 }
 
 void TMainFrm::BuildPanes()
@@ -142,13 +81,17 @@ void TMainFrm::BuildPanes()
     Panel1_ = new QFrame;
     Panel1_->setObjectName(QStringLiteral("Panel1"));
     Panel1_->setMinimumWidth(Panel1MinWidth);
-    BareLayout(Panel1_)->addWidget(PanePlaceholder());
+    ShellTree_ = new TStShellTreeView;
+    ShellTree_->setObjectName(QStringLiteral("ShellTree"));
+    BareLayout(Panel1_)->addWidget(ShellTree_);
     Panel1_->installEventFilter(this);
 
     Panel5_ = new QFrame;
     Panel5_->setObjectName(QStringLiteral("Panel5"));
     Panel5_->setMinimumHeight(PaneMinHeight);
-    BareLayout(Panel5_)->addWidget(PanePlaceholder());
+    ShellList_ = new TStShellListView;
+    ShellList_->setObjectName(QStringLiteral("ShellList"));
+    BareLayout(Panel5_)->addWidget(ShellList_);
 
     Panel7_ = new QLabel;
     Panel7_->setObjectName(QStringLiteral("Panel7"));
@@ -182,6 +125,7 @@ void TMainFrm::BuildPanes()
     Splitter1_->setSizes({ Panel1DesignedWidth, DesignedWidth - Panel1DesignedWidth - SplitterWidth });
     Splitter3_->setSizes({ Panel5DesignedHeight, DesignedHeight });
     setCentralWidget(Splitter1_);
+    ConnectPane();
 }
 
 void TMainFrm::BuildStatusBar()
@@ -208,17 +152,19 @@ void TMainFrm::BuildStatusBar()
 
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Panel1_ && event->type() == QEvent::Resize)
-        Panel1Resize();
-    // The panel's layout has resized the grid by now.
-    if (watched == Panel6_ && event->type() == QEvent::Resize)
-        Panel6Resize();
+    Guarded([&] {
+        if (event->type() == QEvent::Resize) {
+            if (watched == Panel1_)
+                Panel1Resize();
+            else if (watched == ToolBar_)
+                ToolBarResize();
+            // The panel's layout has resized the grid by now.
+            else if (watched == Panel6_)
+                Panel6Resize();
+        } else if (event->type() == QEvent::Paint)
+            WatchTreeStartSelection(watched, event);
+    });
     return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainFrm::Panel1Resize()
-{
-    ToolSeparator_->setFixedWidth(std::max(Panel1_->width() - ToolSeparatorShortfall, 0));
 }
 
 void TMainFrm::FormCreate()
@@ -234,7 +180,9 @@ void TMainFrm::FormCreate()
     }
     SetUpSettingsFile();
     LoadSettings();
-    SkipFolderSelected_ = 2;
+    ShellTree_->SetListView(ShellList_);
+    ShellList_->SetTreeView(ShellTree_);
+    SkipFolderSelected_ = true;
     // A run that could not start must not overwrite the user's settings.
     if (!created)
         SettingsFile_.reset();
@@ -262,13 +210,13 @@ void TMainFrm::SetUpSettingsFile()
 
 void TMainFrm::closeEvent(QCloseEvent* event)
 {
-    FormClose();
+    Guarded([this] { FormClose(); });
     event->accept();
 }
 
 void TMainFrm::FormClose()
 {
-    EndScan();
+    StopBackgroundWork();
     // A failed write is reported and the window still closes: keeping it
     // open would not make the settings file writable.
     try {
@@ -297,13 +245,9 @@ void TMainFrm::EndScan()
         ScanEngine_->EndScan();
 }
 
-std::string TMainFrm::SettingsFileName() const { return SettingsFile_ ? SettingsFile_->FileName() : std::string(); }
+void TMainFrm::StopBackgroundWork() { EndScan(); }
 
-std::string TMainFrm::SelectedFolderPath() const
-{
-    // The tree's start folder, the root, until the user selects another.
-    return "/";
-}
+std::string TMainFrm::SettingsFileName() const { return SettingsFile_ ? SettingsFile_->FileName() : std::string(); }
 
 void TMainFrm::SetStatusText(int panel, const QString& text)
 {

@@ -17,6 +17,8 @@ class QActionGroup;
 class QFrame;
 class QKeyEvent;
 class QLabel;
+class QMenu;
+class QMenuBar;
 class QPainter;
 class QSplitter;
 class QStatusBar;
@@ -26,6 +28,10 @@ namespace orbisk {
 
 class ScanEngine;
 class TDrawGrid;
+class TStShellFolder;
+class TStShellItem;
+class TStShellListView;
+class TStShellTreeView;
 class TafIcon;
 
 // The main window: tool bars, the folder tree pane, the file list pane, the
@@ -35,6 +41,11 @@ class TafIcon;
 //
 // It owns the scan (the lists, the stop flag, the worker) and shows it: the
 // status panels, the caption strip and the grid are its ScanView.
+//
+// Everything the user does is one of the commands of ActionList(); the main
+// menu, the toolbar and the pop-up menus of the grid and the folder tree only
+// point at them. Every command, slot and event handler runs inside the error
+// guard (ui/ErrorGuard.h).
 class TMainFrm : public QMainWindow, public ScanView {
     Q_OBJECT
 
@@ -49,6 +60,9 @@ public:
     static constexpr int SplitterWidth = 3;
     static constexpr int Panel7Height = 18;
     static constexpr std::array<int, 2> FixedStatusPanelWidths { 70, 100 };
+    static constexpr int ToolBarHeight = 42;
+    static constexpr int ToolBarMinWidth = 559;
+    static constexpr QSize ToolButtonSize { 44, 38 };
 
     // Settings are looked for where the settings location rule says, for
     // this program or for the folders given.
@@ -76,6 +90,15 @@ public:
     void BeginScan(const std::string& path, bool oneFileMode = false);
     // Stops a running scan and waits for it.
     void EndScan();
+    // Stops all work running beside the window (the scan) and waits for it:
+    // the first step of every command that changes the icon list, the
+    // options or the window's state, and of closing.
+    void StopBackgroundWork();
+
+    // The commands, in their fixed order: AboutAct, SettingsAct, StartScan,
+    // StopScan, SaveIcon, DelIcon, SelectAll, UnselectAll, DeleteSelected,
+    // SaveSelected, GoodBy.
+    const QList<QAction*>& ActionList() const { return ActionList_; }
 
     // Fits the grid to its width and to the icons there are, and repaints it.
     void ArrangeGrid();
@@ -111,16 +134,38 @@ public:
     // The file list's view style and the view button that is down.
     TViewStyle ListViewStyle() const { return ListViewStyle_; }
     std::optional<TViewStyle> PressedViewButton() const;
-    // The folder the tree shows selected.
+    // The folder the tree shows selected, or the start folder while it shows
+    // none.
     std::string SelectedFolderPath() const;
+    // The folder the tree opens on: the folder selected at the last close when
+    // it still is one, otherwise "/".
+    const std::string& StartFolder() const { return StartFolder_; }
+
+    TStShellTreeView* ShellTree() const { return ShellTree_; }
+    TStShellListView* ShellList() const { return ShellList_; }
+    // True while the file list (or a widget inside it) holds the focus.
+    bool ListHasFocus() const { return ListHasFocus_; }
+
+    // Event handlers of the folder tree and the file list.
+    void ShellTreeFilterItem(const TStShellItem& item, bool& accept) const;
+    void ShellListFilterItem(const TStShellItem& item, bool& accept) const;
+    // A folder became selected in the tree: with AutoScan on it is scanned,
+    // unless the tree is still making its start-up selection.
+    void ShellTreeFolderSelected(const TStShellFolder* folder);
+    // Before the list's own double-click action: a file is scanned alone.
+    void ShellListItemDblClick(const TStShellItem* item, bool& defaultAction);
+    void ShellTreeKeyDown(const QKeyEvent& key);
+    void ShellListKeyDown(const QKeyEvent& key);
 
     void SetStatusText(int panel, const QString& text);
     QString StatusText(int panel) const;
     // The caption strip above the icon grid.
     void SetCaptionText(const QString& text);
 
-    // Folder-selected notifications of the tree still to be ignored.
-    int SkipFolderSelected() const { return SkipFolderSelected_; }
+    // True until the tree has made its start-up selection: the tree's
+    // folder-selected notifications are ignored until then, so that start-up
+    // scans nothing.
+    bool SkipFolderSelected() const { return SkipFolderSelected_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -133,13 +178,47 @@ private:
     bool CreateScanObjects();
     void SetUpSettingsFile();
 
+    void CreateActions();
+    // A menu item or toolbar button with a caption, hint or image of its own
+    // that runs command.
+    QAction* CommandItem(QAction* command, const QString& caption, const QString& hint, const QIcon& image);
+    void BuildMainMenu();
+    void BuildPopupMenus();
     void BuildToolBars();
-    QAction* AddViewButton(const QString& hint, int image, void (TMainFrm::*click)());
+    QWidget* AddToolButton(QAction* action, const char* name);
+    QWidget* AddToolSpacer(const char* name, int width, bool line);
+    QAction* AddViewButton(const char* name, const QString& hint, int image, void (TMainFrm::*click)());
     void BuildPanes();
     void BuildStatusBar();
     void ConnectGrid();
+    void ConnectPane();
     void Panel1Resize();
+    void ToolBarResize();
     void Panel6Resize();
+    // The left edge of OptionsTb in the toolbar, from the widths before it.
+    int OptionsTbLeft() const;
+
+    void AboutActExecute();
+    void SettingsActExecute();
+    void StartScanExecute();
+    void StopScanExecute();
+    void SaveIconExecute();
+    void DelIconExecute();
+    void SelectAllExecute();
+    void UnselectAllExecute();
+    void DeleteSelectedExecute();
+    void SaveSelectedExecute();
+    void GoodByExecute();
+
+    // Key preview: sees every key pressed in the window's own widgets before
+    // the focused one does; true when the key is consumed.
+    bool FormKeyPress(QWidget* receiver, QKeyEvent& key);
+    void FocusChanged(QWidget* now);
+    // Start-up selection of the tree: notifications stop being ignored once
+    // the tree's first paint is over.
+    void WatchTreeStartSelection(QObject* watched, QEvent* event);
+    void ScanTreeFolder();
+    void ScanListItem();
 
     void DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect, unsigned state);
     void DrawGrid1SelectCell(int col, int row, bool& canSelect);
@@ -166,11 +245,35 @@ private:
     std::unique_ptr<ScanEngine> ScanEngine_;
     AppSettings Settings_;
     TViewStyle ListViewStyle_ = TViewStyle::vsList;
-    int SkipFolderSelected_ = 2;
+    bool SkipFolderSelected_ = true;
+    bool StartSelectionWatched_ = false;
+    bool ListHasFocus_ = false;
+    std::string StartFolder_ { "/" };
+
+    QList<QAction*> ActionList_;
+    QAction* AboutAct_ = nullptr;
+    QAction* SettingsAct_ = nullptr;
+    QAction* StartScan_ = nullptr;
+    QAction* StopScan_ = nullptr;
+    QAction* SaveIcon_ = nullptr;
+    QAction* DelIcon_ = nullptr;
+    QAction* SelectAll_ = nullptr;
+    QAction* UnselectAll_ = nullptr;
+    QAction* DeleteSelected_ = nullptr;
+    QAction* SaveSelected_ = nullptr;
+    QAction* GoodBy_ = nullptr;
+
+    QMenuBar* MainMenu1_ = nullptr;
+    QMenu* Action1_ = nullptr;
+    QMenu* GridPopupMenu_ = nullptr;
+    QMenu* TreePopupMenu_ = nullptr;
+    QObject* KeyPreview_ = nullptr;
 
     QToolBar* MainToolBar_ = nullptr;
     QToolBar* ToolBar_ = nullptr;
     QWidget* ToolSeparator_ = nullptr;
+    QWidget* OptionsTb_ = nullptr;
+    QWidget* ToolSeparator4_ = nullptr;
     QActionGroup* ViewButtons_ = nullptr;
     QAction* LargeIconTb_ = nullptr;
     QAction* SmallIconTb_ = nullptr;
@@ -178,9 +281,11 @@ private:
     QAction* ReportTb_ = nullptr;
     QSplitter* Splitter1_ = nullptr;
     QFrame* Panel1_ = nullptr;
+    TStShellTreeView* ShellTree_ = nullptr;
     QWidget* Panel2_ = nullptr;
     QSplitter* Splitter3_ = nullptr;
     QFrame* Panel5_ = nullptr;
+    TStShellListView* ShellList_ = nullptr;
     QWidget* Panel6_ = nullptr;
     QLabel* Panel7_ = nullptr;
     TDrawGrid* DrawGrid1_ = nullptr;

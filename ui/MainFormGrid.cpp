@@ -7,6 +7,7 @@
 #include "core/ScanEngine.h"
 #include "export/TafIcon.h"
 #include "ui/DrawGrid.h"
+#include "ui/ErrorGuard.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,13 +29,15 @@ QString DisplayText(const std::string& text) { return QString::fromStdString(tex
 void TMainFrm::ConnectGrid()
 {
     DrawGrid1_->OnDrawCell = [this](QPainter& canvas, int col, int row, const QRect& rect, unsigned state) {
-        DrawGrid1DrawCell(canvas, col, row, rect, state);
+        Guarded([&] { DrawGrid1DrawCell(canvas, col, row, rect, state); });
     };
-    DrawGrid1_->OnSelectCell = [this](int col, int row, bool& canSelect) { DrawGrid1SelectCell(col, row, canSelect); };
-    DrawGrid1_->OnDblClick = [this] { DrawGrid1DblClick(); };
-    DrawGrid1_->OnKeyDown = [this](QKeyEvent& key) { DrawGrid1KeyDown(key); };
+    DrawGrid1_->OnSelectCell = [this](int col, int row, bool& canSelect) {
+        Guarded([&] { DrawGrid1SelectCell(col, row, canSelect); });
+    };
+    DrawGrid1_->OnDblClick = [this] { Guarded([this] { DrawGrid1DblClick(); }); };
+    DrawGrid1_->OnKeyDown = [this](QKeyEvent& key) { Guarded([&] { DrawGrid1KeyDown(key); }); };
     DrawGrid1_->OnMouseUp = [this](Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y) {
-        DrawGrid1MouseUp(button, shift, x, y);
+        Guarded([&] { DrawGrid1MouseUp(button, shift, x, y); });
     };
 }
 
@@ -105,7 +108,7 @@ void TMainFrm::DrawGrid1KeyDown(QKeyEvent& key)
     if (key.key() != Qt::Key_Delete)
         return;
     key.accept();
-    EndScan();
+    StopBackgroundWork();
     DeleteCurrentIcon();
 }
 

@@ -81,15 +81,23 @@ private:
             qWarning("window not exposed");
         return frm;
     }
-    // Resizes the window until the grid's client area (without scroll bars)
-    // is width x height; the panel's resize arranges the grid.
+    // Resizes the window and the tree pane until the grid's client area
+    // (without scroll bars) is width x height; the panel's resize arranges
+    // the grid. The window stays as wide as its toolbar needs: the tree pane
+    // takes the width the grid does not.
     void SetClientSize(int width, int height)
     {
+        auto* splitter = frm_->findChild<QSplitter*>(QStringLiteral("Splitter1"));
         for (int i = 0; i < 3 && (grid_->ClientWidth() != width || grid_->ClientHeight() != height); ++i) {
-            const QSize want = frm_->size() + QSize(width - grid_->ClientWidth(), height - grid_->ClientHeight());
+            const int pane = splitter->sizes().value(0) - (width - grid_->ClientWidth());
+            const int panel1 = std::max(pane, TMainFrm::Panel1MinWidth);
+            const QSize want = frm_->size() + QSize(panel1 - pane, height - grid_->ClientHeight());
             frm_->resize(want);
             // A window system may apply the new size later.
             QTRY_COMPARE(frm_->size(), want);
+            const QList<int> sizes = splitter->sizes();
+            splitter->setSizes({ panel1, sizes.value(0) + sizes.value(1) - panel1 });
+            QTRY_COMPARE(splitter->sizes().value(0), panel1);
         }
         QCOMPARE(grid_->ClientWidth(), width);
         QCOMPARE(grid_->ClientHeight(), height);

@@ -106,7 +106,7 @@ private slots:
         QCOMPARE(frm->Settings().AutoScan, true);
         QCOMPARE(frm->Settings().FileExt, std::string(".ICO,.CUR,.EXE,.DLL,.ICL,"));
         QCOMPARE(SaveColorCount.load(), ScreenColorCount());
-        QCOMPARE(frm->SkipFolderSelected(), 2);
+        QCOMPARE(frm->StartFolder(), std::string("/"));
 
         QVERIFY(CloseAndWait(frm));
         QVERIFY(boxes_.isEmpty());
@@ -124,11 +124,11 @@ private slots:
 
     void storedValuesFollowTheReadingRules()
     {
-        WriteIni("[Display]\nFormTop=-5\nFormWidth=0x200\nFormHeight=  300\nPanel1Width=$C8\n"
-                 "Panel5Height=10\nStartInFolder=/usr\nListMode=7\n"
+        WriteIni("[Display]\nFormTop=-5\nFormWidth=0x300\nFormHeight=  300\nPanel1Width=$C8\n"
+                 "Panel5Height=10\nListMode=7\n"
                  "[Options]\nWithSub=2\nAutoScan=0\nFileExt=.ICO,\nSaveColors=256\nSaveFileExt=one\n");
         QPointer<TMainFrm> frm = Open(Location());
-        QCOMPARE(frm->size(), QSize(512, 300));
+        QCOMPARE(frm->size(), QSize(768, 300));
         QVERIFY(!frm->testAttribute(Qt::WA_Moved));
         QCOMPARE(frm->findChild<QWidget*>(QStringLiteral("Panel1"))->width(), 200);
         QCOMPARE(frm->findChild<QWidget*>(QStringLiteral("Panel5"))->height(), 60);
@@ -143,7 +143,7 @@ private slots:
 
         QVERIFY(CloseAndWait(frm));
         const QStringList lines = KeyLines();
-        for (const char* line : { "Display/FormWidth=512", "Display/Panel5Height=60", "Display/StartInFolder=/",
+        for (const char* line : { "Display/FormWidth=768", "Display/Panel5Height=60", "Display/StartInFolder=/",
                                   "Display/ListMode=3", "Options/WithSub=1", "Options/AutoScan=0", "Options/SaveFileExt=0" })
             QVERIFY2(lines.contains(QLatin1String(line)), line);
     }

@@ -1,0 +1,481 @@
+#include "core/ScanEngine.h"
+#include "platform/namespace/PathParsing.h"
+#include "platform/pixels/IconHandle.h"
+#include "shell/controls/TStShellListView.h"
+#include "shell/controls/TStShellTreeView.h"
+#include "shell/items/ShellItem.h"
+#include "ui/DrawGrid.h"
+#include "ui/ErrorGuard.h"
+#include "ui/MainForm.h"
+#include "ui/MainImageList.h"
+#include "ui/MessageBox.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QtTest>
+
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+using namespace orbisk;
+
+namespace {
+
+HICON SolidIcon()
+{
+    IconData d;
+    d.width = d.height = 32;
+    d.color.assign(32 * 32, 0xff2060c0u);
+    d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
+    return CreateIcon(std::move(d));
+}
+
+QStringList Texts(const QList<QAction*>& actions)
+{
+    QStringList texts;
+    for (QAction* action : actions)
+        texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+// Counts the key presses that reach a widget.
+class KeyCounter : public QObject {
+public:
+    int presses = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        presses += event->type() == QEvent::KeyPress;
+        return false;
+    }
+};
+
+} // namespace
+
+class CommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QPointer<TMainFrm> frm_;
+    QList<MessageRequest> boxes_;
+    MessageAnswer answer_ = MessageAnswer::Yes;
+
+    TMainFrm* Create()
+    {
+        frm_ = new TMainFrm(SettingsLocation { dir_->path().toStdString(), dir_->filePath("config").toStdString() });
+        return frm_;
+    }
+    TMainFrm* Open()
+    {
+        if (!frm_)
+            Create();
+        frm_->show();
+        frm_->activateWindow();
+        if (!QTest::qWaitForWindowExposed(frm_))
+            qWarning("window not exposed");
+        QCoreApplication::processEvents();
+        return frm_;
+    }
+    QAction* Command(const char* name) const { return frm_->findChild<QAction*>(QLatin1String(name)); }
+    QWidget* Widget(const char* name) const { return frm_->findChild<QWidget*>(QLatin1String(name)); }
+    TIconList& Icons() const { return frm_->Engine()->Icons(); }
+    void AddIcons(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            Icons().Append(0, i, SolidIcon());
+        frm_->ArrangeGrid();
+    }
+    std::vector<int> IconIndexes() const
+    {
+        std::vector<int> indexes;
+        for (std::size_t i = 0; i < Icons().size(); ++i)
+            indexes.push_back(Icons()[i].IconIndex);
+        return indexes;
+    }
+    // A scan of one file that gives a slow stream of icons.
+    void StartSlowScan()
+    {
+        const QString file = dir_->filePath(QStringLiteral("many.ico"));
+        QFile(file).open(QIODevice::WriteOnly);
+        frm_->Engine()->SetHooks({ [](const std::string&, int n) -> HICON {
+                                      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                                      return n < 5000 ? SolidIcon() : nullptr;
+                                  },
+                                   {} });
+        frm_->BeginScan(file.toStdString(), true);
+        QTRY_VERIFY(Icons().size() > 3);
+        QVERIFY(!frm_->Engine()->ScanStopped());
+    }
+    // The widget's left edge and right end in the window.
+    int Left(const QWidget* w) const { return w->mapTo(frm_, QPoint(0, 0)).x(); }
+    int Right(const QWidget* w) const { return Left(w) + w->width(); }
+
+private slots:
+    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Orbisk 1.2")); }
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        boxes_.clear();
+        answer_ = MessageAnswer::Yes;
+        SetMessageBoxHook([this](MessageRequest& r) {
+            boxes_ << r;
+            if (r.kind == MessageKind::Question)
+                r.answer = answer_;
+        });
+    }
+    void cleanup()
+    {
+        delete frm_.data();
+        SetMessageBoxHook({});
+    }
+
+    void commandsMenusAndButtonsCarryTheirTexts()
+    {
+        Create();
+        struct Expected {
+            const char* name;
+            const char* caption;
+            const char* hint;
+            int image;
+        };
+        const Expected expected[] = {
+            { "AboutAct", "About", nullptr, 17 },
+            { "SettingsAct", "Settings", "Settings", 2 },
+            { "StartScan", "Start scan", "Start scsan", 0 },
+            { "StopScan", "Stop scan", "Stop scan", 1 },
+            { "SaveIcon", "Save icon", "Save icon", 15 },
+            { "DelIcon", "Delete icon", "Delete icon", 7 },
+            { "SelectAll", "Select all", "Select all", 9 },
+            { "UnselectAll", "Unselect all", "Unselect All", 10 },
+            { "DeleteSelected", "Delete selected icons", "Delete selected icons", 18 },
+            { "SaveSelected", "Save selected icons", "Save selected icons", 16 },
+            { "GoodBy", "Exit", nullptr, 19 },
+        };
+        const QList<QAction*>& actions = frm_->ActionList();
+        QCOMPARE(actions.size(), 11);
+        for (int i = 0; i < 11; ++i) {
+            QAction* a = actions[i];
+            QCOMPARE(a->objectName(), QLatin1String(expected[i].name));
+            QCOMPARE(a->text(), QLatin1String(expected[i].caption));
+            if (expected[i].hint)
+                QCOMPARE(a->toolTip(), QLatin1String(expected[i].hint));
+            QCOMPARE(a->property("ImageIndex").toInt(), expected[i].image);
+            QVERIFY(!a->icon().isNull());
+            QVERIFY(a->shortcut().isEmpty());
+            QVERIFY(a->isEnabled());
+        }
+
+        QCOMPARE(Texts(frm_->menuBar()->actions()), (QStringList { "Action", "Settings", "About" }));
+        const QList<QAction*> items = frm_->findChild<QMenu*>(QStringLiteral("Action1"))->actions();
+        QCOMPARE(Texts(items), (QStringList { "Start loading", "Stop loading", "Save icon", "Delete icon", "Select all",
+                                              "Unselect all", "Delete selected icons", "Save selected icons", "Exit" }));
+        for (QAction* item : items)
+            QVERIFY(!item->icon().isNull());
+        QCOMPARE(Texts(frm_->findChild<QMenu*>(QStringLiteral("GridPopupMenu"))->actions()),
+                 (QStringList { "Delete icon", "Save icon", "Select all", "Unselect all", "Delete selected icons",
+                                "Save selected icons" }));
+        QCOMPARE(Texts(frm_->findChild<QMenu*>(QStringLiteral("TreePopupMenu"))->actions()),
+                 (QStringList { "Start scan", "Stop scan" }));
+
+        auto* toolBar = frm_->findChild<QToolBar*>(QStringLiteral("ToolBar"));
+        QStringList buttons, hints;
+        for (QAction* a : toolBar->actions()) {
+            QWidget* w = toolBar->widgetForAction(a);
+            buttons << w->objectName();
+            if (!a->toolTip().isEmpty() && w->objectName().endsWith(QLatin1String("Tb")))
+                hints << a->toolTip();
+        }
+        QCOMPARE(buttons, (QStringList { "StartTb", "StopTb", "ToolSeparator", "LargeIconTb", "SmallIconTb", "ListTb",
+                                         "ReportTb", "ToolSeparator2", "DelIconTb", "SaveIconTb", "SelAllTb",
+                                         "UnselAllTb", "DelSelectedTb", "SaveSelectedTb", "ToolSeparator3",
+                                         "OptionsTb", "ToolSeparator4", "AboutTb" }));
+        QCOMPARE(hints, (QStringList { "Start scsan  <F5>", "Stop scan  <Esc>", "Large icons", "Small icons", "List",
+                                       "Details", "Delete icon", "Save icon", "Select all", "Unselect All",
+                                       "Delete selected icons", "Save selected icons", "Settings", "About" }));
+    }
+
+    void everyImageIsDrawnAndItsOwn()
+    {
+        QList<QImage> images;
+        for (int i = 0; i < MainImageCount; ++i) {
+            const QIcon icon = MainImageListIcon(i);
+            QVERIFY(!icon.isNull());
+            const QImage small = icon.pixmap(32, 32).toImage();
+            QCOMPARE(small.size(), QSize(32, 32));
+            int opaque = 0;
+            for (int y = 0; y < 32; ++y)
+                for (int x = 0; x < 32; ++x)
+                    opaque += qAlpha(small.pixel(x, y)) > 128;
+            QVERIFY2(opaque > 60, qPrintable(QString::number(i)));
+            QVERIFY(!images.contains(small));
+            images << small;
+            // Drawn for the device pixels of a high-density screen.
+            const QPixmap sharp = icon.pixmap(QSize(32, 32), 2.0);
+            QCOMPARE(sharp.size(), QSize(64, 64));
+        }
+        QVERIFY(MainImageListIcon(MainImageCount).isNull());
+    }
+
+    void guardShowsWhatAHandlerThrows()
+    {
+        Guarded([] { throw std::runtime_error("Disk on fire"); });
+        QCOMPARE(boxes_.size(), 1);
+        QCOMPARE(boxes_[0].kind, MessageKind::Error);
+        QCOMPARE(boxes_[0].text, QStringLiteral("Disk on fire."));
+    }
+
+    void selectAllEndsTheScanThenMarksEveryIcon()
+    {
+        Open();
+        StartSlowScan();
+        Command("SelectAll")->trigger();
+        QVERIFY(frm_->Engine()->ScanStopped());
+        QVERIFY(!frm_->Engine()->ScanRunning());
+        const std::size_t found = Icons().size();
+        QVERIFY(found > 3 && found < 5000);
+        QCOMPARE(Icons().CountMarkedIcons(), found);
+        Command("UnselectAll")->trigger();
+        QVERIFY(!Icons().AnyIconMarked());
+        QCOMPARE(Icons().size(), found);
+    }
+
+    void deleteSelectedAsksThenRemovesTheMarked_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void deleteSelectedAsksThenRemovesTheMarked()
+    {
+        QFETCH(bool, yes);
+        Open();
+        AddIcons(5);
+        // Nothing marked: no question, nothing removed.
+        Command("DeleteSelected")->trigger();
+        QVERIFY(boxes_.isEmpty());
+        QCOMPARE(Icons().size(), 5u);
+
+        for (int i : { 0, 1, 3 })
+            Icons().MarkIcon(std::size_t(i));
+        answer_ = yes ? MessageAnswer::Yes : MessageAnswer::No;
+        Command("DeleteSelected")->trigger();
+        QCOMPARE(boxes_.size(), 1);
+        QCOMPARE(boxes_[0].kind, MessageKind::Question);
+        QCOMPARE(boxes_[0].caption, QStringLiteral("Warning !"));
+        QCOMPARE(boxes_[0].text, QStringLiteral("Delete selected icons ?"));
+        if (yes) {
+            QCOMPARE(IconIndexes(), (std::vector<int> { 2, 4 }));
+            QVERIFY(!Icons().AnyIconMarked());
+            QCOMPARE(frm_->DrawGrid1()->ColCount(), 2);
+            QCOMPARE(frm_->DrawGrid1()->RowCount(), 1);
+        } else {
+            QCOMPARE(IconIndexes(), (std::vector<int> { 0, 1, 2, 3, 4 }));
+            QCOMPARE(Icons().CountMarkedIcons(), 3u);
+        }
+    }
+
+    void gridPopUpActsOnTheCurrentCell()
+    {
+        Open();
+        AddIcons(5);
+        TDrawGrid* grid = frm_->DrawGrid1();
+        grid->FocusCell(1, 0);
+        const QPoint under = grid->CellRect(3, 0).center();
+        QTest::mousePress(grid->viewport(), Qt::RightButton, {}, under);
+        QTest::mouseRelease(grid->viewport(), Qt::RightButton, {}, under);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, under, grid->viewport()->mapToGlobal(under));
+        QApplication::sendEvent(grid->viewport(), &menuEvent);
+        auto* menu = frm_->findChild<QMenu*>(QStringLiteral("GridPopupMenu"));
+        QTRY_VERIFY(menu->isVisible());
+        QCOMPARE(grid->Col(), 1);
+        menu->actions().at(0)->trigger(); // Delete icon
+        menu->hide();
+        QCOMPARE(IconIndexes(), (std::vector<int> { 0, 2, 3, 4 }));
+    }
+
+    void escapeStopsTheScanAndReachesNoControl()
+    {
+        Open();
+        TDrawGrid* grid = frm_->DrawGrid1();
+        grid->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), grid);
+        KeyCounter counter;
+        grid->installEventFilter(&counter);
+        StartSlowScan();
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QVERIFY(frm_->Engine()->ScanStopped());
+        QVERIFY(!frm_->Engine()->ScanRunning());
+        QCOMPARE(counter.presses, 0);
+        QTest::keyClick(grid, Qt::Key_Right);
+        QCOMPARE(counter.presses, 1);
+
+        // The window's dialogs keep their Esc.
+        QDialog dialog(frm_);
+        auto* edit = new QLineEdit(&dialog);
+        dialog.show();
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+    }
+
+    void toolBarSpacersFollowTheWindowAndTheTreePane()
+    {
+        Open();
+        auto* toolBar = Widget("ToolBar");
+        QWidget* panel1 = Widget("Panel1");
+        QWidget* about = Widget("AboutTb");
+        auto check = [&](int panel1Width, bool fits = true) {
+            QCOMPARE(panel1->width(), panel1Width);
+            QCOMPARE(Widget("ToolSeparator")->width(), std::max(panel1Width - 84, 0));
+            const int optionsLeft = 88 + Widget("ToolSeparator")->width() + 4 * 44 + 11 + 6 * 44 + 11;
+            QCOMPARE(Widget("ToolSeparator4")->width(), std::max(toolBar->width() - optionsLeft - 89, 0));
+            if (fits)
+                QTRY_COMPARE(Left(Widget("OptionsTb")), optionsLeft);
+        };
+        QCOMPARE(toolBar->height(), 42);
+        QCOMPARE(toolBar->width(), 713);
+        QCOMPARE(Widget("StartTb")->size(), QSize(44, 38));
+        QCOMPARE(Left(Widget("StartTb")), 0);
+        check(137);
+        QCOMPARE(Widget("ToolSeparator")->width(), 53);
+        QCOMPARE(Widget("ToolSeparator4")->width(), 21);
+        QTRY_COMPARE(Left(Widget("LargeIconTb")), Right(panel1) + 4);
+        QCOMPARE(Right(about), toolBar->width() - 1);
+
+        frm_->resize(913, 400);
+        QTRY_COMPARE(toolBar->width(), 913);
+        check(137);
+        QTRY_COMPARE(Right(about), toolBar->width() - 1);
+
+        frm_->findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({ 250, 660 });
+        QTRY_COMPARE(panel1->width(), 250);
+        check(250);
+        QTRY_COMPARE(Left(Widget("LargeIconTb")), Right(panel1) + 4);
+        QTRY_COMPARE(Right(about), toolBar->width() - 1);
+
+        // The narrowest window with a wide tree pane leaves the about
+        // button no room: its spacer is empty, never negative.
+        frm_->findChild<QSplitter*>(QStringLiteral("Splitter1"))->setSizes({ 400, 510 });
+        frm_->resize(frm_->minimumSizeHint().width(), 400);
+        QTRY_COMPARE(toolBar->width(), 559);
+        QCOMPARE(Widget("ToolSeparator4")->width(), 0);
+        check(panel1->width(), false);
+    }
+
+    void startUpSelectionNeverScansAndTheFirstUserSelectionDoes()
+    {
+        const QString folder = dir_->filePath(QStringLiteral("icons"));
+        QVERIFY(QDir().mkpath(folder));
+        const TStShellFolder selected(ParseNativePath(folder.toStdString()).value());
+        QVERIFY(selected.IsFileSystemFolder());
+        Create();
+        QVERIFY(frm_->Settings().AutoScan);
+        // However many notifications the tree raises for its start folder
+        // while it first paints, none of them scans.
+        int raised = 0;
+        struct PaintHook : QObject {
+            TMainFrm* frm;
+            const TStShellFolder* folder;
+            int* raised;
+            bool eventFilter(QObject*, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint && *raised == 0) {
+                    ++*raised;
+                    frm->ShellTreeFolderSelected(folder);
+                }
+                return false;
+            }
+        } hook;
+        hook.frm = frm_;
+        hook.folder = &selected;
+        hook.raised = &raised;
+        frm_->ShellTree()->viewport()->installEventFilter(&hook);
+        Open();
+        QTRY_COMPARE(raised, 1);
+        QTRY_VERIFY(!frm_->SkipFolderSelected());
+        QVERIFY(frm_->Engine()->ScanRoot().empty());
+
+        // The user's first selection scans, with a single notification.
+        frm_->ShellTreeFolderSelected(&selected);
+        QCOMPARE(frm_->Engine()->ScanRoot(), folder.toStdString());
+        QVERIFY(!frm_->Engine()->OneFileMode());
+
+        // The computer node is no file-system folder, and AutoScan off scans nothing.
+        const TStShellFolder computer(ComputerIdList());
+        frm_->BeginScan("/nonexistent-start");
+        frm_->ShellTreeFolderSelected(&computer);
+        QCOMPARE(frm_->Engine()->ScanRoot(), std::string("/nonexistent-start"));
+        frm_->Settings().AutoScan = false;
+        frm_->ShellTreeFolderSelected(&selected);
+        QCOMPARE(frm_->Engine()->ScanRoot(), std::string("/nonexistent-start"));
+    }
+
+    void startScanTargetsFollowTheFocus()
+    {
+        Open();
+        // Nothing selected in the tree, nothing current in the list: no
+        // target, no scan.
+        frm_->ShellTree()->setFocus();
+        QTRY_VERIFY(frm_->ShellTree()->hasFocus());
+        QVERIFY(!frm_->ListHasFocus());
+        Command("StartScan")->trigger();
+        QTest::keyClick(frm_->ShellTree(), Qt::Key_F5);
+        QVERIFY(frm_->Engine()->ScanRoot().empty());
+
+        frm_->ShellList()->setFocusPolicy(Qt::StrongFocus);
+        frm_->ShellList()->setFocus();
+        QTRY_VERIFY(frm_->ListHasFocus());
+        Command("StartScan")->trigger();
+        QTest::keyClick(frm_->ShellList(), Qt::Key_F5);
+        QVERIFY(frm_->Engine()->ScanRoot().empty());
+
+        // Focus in a dialog of the window leaves the flag alone.
+        QDialog dialog(frm_);
+        auto* edit = new QLineEdit(&dialog);
+        dialog.show();
+        edit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), edit);
+        QVERIFY(frm_->ListHasFocus());
+        dialog.hide();
+        frm_->activateWindow();
+        QTRY_COMPARE(QApplication::focusWidget(), frm_->ShellList());
+
+        // The tree's menu belongs to the tree: its Start scan scans the
+        // tree's folder, not the list's item.
+        QWidget* viewport = frm_->ShellTree()->viewport();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(5, 5), viewport->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(viewport, &menuEvent);
+        auto* menu = frm_->findChild<QMenu*>(QStringLiteral("TreePopupMenu"));
+        QTRY_VERIFY(menu->isVisible());
+        QVERIFY(!frm_->ListHasFocus());
+        menu->hide();
+        QVERIFY(!frm_->ListHasFocus());
+
+        // A double-clicked file is scanned alone; a folder is left to the list.
+        const QString file = dir_->filePath(QStringLiteral("one.ico"));
+        QFile(file).open(QIODevice::WriteOnly);
+        const TStShellItem fileItem(ParseNativePath(file.toStdString()).value());
+        const TStShellItem folderItem(ParseNativePath(dir_->path().toStdString()).value());
+        bool defaultAction = true;
+        frm_->ShellListItemDblClick(&folderItem, defaultAction);
+        QVERIFY(frm_->Engine()->ScanRoot().empty());
+        frm_->ShellListItemDblClick(&fileItem, defaultAction);
+        QVERIFY(defaultAction);
+        QCOMPARE(frm_->Engine()->ScanRoot(), file.toStdString());
+        QVERIFY(frm_->Engine()->OneFileMode());
+    }
+};
+
+QTEST_MAIN(CommandsTest)
+#include "CommandsTest.moc"

@@ -1,0 +1,210 @@
+// The main window's commands: the action list, the main menu and the pop-up
+// menus that point at it, the key preview (Esc) and the commands that act on
+// the scan and on the icon list.
+
+#include "ui/MainForm.h"
+
+#include "core/ScanEngine.h"
+#include "shell/controls/TStShellListView.h"
+#include "shell/controls/TStShellTreeView.h"
+#include "ui/DrawGrid.h"
+#include "ui/ErrorGuard.h"
+#include "ui/EventHook.h"
+#include "ui/MainImageList.h"
+#include "ui/MessageBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace orbisk {
+
+void TMainFrm::CreateActions()
+{
+    struct Command {
+        QAction* TMainFrm::*action;
+        const char* name;
+        const char* caption;
+        const char* hint; // nullptr: none
+        int image;
+        void (TMainFrm::*execute)();
+    };
+    static const Command commands[] = {
+        { &TMainFrm::AboutAct_, "AboutAct", "About", nullptr, AboutImage, &TMainFrm::AboutActExecute },
+        { &TMainFrm::SettingsAct_, "SettingsAct", "Settings", "Settings", SettingsImage,
+          &TMainFrm::SettingsActExecute },
+        { &TMainFrm::StartScan_, "StartScan", "Start scan", "Start scsan", StartScanImage,
+          &TMainFrm::StartScanExecute },
+        { &TMainFrm::StopScan_, "StopScan", "Stop scan", "Stop scan", StopScanImage, &TMainFrm::StopScanExecute },
+        { &TMainFrm::SaveIcon_, "SaveIcon", "Save icon", "Save icon", SaveIconImage, &TMainFrm::SaveIconExecute },
+        { &TMainFrm::DelIcon_, "DelIcon", "Delete icon", "Delete icon", DeleteIconImage, &TMainFrm::DelIconExecute },
+        { &TMainFrm::SelectAll_, "SelectAll", "Select all", "Select all", SelectAllImage, &TMainFrm::SelectAllExecute },
+        { &TMainFrm::UnselectAll_, "UnselectAll", "Unselect all", "Unselect All", UnselectAllImage,
+          &TMainFrm::UnselectAllExecute },
+        { &TMainFrm::DeleteSelected_, "DeleteSelected", "Delete selected icons", "Delete selected icons",
+          DeleteSelectedImage, &TMainFrm::DeleteSelectedExecute },
+        { &TMainFrm::SaveSelected_, "SaveSelected", "Save selected icons", "Save selected icons", SaveSelectedImage,
+          &TMainFrm::SaveSelectedExecute },
+        { &TMainFrm::GoodBy_, "GoodBy", "Exit", nullptr, ExitImage, &TMainFrm::GoodByExecute },
+    };
+    // No command has a shortcut and none is ever disabled: each handler sees
+    // for itself whether there is anything to do.
+    for (const Command& command : commands) {
+        auto* action = new QAction(MainImageListIcon(command.image), QLatin1String(command.caption), this);
+        action->setObjectName(QLatin1String(command.name));
+        if (command.hint)
+            action->setToolTip(QLatin1String(command.hint));
+        action->setProperty("ImageIndex", command.image);
+        action->setIconVisibleInMenu(true);
+        const auto execute = command.execute;
+        connect(action, &QAction::triggered, this, GuardedSlot([this, execute] { (this->*execute)(); }));
+        this->*command.action = action;
+        ActionList_.append(action);
+    }
+
+    KeyPreview_ = new EventHook(
+        [this](QObject* watched, QEvent* event) {
+            if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
+                return false;
+            auto* receiver = static_cast<QWidget*>(watched);
+            // The window's own widgets only, not its dialogs or menus; and
+            // only the first delivery of a key, not its way up to the parents.
+            const QWidget* focus = QApplication::focusWidget();
+            if (receiver->window() != this || (focus && receiver != focus))
+                return false;
+            bool consumed = false;
+            Guarded([&] { consumed = FormKeyPress(receiver, *static_cast<QKeyEvent*>(event)); });
+            return consumed;
+        },
+        this);
+    qApp->installEventFilter(KeyPreview_);
+}
+
+QAction* TMainFrm::CommandItem(QAction* command, const QString& caption, const QString& hint, const QIcon& image)
+{
+    auto* item = new QAction(image, caption, this);
+    item->setObjectName(command->objectName() + QLatin1String("Item"));
+    if (!hint.isEmpty())
+        item->setToolTip(hint);
+    item->setIconVisibleInMenu(true);
+    // The command runs its own handler, inside its own guard.
+    connect(item, &QAction::triggered, command, &QAction::trigger);
+    return item;
+}
+
+void TMainFrm::BuildMainMenu()
+{
+    MainMenu1_ = menuBar();
+    MainMenu1_->setObjectName(QStringLiteral("MainMenu1"));
+    Action1_ = MainMenu1_->addMenu(QStringLiteral("Action"));
+    Action1_->setObjectName(QStringLiteral("Action1"));
+    Action1_->addAction(CommandItem(StartScan_, QStringLiteral("Start loading"), {}, StartScan_->icon()));
+    Action1_->addAction(CommandItem(StopScan_, QStringLiteral("Stop loading"), {}, StopScan_->icon()));
+    Action1_->addActions({ SaveIcon_, DelIcon_, SelectAll_, UnselectAll_, DeleteSelected_, SaveSelected_, GoodBy_ });
+    // The menu bar would show an image instead of the caption.
+    MainMenu1_->addAction(CommandItem(SettingsAct_, SettingsAct_->text(), {}, {}));
+    MainMenu1_->addAction(CommandItem(AboutAct_, AboutAct_->text(), {}, {}));
+}
+
+void TMainFrm::BuildPopupMenus()
+{
+    GridPopupMenu_ = new QMenu(this);
+    GridPopupMenu_->setObjectName(QStringLiteral("GridPopupMenu"));
+    GridPopupMenu_->addActions({ DelIcon_, SaveIcon_, SelectAll_, UnselectAll_, DeleteSelected_, SaveSelected_ });
+    // A right-click leaves the current cell where it is (the grid moves it
+    // with the left button only), so the menu acts on the current icon.
+    DrawGrid1_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DrawGrid1_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        Guarded([&] { GridPopupMenu_->popup(DrawGrid1_->viewport()->mapToGlobal(at)); });
+    });
+
+    TreePopupMenu_ = new QMenu(this);
+    TreePopupMenu_->setObjectName(QStringLiteral("TreePopupMenu"));
+    TreePopupMenu_->addActions({ StartScan_, StopScan_ });
+    ShellTree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ShellTree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        Guarded([&] {
+            // The menu is the tree's: Start scan scans the tree's folder even
+            // when the list had the focus before the click.
+            ShellTree_->setFocus(Qt::PopupFocusReason);
+            TreePopupMenu_->popup(ShellTree_->viewport()->mapToGlobal(at));
+        });
+    });
+}
+
+bool TMainFrm::FormKeyPress(QWidget* receiver, QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_Escape) {
+        EndScan();
+        return true;
+    }
+    if (key.key() == Qt::Key_F5) {
+        if (receiver == ShellTree_ || ShellTree_->isAncestorOf(receiver))
+            ShellTreeKeyDown(key);
+        else if (receiver == ShellList_ || ShellList_->isAncestorOf(receiver))
+            ShellListKeyDown(key);
+    }
+    return false;
+}
+
+// The about box is shown here once it exists.
+void TMainFrm::AboutActExecute() {}
+
+// The options dialog is shown here once it exists.
+void TMainFrm::SettingsActExecute() { StopBackgroundWork(); }
+
+void TMainFrm::StartScanExecute()
+{
+    if (ListHasFocus_)
+        ScanListItem();
+    else
+        ScanTreeFolder();
+}
+
+void TMainFrm::StopScanExecute() { EndScan(); }
+
+// The current icon is saved here once the save dialog exists.
+void TMainFrm::SaveIconExecute() { StopBackgroundWork(); }
+
+void TMainFrm::DelIconExecute()
+{
+    StopBackgroundWork();
+    DeleteCurrentIcon();
+}
+
+void TMainFrm::SelectAllExecute()
+{
+    StopBackgroundWork();
+    if (ScanEngine_)
+        ScanEngine_->Icons().MarkAllIcons();
+    DrawGrid1_->Repaint();
+}
+
+void TMainFrm::UnselectAllExecute()
+{
+    StopBackgroundWork();
+    if (ScanEngine_)
+        ScanEngine_->Icons().UnmarkAllIcons();
+    DrawGrid1_->Repaint();
+}
+
+void TMainFrm::DeleteSelectedExecute()
+{
+    StopBackgroundWork();
+    if (!ScanEngine_ || !ScanEngine_->Icons().AnyIconMarked())
+        return;
+    if (!AskYesNo(QStringLiteral("Warning !"), QStringLiteral("Delete selected icons ?")))
+        return;
+    ScanEngine_->DeleteMarkedIcons();
+    // The current cell may show another icon now.
+    ShowIconName(DrawGrid1_->Col(), DrawGrid1_->Row());
+}
+
+// The marked icons are saved here once the folder browser exists.
+void TMainFrm::SaveSelectedExecute() { StopBackgroundWork(); }
+
+void TMainFrm::GoodByExecute() { close(); }
+
+} // namespace orbisk

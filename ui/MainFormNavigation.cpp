@@ -1,0 +1,120 @@
+// The folder navigation pane: the folder tree and the file list, linked, and
+// how the main window answers them: what they show, which selections and keys
+// start a scan, and which control a Start scan takes its target from.
+
+#include "ui/MainForm.h"
+
+#include "shell/controls/TStShellListView.h"
+#include "shell/controls/TStShellTreeView.h"
+#include "ui/ErrorGuard.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace orbisk {
+
+void TMainFrm::ConnectPane()
+{
+    // F5 and Esc come through the key preview (FormKeyPress).
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        Guarded([&] { FocusChanged(now); });
+    });
+    // The tree is the focused control when the window first opens, so Start
+    // scan and F5 act on its folder.
+    ShellTree_->setFocus(Qt::OtherFocusReason);
+    ShellTree_->installEventFilter(this);
+    ShellTree_->viewport()->installEventFilter(this);
+}
+
+// The tree makes its start-up selection while it paints for the first time,
+// and reports it (as often as it does) before that paint returns. The
+// notifications are let through from the next turn of the event loop on, so
+// the user's first selection always acts, however many the tree raised.
+void TMainFrm::WatchTreeStartSelection(QObject* watched, QEvent*)
+{
+    if (StartSelectionWatched_ || (watched != ShellTree_ && watched != ShellTree_->viewport()))
+        return;
+    StartSelectionWatched_ = true;
+    ShellTree_->removeEventFilter(this);
+    ShellTree_->viewport()->removeEventFilter(this);
+    QMetaObject::invokeMethod(this, [this] { SkipFolderSelected_ = false; }, Qt::QueuedConnection);
+}
+
+// Focus that moves to a pop-up menu, a dialog or another program leaves the
+// flag as it was: the list still counts as focused when the menu closes.
+void TMainFrm::FocusChanged(QWidget* now)
+{
+    if (!now || now->window() != this)
+        return;
+    ListHasFocus_ = now == ShellList_ || ShellList_->isAncestorOf(now);
+}
+
+void TMainFrm::ShellTreeFilterItem(const TStShellItem& item, bool& accept) const { accept = item.IsFileSystemFolder(); }
+
+void TMainFrm::ShellListFilterItem(const TStShellItem& item, bool& accept) const
+{
+    accept = item.IsFileSystemFile() || item.IsFileSystemFolder();
+}
+
+// The tree fills the linked list with the folder itself once this returns.
+void TMainFrm::ShellTreeFolderSelected(const TStShellFolder* folder)
+{
+    if (SkipFolderSelected_ || !folder || !folder->IsFileSystemFolder())
+        return;
+    if (Settings_.AutoScan)
+        BeginScan(folder->NativePath(), false);
+}
+
+// A double-clicked folder is opened by the list itself (and selected in the
+// tree, which scans it with AutoScan on); a file is never opened.
+void TMainFrm::ShellListItemDblClick(const TStShellItem* item, bool&)
+{
+    if (item && item->IsFileSystemFile())
+        BeginScan(item->NativePath(), true);
+}
+
+// The keys stay with the controls, which may have uses of their own for them.
+void TMainFrm::ShellTreeKeyDown(const QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_F5)
+        ScanTreeFolder();
+}
+
+void TMainFrm::ShellListKeyDown(const QKeyEvent& key)
+{
+    if (key.key() == Qt::Key_F5)
+        ScanListItem();
+}
+
+// Nothing is scanned while the tree has no selected folder (its start folder
+// could not be found) or the selection lies outside the file system.
+void TMainFrm::ScanTreeFolder()
+{
+    const TStShellFolder* folder = ShellTree_->SelectedFolder();
+    if (!folder)
+        return;
+    if (const std::string path = folder->NativePath(); !path.empty())
+        BeginScan(path, false);
+}
+
+// Nothing is scanned while the list has no current item (nothing has been
+// selected since it was filled).
+void TMainFrm::ScanListItem()
+{
+    const TStShellItem* item = ShellList_->CurrentItem();
+    if (!item)
+        return;
+    if (const std::string path = item->NativePath(); !path.empty())
+        BeginScan(path, item->IsFileSystemFile());
+}
+
+std::string TMainFrm::SelectedFolderPath() const
+{
+    if (const TStShellFolder* folder = ShellTree_->SelectedFolder()) {
+        if (std::string path = folder->NativePath(); !path.empty())
+            return path;
+    }
+    return StartFolder_;
+}
+
+} // namespace orbisk
