@@ -4,6 +4,7 @@
 #include "ui/MainForm.h"
 
 #include "export/SaveColors.h"
+#include "ui/StartFolder.h"
 
 #include <QAction>
 #include <QFrame>
@@ -62,6 +63,8 @@ void TMainFrm::LoadWindowSettings(const TIniFile& file)
         SetFirstPaneSize(Splitter1_, panel1Width);
     if (const int panel5Height = file.ReadInteger(Display, "Panel5Height", -1); panel5Height >= 0)
         SetFirstPaneSize(Splitter3_, panel5Height);
+    // The user comes back to the folder they left.
+    StartFolder_ = StartFolderFor(file.ReadString(Display, "StartInFolder", ""));
     if (const auto style = ListModeToViewStyle(file.ReadInteger(Display, "ListMode", 1)))
         PressViewButton(*style);
 }

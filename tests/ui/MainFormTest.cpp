@@ -15,6 +15,8 @@
 #include <atomic>
 #include <thread>
 
+#include <sys/stat.h>
+
 using namespace orbisk;
 
 class MainFormTest : public QObject {
@@ -157,6 +159,33 @@ private slots:
         QCOMPARE(frm->Settings().SaveFileExt, 0);
         QVERIFY(CloseAndWait(frm));
         QVERIFY(KeyLines().contains(QStringLiteral("Options/SaveFileExt=0")));
+    }
+
+    void startFolderIsTheSavedOneWhileItIsAFolder_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("folder") << "icons" << true;
+        QTest::newRow("folder/") << "icons/" << true;
+        QTest::newRow("file") << "icons/a.ico" << false;
+        QTest::newRow("fifo") << "fifo" << false;
+        QTest::newRow("gone") << "gone" << false;
+        QTest::newRow("relative") << "" << false;
+    }
+    void startFolderIsTheSavedOneWhileItIsAFolder()
+    {
+        QFETCH(QString, saved);
+        QFETCH(bool, kept);
+        QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("icons")));
+        QFile(dir_->filePath(QStringLiteral("icons/a.ico"))).open(QIODevice::WriteOnly);
+        QCOMPARE(::mkfifo(QFile::encodeName(dir_->filePath(QStringLiteral("fifo"))).constData(), 0600), 0);
+        const QString path = saved.isEmpty() ? QStringLiteral("icons") : dir_->filePath(saved);
+        WriteIni("[Display]\nStartInFolder=" + path.toUtf8() + "\n");
+        QPointer<TMainFrm> frm = Open(Location());
+        const std::string expected = kept ? dir_->filePath(QStringLiteral("icons")).toStdString() : "/";
+        QCOMPARE(frm->StartFolder(), expected);
+        QVERIFY(CloseAndWait(frm));
+        QVERIFY(KeyLines().contains(QStringLiteral("Display/StartInFolder=") + QString::fromStdString(expected)));
     }
 
     void listModePressesItsButton_data()
