@@ -3,6 +3,7 @@
 #   make test    build with AddressSanitizer + UBSan and run the whole suite
 #   make bench   release build of the benchmarks, then run them all
 #   make screenshot  the main window after a scan of generated icons, as a PNG
+#   make e2e     the real program on a virtual X server, driven by its menus
 #   make fuzz    fuzz each parser of outside data in turn for FUZZ_SECONDS (default 300)
 #   make tsan    build with ThreadSanitizer and run the threading tests
 # Each target first installs missing Debian packages (scripts/setup.sh).
@@ -19,7 +20,7 @@ ASAN_DIR    := build/asan
 TSAN_DIR    := build/tsan
 FUZZ_DIR    := build/fuzz
 
-.PHONY: all setup build run test bench screenshot fuzz tsan clean
+.PHONY: all setup build run test bench screenshot e2e fuzz tsan clean
 
 all: build
 
@@ -53,6 +54,10 @@ bench: setup $(RELEASE_DIR)/build.ninja
 screenshot: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target orbisk-screenshot
 	QT_QPA_PLATFORM=offscreen $(RELEASE_DIR)/tools/orbisk-screenshot build/screenshot.png
+
+e2e: setup $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target orbisk orbisk-e2e-icons
+	tests/e2e/run-e2e.sh $(RELEASE_DIR)/app/orbisk $(RELEASE_DIR)/tests/e2e/orbisk-e2e-icons
 
 $(TSAN_DIR)/build.ninja:
 	cmake -S . -B $(TSAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
   fonts-dejavu-core
-  xvfb xauth
+  xvfb xauth xdotool
 )
 
 missing=()

@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Orbisk end to end: starts the real program on a virtual X server with a
+# settings file whose start folder holds generated icon files, and uses it as
+# a person would, by its menus and keys:
+#   Action > Start loading, Action > Select all,
+#   Action > Delete selected icons, answered Yes, Action > Exit.
+# Then it checks what the program left behind: it ended by itself with exit
+# code 0, and orbisk.ini holds the 13 keys with the start folder and the list
+# mode it was given.
+#
+# With --expect-icons the scan must also have found the icons (the question
+# "Delete selected icons ?" is asked only when marked icons exist) and Yes
+# must have removed them (a second Delete selected icons asks nothing).
+#
+# usage: run-e2e.sh [--expect-icons] ORBISK ICON_MAKER
+# Exit codes: 0 passed, 1 failed, 77 Xvfb or xdotool missing (skipped).
+set -euo pipefail
+
+expect_icons=0
+if [ "${1:-}" = "--expect-icons" ]; then
+  expect_icons=1
+  shift
+fi
+if [ $# -ne 2 ]; then
+  echo "usage: $0 [--expect-icons] ORBISK ICON_MAKER" >&2
+  exit 2
+fi
+orbisk=$1
+make_icons=$2
+
+for tool in Xvfb xdotool; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "e2e: $tool is not installed (scripts/setup.sh installs it); skipped"
+    exit 77
+  fi
+done
+
+started=$SECONDS
+work=$(mktemp -d "${TMPDIR:-/tmp}/orbisk-e2e.XXXXXX")
+xvfb_pid=""
+app_pid=""
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "e2e: FAILED: $*"
+  if [ -s "$work/orbisk.log" ]; then
+    echo "--- program output"
+    cat "$work/orbisk.log"
+  fi
+  exit 1
+}
+
+# The settings file is looked for beside the program: the program runs from a
+# folder of its own so that the run never touches another orbisk.ini.
+mkdir -p "$work/bin" "$work/config" "$work/icons" "$work/runtime"
+chmod 700 "$work/runtime"
+ln "$orbisk" "$work/bin/orbisk" 2>/dev/null || cp "$orbisk" "$work/bin/orbisk"
+"$make_icons" "$work/icons" || fail "cannot make the icon files"
+ini="$work/bin/orbisk.ini"
+cat > "$ini" <<EOF
+[Display]
+StartInFolder=$work/icons
+ListMode=4
+[Options]
+AutoScan=1
+EOF
+
+# A virtual X server on a free display.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$work/display" 2> "$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+export QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
+# In a sanitizer build, leaks of the system libraries are not the program's.
+export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
+"$work/bin/orbisk" > "$work/orbisk.log" 2>&1 &
+app_pid=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Orbisk v1\.2$' 2>/dev/null | head -n 1) || true
+[ -n "$window" ] || fail "the main window did not show"
+sleep 0.5
+
+# Opens the Action menu with a click on the menu bar and chooses its n-th
+# item with the keyboard.
+action_menu() {
+  xdotool mousemove --window "$window" 20 10 click 1
+  sleep 0.4
+  local keys=()
+  for _ in $(seq "$1"); do keys+=(Down); done
+  xdotool key --delay 40 "${keys[@]}" Return
+  sleep 0.4
+}
+
+action_menu 1 # Start loading
+sleep 1.5
+action_menu 5 # Select all
+action_menu 7 # Delete selected icons
+box=$(timeout 4 xdotool search --sync --onlyvisible --name '^Warning !$' 2>/dev/null | head -n 1) || true
+if [ -n "$box" ]; then
+  xdotool windowfocus --sync "$box"
+  xdotool key Return # Yes, the default button
+  sleep 0.4
+  timeout 5 sh -c "while xdotool search --onlyvisible --name '^Warning !\$' >/dev/null 2>&1; do sleep 0.1; done" ||
+    fail "the question did not close"
+elif [ "$expect_icons" = 1 ]; then
+  fail "no question before deleting: the scan found no icons to mark"
+fi
+if [ "$expect_icons" = 1 ]; then
+  # Yes removed the marked icons: nothing is left to ask about (No would
+  # have kept them, and their marks).
+  action_menu 7
+  if timeout 2 xdotool search --sync --onlyvisible --name '^Warning !$' >/dev/null 2>&1; then
+    fail "the marked icons were still there after Yes"
+  fi
+fi
+action_menu 9 # Exit
+
+for _ in $(seq 100); do
+  kill -0 "$app_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Exit"
+status=0
+wait "$app_pid" || status=$?
+app_pid=""
+[ "$status" = 0 ] || fail "the program ended with exit code $status"
+
+# Every key written once, with the start folder and the list mode given.
+keys=(FormTop FormLeft FormWidth FormHeight Panel1Width Panel5Height StartInFolder ListMode
+      WithSub AutoScan FileExt SaveColors SaveFileExt)
+[ "$(grep -c '^[A-Za-z0-9]*=' "$ini")" = 13 ] || fail "orbisk.ini does not hold 13 keys: $(cat "$ini")"
+for key in "${keys[@]}"; do
+  [ "$(grep -c "^$key=" "$ini")" = 1 ] || fail "orbisk.ini lacks $key: $(cat "$ini")"
+done
+grep -qxF "StartInFolder=$work/icons" "$ini" || fail "the start folder was not kept: $(cat "$ini")"
+grep -qx 'ListMode=4' "$ini" || fail "the list mode was not kept: $(cat "$ini")"
+
+echo "e2e: passed in $((SECONDS - started)) s"
