@@ -7,6 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <map>
+#include <unordered_map>
+
 namespace orbisk {
 
 namespace {
@@ -93,15 +96,20 @@ int KindRank(IdKind kind)
     return 3;
 }
 
+// Where an element stands before its name is looked at: its kind, then `/`
+// before the other drives, then folders before files.
+int ElementRank(const ItemIdList::ElementView& e)
+{
+    const bool root = e.kind == IdKind::Drive && e.name == "/";
+    const bool file = !(e.hints & HintFolder);
+    return KindRank(e.kind) * 4 + (root ? 0 : 2) + (file ? 1 : 0);
+}
+
 int CompareElements(const ItemIdList::ElementView& x, const ItemIdList::ElementView& y)
 {
-    if (KindRank(x.kind) != KindRank(y.kind))
-        return KindRank(x.kind) - KindRank(y.kind);
-    if (x.kind == IdKind::Drive && (x.name == "/" || y.name == "/"))
-        return x.name == "/" ? -1 : 1;
-    const bool xFolder = (x.hints & HintFolder) != 0, yFolder = (y.hints & HintFolder) != 0;
-    if (xFolder != yFolder)
-        return xFolder ? -1 : 1;
+    const int rx = ElementRank(x), ry = ElementRank(y);
+    if (rx != ry)
+        return rx < ry ? -1 : 1;
     return NaturalCompare(x.name, y.name);
 }
 
@@ -188,6 +196,33 @@ int ShellFolder::CompareIDs(int /*column*/, const ItemIdList& a, const ItemIdLis
         return c < 0 ? -1 : c > 0 ? 1 : 0;
     }
     return ea.size() < eb.size() ? -1 : ea.size() > eb.size() ? 1 : 0;
+}
+
+std::vector<std::size_t> ShellFolder::SortedOrder(const std::vector<const ItemIdList*>& items) const
+{
+    // The items of one rank in the natural order of their names, rank after
+    // rank; a name sorted finds its item again by the name.
+    std::map<int, std::vector<std::size_t>> byRank;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        byRank[ElementRank({items[i]->LastKind(), items[i]->LastName(), items[i]->LastHints()})].push_back(i);
+    std::vector<std::size_t> order;
+    order.reserve(items.size());
+    for (const auto& [rank, group] : byRank) {
+        std::vector<std::string> names;
+        std::unordered_multimap<std::string_view, std::size_t> byName;
+        names.reserve(group.size());
+        for (std::size_t i : group) {
+            names.emplace_back(items[i]->LastName());
+            byName.emplace(items[i]->LastName(), i);
+        }
+        SortNaturally(names);
+        for (const std::string& name : names) {
+            const auto it = byName.find(name);
+            order.push_back(it->second);
+            byName.erase(it);
+        }
+    }
+    return order;
 }
 
 std::shared_ptr<ShellFolder> SHGetDesktopFolder()

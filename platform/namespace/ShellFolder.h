@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orbisk {
 
@@ -56,6 +57,10 @@ public:
     // in natural order (numbers by value, case ignored). Every column orders
     // by name. Negative, zero or positive.
     int CompareIDs(int column, const ItemIdList& a, const ItemIdList& b) const;
+    // The same order for many items of this folder at once (each one
+    // element long), every name collated once instead of at each comparison:
+    // the indexes of `items`, first to last.
+    std::vector<std::size_t> SortedOrder(const std::vector<const ItemIdList*>& items) const;
 
     // Only for binding: use SHGetDesktopFolder and BindToObject.
     explicit ShellFolder(ItemIdList absolute);
