@@ -171,7 +171,8 @@ std::unique_ptr<FolderEnumerator> EnumerateComputer(const ItemIdList& computer, 
     std::vector<ItemIdList> drives;
     if (flags & EnumFolders) {
         for (const Drive& d : *CurrentDrives())
-            drives.push_back(computer.Append(IdKind::Drive, d.mountPoint, HintFolder | HintTypeKnown).Last());
+            drives.push_back(
+                computer.Append(IdKind::Drive, d.mountPoint, HintFolder | HintTypeKnown | HintLinkKnown).Last());
     }
     return std::make_unique<ListEnumerator>(std::move(drives), nullptr);
 }

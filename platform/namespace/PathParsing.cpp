@@ -76,7 +76,9 @@ ItemIdList ComputerIdList()
 
 ItemIdList DriveIdList(std::string_view mountPoint)
 {
-    return ComputerIdList().Append(IdKind::Drive, mountPoint, HintFolder | HintTypeKnown);
+    // The kernel resolves links before it mounts: a mount point is never
+    // one, and a drive is described without being looked at.
+    return ComputerIdList().Append(IdKind::Drive, mountPoint, HintFolder | HintTypeKnown | HintLinkKnown);
 }
 
 } // namespace orbisk
