@@ -4,7 +4,9 @@
 #include "platform/namespace/SystemImageList.h"
 #include "shell/controls/ShellDragData.h"
 
+#include <QGuiApplication>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 
 #include <algorithm>
@@ -169,7 +171,8 @@ void TStShellTreeModel::NodeChanged(TStShellTreeNode* node)
 {
     if (!node)
         return;
-    node->compressed = TStShellTreeNode::Compressed::Unknown;
+    node->compressed = TStShellTreeNode::Known::Unknown;
+    node->hidden = TStShellTreeNode::Known::Unknown;
     const QModelIndex index = IndexOf(node);
     emit dataChanged(index, index);
 }
@@ -305,13 +308,22 @@ QIcon TStShellTreeModel::IconOf(int imageIndex, int overlayIndex) const
 
 bool TStShellTreeModel::IsCompressed(TStShellTreeNode* node) const
 {
-    if (node->compressed == TStShellTreeNode::Compressed::Unknown) {
+    using Known = TStShellTreeNode::Known;
+    if (node->compressed == Known::Unknown) {
         const TStShellFolder* folder = FolderOf(node);
         const std::string path = folder ? folder->NativePath() : std::string();
         const bool yes = !path.empty() && !OnUntouchableDrive(path) && folder->IsCompressed();
-        node->compressed = yes ? TStShellTreeNode::Compressed::Yes : TStShellTreeNode::Compressed::No;
+        node->compressed = yes ? Known::Yes : Known::No;
     }
-    return node->compressed == TStShellTreeNode::Compressed::Yes;
+    return node->compressed == Known::Yes;
+}
+
+bool TStShellTreeModel::IsHidden(TStShellTreeNode* node) const
+{
+    using Known = TStShellTreeNode::Known;
+    if (node->hidden == Known::Unknown)
+        node->hidden = FolderOf(node)->IsHidden() ? Known::Yes : Known::No;
+    return node->hidden == Known::Yes;
 }
 
 QVariant TStShellTreeModel::data(const QModelIndex& index, int role) const
@@ -329,6 +341,9 @@ QVariant TStShellTreeModel::data(const QModelIndex& index, int role) const
     case Qt::ForegroundRole:
         if (colorCompressed_ && IsCompressed(node))
             return compressedColor_;
+        // Hidden folders are drawn dimmed.
+        if (IsHidden(node))
+            return QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text);
         break;
     default:
         break;

@@ -23,7 +23,10 @@ struct TStShellTreeNode {
     int itemIndex = -1;
     bool expander = false; // offers an expand button while its children are not loaded
     bool loaded = false;   // its children have been enumerated (once, on first expansion)
-    enum class Compressed : uint8_t { Unknown, No, Yes } compressed = Compressed::Unknown;
+    // How the node is drawn, learnt when it is first drawn.
+    enum class Known : uint8_t { Unknown, No, Yes };
+    Known compressed = Known::Unknown;
+    Known hidden = Known::Unknown;
 };
 
 // The folder tree's model: one column, one top node (the root folder), the
@@ -105,6 +108,7 @@ private:
     static void Renumber(TStShellTreeNode* parent, int from);
     QIcon IconOf(int imageIndex, int overlayIndex) const;
     bool IsCompressed(TStShellTreeNode* node) const;
+    bool IsHidden(TStShellTreeNode* node) const;
 
     TStShellFolderList folders_;
     std::unique_ptr<TStShellTreeNode> top_;

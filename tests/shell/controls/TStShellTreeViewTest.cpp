@@ -219,6 +219,11 @@ private slots:
         QTest::qWait(100); // nothing more arrives
         QCOMPARE(Names(*tree->model(), top), shown);
         QCOMPARE(asked > 0, filtered);
+        // Hidden folders, when shown, are dimmed.
+        if (showHidden) {
+            QVERIFY(tree->model()->index(0, 0, top).data(Qt::ForegroundRole).isValid());
+            QVERIFY(!NodeAt(*tree, "a").data(Qt::ForegroundRole).isValid());
+        }
     }
 
     void expandingReadsChildrenOnceAndDropsAnEmptyExpander()
