@@ -220,6 +220,14 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
     return std::string(defaultValue);
 }
 
+std::optional<std::string> ReadProfileText(const std::string& fileName)
+{
+    std::string text;
+    if (ReadProfileFile(fileName, text) != FileState::Read)
+        return std::nullopt;
+    return text;
+}
+
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::string& fileName)
 {

@@ -32,6 +32,10 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::string& fileName);
 
+// The whole text of a settings file; nullopt when it is missing, cannot be
+// read, or is not a regular file of at most MaxProfileFileSize bytes.
+std::optional<std::string> ReadProfileText(const std::string& fileName);
+
 // The same two operations on a file's contents.
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
                                             std::string_view key);

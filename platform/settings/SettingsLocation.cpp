@@ -1,5 +1,9 @@
 #include "platform/settings/SettingsLocation.h"
 
+#include "platform/files/AtomicFile.h"
+#include "platform/files/NativePath.h"
+#include "platform/settings/PrivateProfile.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -29,26 +33,48 @@ std::string ConfigHome()
     return {};
 }
 
+// The configuration folder's orbisk folder, made when it is missing.
+std::optional<std::string> ConfigFolder(const std::string& configHome)
+{
+    if (configHome.empty())
+        return std::nullopt;
+    const std::string folder = JoinPath(configHome, "orbisk");
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec || !fs::is_directory(folder, ec))
+        return std::nullopt;
+    return folder;
+}
+
 } // namespace
 
 SettingsLocation SettingsLocation::Current() { return { ProgramFolder(), ConfigHome() }; }
 
 std::optional<std::string> PrepareSettingsFilePath(const SettingsLocation& where)
 {
+    std::string beside;
+    bool besideExists = false;
     if (!where.programDir.empty()) {
-        const fs::path beside = fs::path(where.programDir) / SettingsFileName;
+        beside = JoinPath(where.programDir, SettingsFileName);
         std::error_code ec;
-        if (fs::exists(fs::symlink_status(beside, ec)) || ::access(where.programDir.c_str(), W_OK) == 0)
-            return beside.string();
+        besideExists = fs::exists(fs::symlink_status(beside, ec));
+        // Every write replaces the file through a new file in its folder, so
+        // the folder itself must take writes.
+        if (::access(where.programDir.c_str(), W_OK) == 0)
+            return beside;
     }
-    if (where.configHome.empty())
-        return std::nullopt;
-    const fs::path folder = fs::path(where.configHome) / "orbisk";
+    const std::optional<std::string> folder = ConfigFolder(where.configHome);
+    if (!folder) // what is beside the program can still be read
+        return besideExists ? std::optional(beside) : std::nullopt;
+    const std::string inConfig = JoinPath(*folder, SettingsFileName);
     std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec || !fs::is_directory(folder, ec))
-        return std::nullopt;
-    return (folder / SettingsFileName).string();
+    if (besideExists && !fs::exists(fs::symlink_status(inConfig, ec))) {
+        // Settings placed beside a program that cannot keep them are where
+        // this user's own begin; a copy that fails leaves the defaults.
+        if (const auto text = ReadProfileText(beside))
+            ReplaceFileContents(inConfig, *text);
+    }
+    return inConfig;
 }
 
 } // namespace orbisk
