@@ -1,17 +1,45 @@
+#include "app/CommandLine.h"
 #include "ui/MainForm.h"
 
 #include <QApplication>
 #include <QPointer>
 
+#include <cstdio>
+
+namespace {
+
+void PrintLines(const std::vector<std::string>& lines, std::FILE* to)
+{
+    for (const std::string& line : lines) {
+        std::fwrite(line.data(), 1, line.size(), to);
+        std::fputc('\n', to);
+    }
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // Help and version need no display, so they are answered before the
+    // application connects to one.
+    if (const orbisk::CommandLine early = orbisk::ParseCommandLine(orbisk::ArgumentsOf(argc, argv));
+        early.showHelp || early.showVersion) {
+        std::fputs(early.showHelp ? orbisk::UsageText().c_str() : "Orbisk 1.2\n", stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbisk 1.2"));
+    // Read once the application has taken its own options (-platform, ...).
+    const orbisk::CommandLine commandLine = orbisk::ParseCommandLine(orbisk::ArgumentsOf(argc, argv));
+    PrintLines(commandLine.errors, stderr);
 
     // The window destroys itself when closed, which ends the loop; if the
     // loop ends another way it is destroyed here, without closing.
     QPointer<orbisk::TMainFrm> mainFrm = new orbisk::TMainFrm;
     mainFrm->show();
+    if (!commandLine.openPath.empty())
+        mainFrm->OpenPath(commandLine.openPath);
     const int exitCode = QApplication::exec();
     delete mainFrm.data();
     return exitCode;

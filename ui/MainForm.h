@@ -100,6 +100,14 @@ public:
     // SaveSelected, GoodBy.
     const QList<QAction*>& ActionList() const { return ActionList_; }
 
+    // Opens an absolute path the user named when starting the program: the
+    // tree opens on a folder; a file opens the tree on its folder and is
+    // scanned alone, whatever the extension filter says.
+    void OpenPath(const std::string& path);
+    // Makes folder the tree's start folder (in place of the one the settings
+    // gave), so the tree opens on it, selected, without scanning it.
+    void OpenTreeOn(const std::string& folder);
+
     // Fits the grid to its width and to the icons there are, and repaints it.
     void ArrangeGrid();
     // Removes the icon of the grid's current cell (ending a running scan
@@ -137,8 +145,8 @@ public:
     // The folder the tree shows selected, or the start folder while it shows
     // none.
     std::string SelectedFolderPath() const;
-    // The folder the tree opens on: the folder selected at the last close when
-    // it still is one, otherwise "/".
+    // The folder the tree opens on: one opened by OpenTreeOn, else the folder
+    // selected at the last close when it still is one, otherwise "/".
     const std::string& StartFolder() const { return StartFolder_; }
 
     TStShellTreeView* ShellTree() const { return ShellTree_; }

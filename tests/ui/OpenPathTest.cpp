@@ -1,0 +1,75 @@
+#include "core/ScanEngine.h"
+#include "fixtures/Fixtures.h"
+#include "ui/MainForm.h"
+#include "ui/MessageBox.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace orbisk;
+
+// A file or folder named when the program starts.
+class OpenPathTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> dir_;
+    QPointer<TMainFrm> frm_;
+    std::string folder_;
+
+    void Open()
+    {
+        frm_ = new TMainFrm(SettingsLocation { dir_->path().toStdString(), dir_->filePath("config").toStdString() });
+        frm_->show();
+    }
+
+private slots:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        SetMessageBoxHook([](const MessageRequest&) { });
+        // A folder of two files with icons; the file opened has a name
+        // that the extension filter would not take.
+        folder_ = dir_->filePath("icons").toStdString();
+        QDir().mkpath(QString::fromStdString(folder_));
+        test::WriteFile(folder_ + "/three.icons", test::PeFile(test::Groups(3, { test::ImageSpec {} })));
+        test::WriteFile(folder_ + "/other.ico", test::IcoFile({ test::ImageSpec {} }));
+    }
+    void cleanup()
+    {
+        delete frm_.data();
+        SetMessageBoxHook({});
+    }
+
+    void aFileIsScannedAloneInItsFolder()
+    {
+        Open();
+        const std::string file = folder_ + "/three.icons";
+        frm_->OpenPath(file);
+        QVERIFY(frm_->Engine()->WaitForScan(std::chrono::seconds(20)));
+        QVERIFY(frm_->Engine()->OneFileMode());
+        QCOMPARE(frm_->Engine()->Icons().size(), std::size_t(3));
+        QCOMPARE(frm_->findChild<QLabel*>("Panel7")->text(), QString::fromStdString("File: " + file));
+        QCOMPARE(frm_->SelectedFolderPath(), folder_);
+    }
+
+    void aFolderIsOpenedWithoutAScanAndKeptAtClose()
+    {
+        Open();
+        frm_->OpenPath(folder_);
+        QCOMPARE(frm_->SelectedFolderPath(), folder_);
+        QVERIFY(frm_->Engine()->ScanRoot().empty());
+        QCOMPARE(frm_->Engine()->Icons().size(), std::size_t(0));
+
+        frm_->close();
+        QFile ini(dir_->filePath("orbisk.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QVERIFY(ini.readAll().contains(QByteArray("\nStartInFolder=") + folder_.c_str() + "\n"));
+    }
+};
+
+QTEST_MAIN(OpenPathTest)
+#include "OpenPathTest.moc"
