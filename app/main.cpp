@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/QuitOnSignal.h"
 #include "ui/MainForm.h"
 
 #include <QApplication>
@@ -40,6 +41,10 @@ int main(int argc, char* argv[])
     mainFrm->show();
     if (!commandLine.openPath.empty())
         mainFrm->OpenPath(commandLine.openPath);
+    orbisk::QuitOnSignal quitOnSignal([&mainFrm] {
+        if (mainFrm)
+            mainFrm->close();
+    });
     const int exitCode = QApplication::exec();
     delete mainFrm.data();
     return exitCode;
