@@ -6,9 +6,15 @@
 #   make e2e     the real program on a virtual X server, driven by its menus
 #   make fuzz    fuzz each parser of outside data in turn for FUZZ_SECONDS (default 300)
 #   make tsan    build with ThreadSanitizer and run the threading tests
+#   make install     release build, installed below PREFIX (default /usr/local),
+#                    staged below DESTDIR when given
+#   make uninstall   removes exactly what the last make install put in place
+#                    (give it the same DESTDIR)
 # Each target first installs missing Debian packages (scripts/setup.sh).
 
 JOBS         ?= $(shell nproc)
+PREFIX       ?= /usr/local
+DESTDIR      ?=
 FUZZ_SECONDS ?= 300
 CMAKE_GEN    := -G Ninja
 # Warnings are errors in every build the targets make; a plain CMake build
@@ -20,7 +26,7 @@ ASAN_DIR    := build/asan
 TSAN_DIR    := build/tsan
 FUZZ_DIR    := build/fuzz
 
-.PHONY: all setup build run test bench screenshot e2e fuzz tsan clean
+.PHONY: all setup build run test bench screenshot e2e fuzz tsan install uninstall clean
 
 all: build
 
@@ -31,7 +37,7 @@ $(RELEASE_DIR)/build.ninja:
 	cmake -S . -B $(RELEASE_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DORBISK_BENCH=ON $(WERROR)
 
 build: setup $(RELEASE_DIR)/build.ninja
-	cmake --build $(RELEASE_DIR) -j $(JOBS) --target orbisk orbisk-extract
+	cmake --build $(RELEASE_DIR) -j $(JOBS) --target install-set
 
 run: build
 	$(RELEASE_DIR)/app/orbisk
@@ -75,6 +81,12 @@ $(FUZZ_DIR)/build.ninja:
 fuzz: setup $(FUZZ_DIR)/build.ninja
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzzers
 	fuzz/run.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(RELEASE_DIR) --prefix "$(PREFIX)"
+
+uninstall:
+	DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(RELEASE_DIR)/install_manifest.txt -P cmake/Uninstall.cmake
 
 clean:
 	rm -rf build

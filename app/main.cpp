@@ -31,6 +31,8 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbisk 1.2"));
+    // Ties the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(ORBISK_APP_ID));
     // Read once the application has taken its own options (-platform, ...).
     const orbisk::CommandLine commandLine = orbisk::ParseCommandLine(orbisk::ArgumentsOf(argc, argv));
     PrintLines(commandLine.errors, stderr);

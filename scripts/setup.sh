@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   xvfb xauth xdotool
+  desktop-file-utils appstream
 )
 
 missing=()
