@@ -10,6 +10,7 @@
 #                    staged below DESTDIR when given
 #   make uninstall   removes exactly what the last make install put in place
 #                    (give it the same DESTDIR)
+#   make package     a Debian package (build/release/package/orbisk_*.deb)
 # Each target first installs missing Debian packages (scripts/setup.sh).
 
 JOBS         ?= $(shell nproc)
@@ -26,7 +27,7 @@ ASAN_DIR    := build/asan
 TSAN_DIR    := build/tsan
 FUZZ_DIR    := build/fuzz
 
-.PHONY: all setup build run test bench screenshot e2e fuzz tsan install uninstall clean
+.PHONY: all setup build run test bench screenshot e2e fuzz tsan install uninstall package clean
 
 all: build
 
@@ -87,6 +88,9 @@ install: build
 
 uninstall:
 	DESTDIR="$(DESTDIR)" cmake -DMANIFEST=$(RELEASE_DIR)/install_manifest.txt -P cmake/Uninstall.cmake
+
+package: build
+	cd $(RELEASE_DIR) && cpack --config CPackConfig.cmake
 
 clean:
 	rm -rf build
