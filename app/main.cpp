@@ -40,9 +40,9 @@ int main(int argc, char* argv[])
     // The window destroys itself when closed, which ends the loop; if the
     // loop ends another way it is destroyed here, without closing.
     QPointer<orbisk::TMainFrm> mainFrm = new orbisk::TMainFrm;
-    mainFrm->show();
     if (!commandLine.openPath.empty())
         mainFrm->OpenPath(commandLine.openPath);
+    mainFrm->show();
     orbisk::QuitOnSignal quitOnSignal([&mainFrm] {
         if (mainFrm)
             mainFrm->close();

@@ -100,12 +100,13 @@ public:
     // SaveSelected, GoodBy.
     const QList<QAction*>& ActionList() const { return ActionList_; }
 
-    // Opens an absolute path the user named when starting the program: the
-    // tree opens on a folder; a file opens the tree on its folder and is
-    // scanned alone, whatever the extension filter says.
+    // Opens an absolute path the user named when starting the program, before
+    // the window is first shown: the tree opens on a folder; a file opens the
+    // tree on its folder and is scanned alone, whatever the extension filter
+    // says, once the event loop runs.
     void OpenPath(const std::string& path);
-    // Makes folder the tree's start folder (in place of the one the settings
-    // gave), so the tree opens on it, selected, without scanning it.
+    // Makes folder the start folder, so that the tree, not shown yet, opens
+    // on it, selected, without scanning it.
     void OpenTreeOn(const std::string& folder);
 
     // Fits the grid to its width and to the icons there are, and repaints it.

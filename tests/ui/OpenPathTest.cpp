@@ -1,5 +1,6 @@
 #include "core/ScanEngine.h"
 #include "fixtures/Fixtures.h"
+#include "shell/controls/TStShellTreeView.h"
 #include "ui/MainForm.h"
 #include "ui/MessageBox.h"
 
@@ -20,9 +21,11 @@ private:
     QPointer<TMainFrm> frm_;
     std::string folder_;
 
-    void Open()
+    // As the program starts: the path is opened before the window shows.
+    void Open(const std::string& path)
     {
         frm_ = new TMainFrm(SettingsLocation { dir_->path().toStdString(), dir_->filePath("config").toStdString() });
+        frm_->OpenPath(path);
         frm_->show();
     }
 
@@ -46,21 +49,26 @@ private slots:
 
     void aFileIsScannedAloneInItsFolder()
     {
-        Open();
         const std::string file = folder_ + "/three.icons";
-        frm_->OpenPath(file);
+        Open(file);
+        QCOMPARE(frm_->StartFolder(), folder_);
+        QTRY_COMPARE(frm_->Engine()->ScanRoot(), file);
         QVERIFY(frm_->Engine()->WaitForScan(std::chrono::seconds(20)));
         QVERIFY(frm_->Engine()->OneFileMode());
         QCOMPARE(frm_->Engine()->Icons().size(), std::size_t(3));
         QCOMPARE(frm_->findChild<QLabel*>("Panel7")->text(), QString::fromStdString("File: " + file));
-        QCOMPARE(frm_->SelectedFolderPath(), folder_);
+        QTRY_COMPARE(frm_->SelectedFolderPath(), folder_);
     }
 
     void aFolderIsOpenedWithoutAScanAndKeptAtClose()
     {
-        Open();
-        frm_->OpenPath(folder_);
-        QCOMPARE(frm_->SelectedFolderPath(), folder_);
+        Open(folder_);
+        QCOMPARE(frm_->StartFolder(), folder_);
+        // The tree selects it when it first paints, and AutoScan (on) does
+        // not take that for the user's choice.
+        QTRY_VERIFY(frm_->ShellTree()->SelectedFolder() != nullptr);
+        QCOMPARE(frm_->ShellTree()->SelectedFolder()->NativePath(), folder_);
+        QTest::qWait(50);
         QVERIFY(frm_->Engine()->ScanRoot().empty());
         QCOMPARE(frm_->Engine()->Icons().size(), std::size_t(0));
 
