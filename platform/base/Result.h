@@ -16,11 +16,11 @@ struct Error {
 template <class T>
 class [[nodiscard]] Result {
 public:
-    Result(T value)
+    constexpr Result(T value)
         : state_(std::move(value))
     {
     }
-    Result(Error error)
+    constexpr Result(Error error)
         : state_(error)
     {
     }

@@ -15,33 +15,63 @@ constexpr bool CheckedRange(uint64_t offset, uint64_t length, uint64_t limit)
     return offset <= limit && length <= limit - offset;
 }
 
-// Reads little-endian fields one after another from a span whose size has
-// already been checked against the record it holds; used by the record
-// decoders only, after ByteReader::Record has handed them such a span.
+// Reads little-endian fields one after another from the span of one on-disk
+// record; used by the record decoders only, through ByteReader::Record. A
+// read past the end of the span gives 0 and marks the cursor as overrun, so
+// a decoder that is out of step with its record's size never leaves the span.
 class FieldCursor {
 public:
-    explicit FieldCursor(std::span<const uint8_t> bytes)
+    constexpr explicit FieldCursor(std::span<const uint8_t> bytes)
         : bytes_(bytes)
     {
     }
-    uint8_t U8() { return bytes_[pos_++]; }
-    uint16_t U16()
+    constexpr uint8_t U8()
+    {
+        if (pos_ >= bytes_.size()) {
+            overrun_ = true;
+            return 0;
+        }
+        return bytes_[pos_++];
+    }
+    constexpr uint16_t U16()
     {
         const uint16_t lo = U8();
         return uint16_t(lo | (uint16_t(U8()) << 8));
     }
-    uint32_t U32()
+    constexpr uint32_t U32()
     {
         const uint32_t lo = U16();
         return lo | (uint32_t(U16()) << 16);
     }
-    int32_t I32() { return int32_t(U32()); }
-    void Skip(std::size_t n) { pos_ += n; }
+    constexpr int32_t I32() { return int32_t(U32()); }
+    constexpr void Skip(std::size_t n)
+    {
+        if (n > bytes_.size() - pos_) {
+            overrun_ = true;
+            n = bytes_.size() - pos_;
+        }
+        pos_ += n;
+    }
+    // The whole span was read, and nothing beyond it.
+    constexpr bool ReadExactly() const { return pos_ == bytes_.size() && !overrun_; }
 
 private:
     std::span<const uint8_t> bytes_;
     std::size_t pos_ = 0;
+    bool overrun_ = false;
 };
+
+// Whether Rec::Decode reads exactly Rec::size bytes: run over zeros at
+// compile time, so that a decoder out of step with its record fails the
+// build.
+template <class Rec>
+consteval bool DecodesExactlyItsSize()
+{
+    const uint8_t zeros[Rec::size] = {};
+    FieldCursor cursor(zeros);
+    (void)Rec::Decode(cursor);
+    return cursor.ReadExactly();
+}
 
 // Bounded access to untrusted bytes. Every read says whether it fitted;
 // nothing outside this class indexes into file data by hand.
@@ -71,8 +101,13 @@ public:
         auto bytes = Bytes(offset, Rec::size);
         if (!bytes)
             return bytes.AsError();
+        static_assert(DecodesExactlyItsSize<Rec>(), "a record's decoder must read exactly its size");
         FieldCursor cursor(*bytes);
-        return Rec::Decode(cursor);
+        auto record = Rec::Decode(cursor);
+        // Again for these bytes, should a decoder ever read by its data.
+        if (!cursor.ReadExactly())
+            return Error { "record decoder out of step with its size" };
+        return record;
     }
 
     // Unchecked access for loops that checked their whole range first.

@@ -20,7 +20,10 @@ struct IconDirHeader {
     uint16_t reserved;
     uint16_t type;
     uint16_t count;
-    static Result<IconDirHeader> Decode(FieldCursor& c) { return IconDirHeader { c.U16(), c.U16(), c.U16() }; }
+    static constexpr Result<IconDirHeader> Decode(FieldCursor& c)
+    {
+        return IconDirHeader { c.U16(), c.U16(), c.U16() };
+    }
 };
 static_assert(sizeof(IconDirHeader) == IconDirHeader::size);
 
@@ -36,7 +39,7 @@ struct IconDirEntry {
     uint16_t bitCount;
     uint32_t bytesInRes;
     uint32_t imageOffset;
-    static Result<IconDirEntry> Decode(FieldCursor& c)
+    static constexpr Result<IconDirEntry> Decode(FieldCursor& c)
     {
         return IconDirEntry { c.U8(), c.U8(), c.U8(), c.U8(), c.U16(), c.U16(), c.U32(), c.U32() };
     }
@@ -55,7 +58,7 @@ struct GroupIconDirEntry {
     uint16_t bitCount;
     uint32_t bytesInRes;
     uint16_t id;
-    static Result<GroupIconDirEntry> Decode(FieldCursor& c)
+    static constexpr Result<GroupIconDirEntry> Decode(FieldCursor& c)
     {
         return GroupIconDirEntry { c.U8(), c.U8(), c.U8(), c.U8(), c.U16(), c.U16(), c.U32(), c.U16() };
     }
@@ -69,7 +72,7 @@ struct BitmapFileHeader {
     uint32_t fileSize;
     uint32_t reserved;
     uint32_t bitsOffset;
-    static Result<BitmapFileHeader> Decode(FieldCursor& c)
+    static constexpr Result<BitmapFileHeader> Decode(FieldCursor& c)
     {
         return BitmapFileHeader { c.U16(), c.U32(), c.U32(), c.U32() };
     }
@@ -84,7 +87,7 @@ struct BitmapCoreHeader {
     uint16_t height;
     uint16_t planes;
     uint16_t bitCount;
-    static Result<BitmapCoreHeader> Decode(FieldCursor& c)
+    static constexpr Result<BitmapCoreHeader> Decode(FieldCursor& c)
     {
         return BitmapCoreHeader { c.U32(), c.U16(), c.U16(), c.U16(), c.U16() };
     }
@@ -105,7 +108,7 @@ struct BitmapInfoHeader {
     int32_t yPelsPerMeter;
     uint32_t clrUsed;
     uint32_t clrImportant;
-    static Result<BitmapInfoHeader> Decode(FieldCursor& c)
+    static constexpr Result<BitmapInfoHeader> Decode(FieldCursor& c)
     {
         return BitmapInfoHeader { c.U32(), c.I32(), c.I32(), c.U16(), c.U16(), c.U32(),
                                   c.U32(), c.I32(), c.I32(), c.U32(), c.U32() };

@@ -18,7 +18,7 @@ struct DosHeader {
     uint16_t magic; // "MZ"
     uint8_t unused[58];
     uint32_t newHeaderOffset; // e_lfanew
-    static Result<DosHeader> Decode(FieldCursor& c)
+    static constexpr Result<DosHeader> Decode(FieldCursor& c)
     {
         DosHeader h {};
         h.magic = c.U16();
@@ -40,7 +40,7 @@ struct PeFileHeader {
     uint32_t numberOfSymbols;
     uint16_t sizeOfOptionalHeader;
     uint16_t characteristics;
-    static Result<PeFileHeader> Decode(FieldCursor& c)
+    static constexpr Result<PeFileHeader> Decode(FieldCursor& c)
     {
         return PeFileHeader { c.U32(), c.U16(), c.U16(), c.U32(), c.U32(), c.U32(), c.U16(), c.U16() };
     }
@@ -60,7 +60,7 @@ struct SectionHeader {
     uint16_t numberOfRelocations;
     uint16_t numberOfLinenumbers;
     uint32_t characteristics;
-    static Result<SectionHeader> Decode(FieldCursor& c)
+    static constexpr Result<SectionHeader> Decode(FieldCursor& c)
     {
         SectionHeader s {};
         c.Skip(sizeof(s.name));
@@ -87,7 +87,7 @@ struct ResourceDirectoryHeader {
     uint16_t minorVersion;
     uint16_t numberOfNamedEntries;
     uint16_t numberOfIdEntries;
-    static Result<ResourceDirectoryHeader> Decode(FieldCursor& c)
+    static constexpr Result<ResourceDirectoryHeader> Decode(FieldCursor& c)
     {
         return ResourceDirectoryHeader { c.U32(), c.U32(), c.U16(), c.U16(), c.U16(), c.U16() };
     }
@@ -105,7 +105,10 @@ struct ResourceDirectoryEntry {
     uint16_t Id() const { return uint16_t(name & 0xffff); }
     bool IsDirectory() const { return (offset & 0x80000000u) != 0; }
     uint32_t Target() const { return offset & 0x7fffffffu; }
-    static Result<ResourceDirectoryEntry> Decode(FieldCursor& c) { return ResourceDirectoryEntry { c.U32(), c.U32() }; }
+    static constexpr Result<ResourceDirectoryEntry> Decode(FieldCursor& c)
+    {
+        return ResourceDirectoryEntry { c.U32(), c.U32() };
+    }
 };
 static_assert(sizeof(ResourceDirectoryEntry) == ResourceDirectoryEntry::size);
 
@@ -116,7 +119,7 @@ struct ResourceDataEntry {
     uint32_t dataSize;
     uint32_t codePage;
     uint32_t reserved;
-    static Result<ResourceDataEntry> Decode(FieldCursor& c)
+    static constexpr Result<ResourceDataEntry> Decode(FieldCursor& c)
     {
         return ResourceDataEntry { c.U32(), c.U32(), c.U32(), c.U32() };
     }
@@ -131,13 +134,14 @@ struct NeHeader {
     uint16_t resourceTableOffset; // ne_rsrctab, from the NE header
     uint16_t residentNameTableOffset; // ne_restab: the resource table ends there
     uint8_t rest[24];
-    static Result<NeHeader> Decode(FieldCursor& c)
+    static constexpr Result<NeHeader> Decode(FieldCursor& c)
     {
         NeHeader h {};
         h.signature = c.U16();
         c.Skip(sizeof(h.unused));
         h.resourceTableOffset = c.U16();
         h.residentNameTableOffset = c.U16();
+        c.Skip(sizeof(h.rest));
         return h;
     }
 };
@@ -149,7 +153,7 @@ struct NeTypeInfo {
     uint16_t typeId; // high bit: a numeric type; otherwise the offset of its name
     uint16_t count;
     uint32_t reserved;
-    static Result<NeTypeInfo> Decode(FieldCursor& c) { return NeTypeInfo { c.U16(), c.U16(), c.U32() }; }
+    static constexpr Result<NeTypeInfo> Decode(FieldCursor& c) { return NeTypeInfo { c.U16(), c.U16(), c.U32() }; }
 };
 static_assert(sizeof(NeTypeInfo) == NeTypeInfo::size);
 
@@ -162,7 +166,7 @@ struct NeNameInfo {
     uint16_t id; // high bit: a numeric id; otherwise the offset of its name
     uint16_t handle;
     uint16_t usage;
-    static Result<NeNameInfo> Decode(FieldCursor& c)
+    static constexpr Result<NeNameInfo> Decode(FieldCursor& c)
     {
         return NeNameInfo { c.U16(), c.U16(), c.U16(), c.U16(), c.U16(), c.U16() };
     }

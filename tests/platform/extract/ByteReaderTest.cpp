@@ -51,6 +51,41 @@ TEST(ByteReader, RecordsDecodeLittleEndianFieldByField)
     EXPECT_FALSE(ByteReader(entry).Record<IconDirEntry>(1));
 }
 
+namespace {
+
+// Record decoders out of step with their sizes.
+struct ReadsTooFar {
+    static constexpr uint64_t size = 2;
+    static constexpr Result<ReadsTooFar> Decode(FieldCursor& c) { return (c.U32(), ReadsTooFar {}); }
+};
+struct StopsShort {
+    static constexpr uint64_t size = 8;
+    static constexpr Result<StopsShort> Decode(FieldCursor& c) { return (c.U32(), c.Skip(3), StopsShort {}); }
+};
+static_assert(!DecodesExactlyItsSize<ReadsTooFar>());
+static_assert(!DecodesExactlyItsSize<StopsShort>());
+
+} // namespace
+
+TEST(ByteReader, FieldsPastTheRecordAreNeverRead)
+{
+    // The record is the first 3 bytes; the bytes after it belong to
+    // something else and must not show through.
+    const Bytes data { 1, 2, 3, 4, 5, 6 };
+    const auto record = std::span<const uint8_t>(data).first(3);
+    FieldCursor cursor(record);
+    EXPECT_EQ(cursor.U32(), 0x030201u);
+    EXPECT_FALSE(cursor.ReadExactly());
+    FieldCursor skipping(record);
+    skipping.U8();
+    skipping.Skip(SIZE_MAX); // would wrap round to the first byte
+    EXPECT_EQ(skipping.U8(), 0);
+    EXPECT_FALSE(skipping.ReadExactly());
+    FieldCursor exact(record);
+    exact.U16(), exact.Skip(1);
+    EXPECT_TRUE(exact.ReadExactly());
+}
+
 TEST(FileSource, ReadsWithinTheFileAcrossBlocks)
 {
     TempDir dir;
