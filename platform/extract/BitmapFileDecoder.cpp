@@ -47,8 +47,13 @@ Result<ContainerPtr> OpenBitmapFile(ByteSource& source, const ByteReader& head)
     ImageLocation image;
     image.offset = BitmapFileHeader::size;
     image.bitmapFile = true;
+    // The file header says where the pixels start. An offset inside the
+    // headers is taken to mean right after the colour table; one at or past
+    // the end of the file leaves no pixels to show.
     uint64_t pixels = g->pixelOffset;
     if (file->bitsOffset >= BitmapFileHeader::size + g->paletteOffset) {
+        if (file->bitsOffset >= source.Size())
+            return Error { "bitmap pixels outside the file" };
         image.pixelOffset = file->bitsOffset - BitmapFileHeader::size;
         pixels = *image.pixelOffset;
     }

@@ -323,7 +323,9 @@ Result<DecodedImage> DecodeDib(const ByteReader& bytes, DibUse use, std::optiona
     if (!geometry)
         return geometry.AsError();
     DibGeometry& g = *geometry;
-    if (pixelOffset && *pixelOffset >= g.paletteOffset && *pixelOffset < bytes.Size())
+    if (pixelOffset && *pixelOffset >= bytes.Size())
+        return Error { "pixels outside the image" };
+    if (pixelOffset && *pixelOffset >= g.paletteOffset)
         g.pixelOffset = *pixelOffset;
     auto format = ReadFormat(bytes, g);
     if (!format)

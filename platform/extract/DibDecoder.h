@@ -41,8 +41,8 @@ Result<DibGeometry> ReadDibGeometry(const ByteReader& bytes, DibUse use);
 Result<ImageInfo> ProbeDib(const ByteReader& head);
 
 // Decodes a whole DIB. A bitmap file's pixels may start elsewhere than right
-// after the colour table (`pixelOffset`, from the file header). A missing or
-// short AND mask counts as clear.
+// after the colour table (`pixelOffset`, from the file header); an offset
+// past the bytes is an error. A missing or short AND mask counts as clear.
 Result<DecodedImage> DecodeDib(const ByteReader& bytes, DibUse use, std::optional<uint64_t> pixelOffset = {});
 
 // The BI_RLE4 / BI_RLE8 pixels of a bitmap file (DibRle.cpp); `palette`

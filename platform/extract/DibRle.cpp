@@ -5,6 +5,7 @@
 #include "platform/extract/DibDecoder.h"
 #include "platform/extract/IconRecords.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace orbisk {
@@ -22,15 +23,21 @@ public:
         out_.argb.assign(std::size_t(g.width) * std::size_t(g.height), palette[0]);
         out_.mask.assign(out_.argb.size(), 0);
     }
-    void Put(uint8_t index)
+    // Draws a run of n pixels, pixel i of colour index(i). The part past the
+    // row's end is dropped: a run never wraps, and a hostile stream costs no
+    // more than its own length and the image's pixels.
+    template <class IndexOf>
+    void Run(int n, IndexOf index)
     {
+        const int visible = std::min(n, g_.width - x_);
         // Stored rows run bottom-up.
-        if (x_ < g_.width && y_ < g_.height)
-            out_.argb[std::size_t(g_.height - 1 - y_) * std::size_t(g_.width) + std::size_t(x_)] = palette_[index];
-        ++x_;
+        uint32_t* row = out_.argb.data() + std::size_t(g_.height - 1 - y_) * std::size_t(g_.width);
+        for (int i = 0; i < visible; ++i)
+            row[x_ + i] = palette_[index(i)];
+        x_ += visible;
     }
     void NextLine() { x_ = 0, ++y_; }
-    void Move(int dx, int dy) { x_ += dx, y_ += dy; }
+    void Move(int dx, int dy) { x_ = std::min(x_ + dx, g_.width), y_ += dy; }
     bool Done() const { return y_ >= g_.height; }
     DecodedImage Take() { return std::move(out_); }
 
@@ -38,8 +45,8 @@ private:
     const DibGeometry& g_;
     const std::vector<uint32_t>& palette_;
     DecodedImage out_;
-    int x_ = 0;
-    int y_ = 0;
+    int x_ = 0; // never past the row's end
+    int y_ = 0; // drawn only while below the height
 };
 
 // Index of pixel i of a run whose byte holds two 4-bit indices (RLE4) or one.
@@ -57,14 +64,15 @@ Result<DecodedImage> DecodeRleBitmap(const ByteReader& bytes, const DibGeometry&
     const bool four = g.compression == BI_RLE4;
     RleCanvas canvas(g, palette);
     uint64_t at = g.pixelOffset;
+    if (!bytes.Fits(at, 2))
+        return Error { "run-length bitmap without pixels" };
     while (!canvas.Done()) {
         auto count = bytes.U8(at), value = bytes.U8(at + 1);
         if (!count || !value)
             break; // a stream cut short keeps what it drew
         at += 2;
         if (*count > 0) {
-            for (int i = 0; i < *count; ++i)
-                canvas.Put(RunIndex(*value, i, four));
+            canvas.Run(*count, [&](int i) { return RunIndex(*value, i, four); });
             continue;
         }
         if (*value == 0) {
@@ -83,8 +91,7 @@ Result<DecodedImage> DecodeRleBitmap(const ByteReader& bytes, const DibGeometry&
             auto run = bytes.Bytes(at, used);
             if (!run)
                 break;
-            for (int i = 0; i < n; ++i)
-                canvas.Put(RunIndex((*run)[std::size_t(four ? i / 2 : i)], i, four));
+            canvas.Run(n, [&](int i) { return RunIndex((*run)[std::size_t(four ? i / 2 : i)], i, four); });
             at += (used + 1) & ~uint64_t(1);
         }
     }

@@ -180,4 +180,23 @@ TEST(ExtractFormats, RunLengthEncodedBitmaps)
     ASSERT_TRUE(icon);
     EXPECT_EQ(icon->Pixel(31, 16), blue);
     EXPECT_EQ(icon->Pixel(0, 15), black);
+    // Nothing past a row's end wraps into the next row, and a literal run
+    // is skipped whole: on the bottom row 40 literal blue pixels, 3 red
+    // ones and a move 200 pixels right, then 5 red; on the top row one red.
+    Bytes stream { 0, 40 };
+    stream.insert(stream.end(), 40, 2);
+    stream.insert(stream.end(), { 3, 1, 0, 2, 200, 0, 5, 1, 0, 0, 1, 1, 0, 1 });
+    icon = ExtractIconDetailed(dir.Write("long.bmp", RleBitmap(8, stream)), 0, nullptr);
+    ASSERT_TRUE(icon);
+    for (int x = 0; x < 32; ++x) {
+        EXPECT_EQ(icon->Pixel(x, 16), blue) << x;
+        EXPECT_EQ(icon->Pixel(x, 15), x == 0 ? red : black) << x;
+    }
+    // A stream that starts at or past the end of the file draws nothing at
+    // all: no icon.
+    Bytes empty = RleBitmap(8, {});
+    EXPECT_FALSE(ExtractIconDetailed(dir.Write("empty.bmp", empty), 0, nullptr));
+    Bytes beyond = RleBitmap(8, { 32, 1, 0, 1 });
+    beyond[10] = uint8_t(beyond.size());
+    EXPECT_FALSE(ExtractIconDetailed(dir.Write("beyond.bmp", beyond), 0, nullptr));
 }

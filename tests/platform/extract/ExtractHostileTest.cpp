@@ -238,3 +238,20 @@ TEST(ExtractHostile, NeTablesWithAbsurdFields)
         EXPECT_EQ(CountIcons(b), p.icons) << p.what;
     }
 }
+
+TEST(ExtractHostile, BitmapPixelsOutsideTheFile)
+{
+    // 4 x 4 at 24 bits: 48 bytes of pixels end the file.
+    const Bytes good = BmpFile(ImageSpec { .width = 4, .height = 4, .bits = 24 });
+    const uint32_t pixels = GetU32(good, 10), size = uint32_t(good.size());
+    ASSERT_EQ(pixels + 48, size);
+    // An offset inside the headers means right after them, as old writers
+    // meant it; any offset that leaves the pixels short gives no icon, and
+    // none is decoded from somewhere else instead.
+    for (auto [offset, icons] : { std::pair { pixels, 1 }, { 0u, 1 }, { pixels + 1, 0 }, { size - 1, 0 }, { size, 0 },
+                                  { size + 1, 0 }, { 0xffffffffu, 0 } }) {
+        Bytes b = good;
+        PutU32(b, 10, offset);
+        EXPECT_EQ(CountIcons(b), icons) << offset;
+    }
+}
