@@ -17,6 +17,14 @@ constexpr uint32_t kMaxGroups = 65536;
 constexpr uint32_t kMaxImagesListed = 65536;
 // Images considered per group.
 constexpr uint32_t kMaxGroupEntries = 256;
+// Work per parse of one file, over all its groups. Groups may share images,
+// so a small file can name one image millions of times: 65,535 groups of
+// 256 entries each. The largest real icon libraries name about 100,000
+// images in all, and a damaged file holds a few images whose header reads
+// well but whose data does not decode; past either cap the rest of the file
+// yields no icons.
+constexpr uint32_t kMaxImagesLocated = 1u << 18;
+constexpr uint32_t kMaxFailedDecodes = 64;
 // PE sections looked at (the loader's own limit is 96).
 constexpr uint32_t kMaxSections = 96;
 

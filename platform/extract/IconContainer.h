@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/extract/ByteSource.h"
+#include "platform/extract/ExtractLimits.h"
 
 #include <cstdint>
 #include <memory>
@@ -39,6 +40,14 @@ struct ImageLocation {
     std::optional<Hotspot> hotspot;
 };
 
+// What one parse of a file may still spend on images (see ExtractLimits.h).
+struct ImageBudget {
+    uint32_t locate = kMaxImagesLocated;
+    uint32_t failedDecodes = kMaxFailedDecodes;
+    // Takes one unit of `left`; false when none is left.
+    static bool Spend(uint32_t& left) { return left > 0 ? (--left, true) : false; }
+};
+
 // A file that holds icons, once its directory has been read: an ordered list
 // of groups, each a list of images. Opening validates the directory; the
 // accessors only read what one group needs, so asking for icon n costs the
@@ -51,6 +60,11 @@ public:
     // The images of group g that exist; references to missing images are
     // left out. g < GroupCount().
     virtual Result<std::vector<ImageLocation>> GroupImages(ByteSource& source, uint32_t g) = 0;
+
+    ImageBudget& Budget() { return budget_; }
+
+private:
+    ImageBudget budget_;
 };
 
 using ContainerPtr = std::unique_ptr<IconContainer>;

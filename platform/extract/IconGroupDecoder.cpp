@@ -67,13 +67,32 @@ Result<DecodedImage> DecodeImage(ByteSource& source, const Candidate& c)
     return DecodeDib(reader, c.at.bitmapFile ? DibUse::BitmapFile : DibUse::IconImage, c.at.pixelOffset);
 }
 
+// A group may name one image many times; it is looked at once. Groups hold
+// at most kMaxGroupEntries images, so comparing each with those before it
+// stays cheap.
+void DropRepeats(std::vector<ImageLocation>& images)
+{
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const bool seen = std::any_of(images.begin(), images.begin() + std::ptrdiff_t(kept), [&](const auto& a) {
+            return a.offset == images[i].offset && a.size == images[i].size;
+        });
+        if (!seen)
+            images[kept++] = images[i];
+    }
+    images.resize(kept);
+}
+
 } // namespace
 
 Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint32_t g, ImageInfo* chosen)
 {
+    if (container.Budget().failedDecodes == 0)
+        return Error { "too many broken images in this file" };
     auto images = container.GroupImages(source, g);
     if (!images)
         return images.AsError();
+    DropRepeats(*images);
     std::vector<Candidate> candidates;
     std::vector<ImageInfo> infos;
     for (const ImageLocation& at : *images) {
@@ -85,8 +104,11 @@ Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint3
     }
     for (std::size_t i : PreferenceOrder(infos)) {
         auto image = DecodeImage(source, candidates[i]);
-        if (!image)
+        if (!image) {
+            if (!ImageBudget::Spend(container.Budget().failedDecodes))
+                break;
             continue;
+        }
         if (chosen)
             *chosen = candidates[i].info;
         return candidates[i].at.bitmapFile ? FitBitmap(*image) : FitIcon(*image);

@@ -41,6 +41,8 @@ const ResourceIconContainer::Resource* ResourceIconContainer::FindIcon(uint16_t 
 
 Result<std::vector<ImageLocation>> ResourceIconContainer::GroupImages(ByteSource& source, uint32_t g)
 {
+    if (Budget().locate == 0)
+        return Error { "too many images named" };
     auto at = Locate(source, groups_[g].ref);
     if (!at)
         return at.AsError();
@@ -59,6 +61,8 @@ Result<std::vector<ImageLocation>> ResourceIconContainer::GroupImages(ByteSource
     const ByteReader entries(*table);
     std::vector<ImageLocation> images;
     for (uint64_t i = 0; i < count; ++i) {
+        if (!ImageBudget::Spend(Budget().locate))
+            break;
         auto image = LocateImage(source, *entries.Record<GroupIconDirEntry>(i * GroupIconDirEntry::size));
         if (!image)
             continue;

@@ -255,3 +255,27 @@ TEST(ExtractHostile, BitmapPixelsOutsideTheFile)
         EXPECT_EQ(CountIcons(b), icons) << offset;
     }
 }
+
+TEST(ExtractHostile, GroupsNamingOneBrokenImageCostOneDecodeEach)
+{
+    // Group 1 is sound. Each further group names one image 256 times whose
+    // header promises 1024 x 1024 pixels that the 20,000 bytes behind it do
+    // not hold: reading it for every entry of every group would read 1.3 GB.
+    ImageSpec broken { .width = 1024, .height = 1024, .bits = 32 };
+    Bytes image = IconImage(ImageSpec { .width = 4, .height = 4, .bits = 32 });
+    PutU32(image, 4, 1024), PutU32(image, 8, 2048);
+    image.resize(20000);
+    broken.encoded = std::make_shared<Bytes>(image);
+    std::vector<GroupSpec> groups { { { ImageSpec {} } }, { { broken } } };
+    for (int g = 0; g < 254; ++g)
+        groups.push_back({ .images = {}, .missingIcons = std::vector<uint16_t>(256, 2) });
+    const Bytes file = PeFile(groups);
+
+    TempDir dir;
+    const std::string path = dir.Write("broken.dll", file);
+    const uint64_t before = ExtractBytesRead();
+    EXPECT_TRUE(ExtractIconDetailed(path, 0, nullptr));
+    EXPECT_FALSE(ExtractIconDetailed(path, 1, nullptr));
+    // The file once, and the broken image at most once per group.
+    EXPECT_LE(ExtractBytesRead() - before, file.size() + groups.size() * image.size());
+}
