@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace orbisk;
@@ -38,30 +39,63 @@ Bytes PngWithWidth(uint32_t width)
     return png;
 }
 
+// The pixels of every icon of a file, one after another.
+std::vector<uint32_t> IconPixels(const Bytes& bytes)
+{
+    std::vector<uint32_t> pixels;
+    for (int n = 0; n < 1000; ++n) {
+        UniqueIcon icon = ExtractIconFromBytes(bytes, n, nullptr);
+        if (!icon)
+            break;
+        pixels.insert(pixels.end(), icon->color.begin(), icon->color.end());
+    }
+    return pixels;
+}
+
 } // namespace
 
 TEST(ExtractHostile, TruncatedFilesLoseIconsOnly)
 {
-    const std::pair<const char*, Bytes> files[] = {
-        { "ico", IcoFile(kSmallImages) },
-        { "cur", CurFile(kSmallImages) },
-        { "bmp", BmpFile(ImageSpec { .width = 12, .height = 7, .bits = 8 }) },
-        { "pe32", PeFile(Groups(3, kSmallImages), PeKind::Pe32) },
-        { "pe32+", PeFile(Groups(3, kSmallImages), PeKind::Pe32Plus) },
-        { "ne", NeFile(Groups(3, kSmallImages)) },
+    // Each file with the length by which every byte an icon needs is there:
+    // a cut before it may lose the icon, a cut after it must not.
+    struct File {
+        const char* name;
+        Bytes bytes;
+        std::vector<std::size_t> complete;
     };
-    for (const auto& [name, full] : files) {
-        SCOPED_TRACE(name);
-        const int all = CountIcons(full);
-        EXPECT_GE(all, 1);
-        int last = 0;
-        for (std::size_t length = 0; length < full.size(); length += 3) {
-            const Bytes cut(full.begin(), full.begin() + std::ptrdiff_t(length));
+    std::vector<File> files;
+    for (const auto& [name, ico] : { std::pair { "ico", IcoFile(kSmallImages) }, { "cur", CurFile(kSmallImages) } })
+        files.push_back({ name, ico, { GetU32(ico, 6 + 12) + std::size_t(GetU32(ico, 6 + 8)) } });
+    // The bitmap's pixels end the file.
+    files.push_back({ "bmp", BmpFile(ImageSpec { .width = 12, .height = 7, .bits = 8 }), {} });
+    // Programs keep their images first and their groups last; one group
+    // record is 6 bytes and 14 per image.
+    const std::size_t groupBytes = 6 + 14 * kSmallImages.size();
+    for (PeKind kind : { PeKind::Pe32, PeKind::Pe32Plus }) {
+        PeLayout l;
+        File pe { kind == PeKind::Pe32 ? "pe32" : "pe32+", PeFile(Groups(3, kSmallImages), kind, &l), {} };
+        for (uint32_t at : l.groupData)
+            pe.complete.push_back(at + groupBytes);
+        files.push_back(pe);
+    }
+    NeLayout n;
+    File ne { "ne", NeFile(Groups(3, kSmallImages), &n), {} };
+    for (uint32_t at : n.groupData)
+        ne.complete.push_back(at + groupBytes);
+    files.push_back(ne);
+
+    for (const File& f : files) {
+        SCOPED_TRACE(f.name);
+        const int all = CountIcons(f.bytes);
+        EXPECT_EQ(all, std::max<int>(1, int(f.complete.size())));
+        for (std::size_t length = 0; length < f.bytes.size(); length += 3) {
+            const Bytes cut(f.bytes.begin(), f.bytes.begin() + std::ptrdiff_t(length));
+            const int kept = int(std::count_if(f.complete.begin(), f.complete.end(),
+                                               [&](std::size_t end) { return end <= length; }));
             const int n = CountIcons(cut);
-            EXPECT_LE(n, all);
-            last = n;
+            EXPECT_LE(n, all) << length;
+            EXPECT_GE(n, kept) << length;
         }
-        EXPECT_LE(last, all);
     }
     EXPECT_EQ(LiveIconCount(), 0);
 }
@@ -129,36 +163,41 @@ TEST(ExtractHostile, PeHeadersWithAbsurdFields)
 {
     PeLayout l;
     const Bytes good = PeFile(Groups(2, kSmallImages), PeKind::Pe32, &l);
-    ASSERT_EQ(CountIcons(good), 2);
-    const uint32_t opt = l.optionalHeader, dirs = opt + 96;
+    const std::vector<uint32_t> want = IconPixels(good);
+    ASSERT_EQ(want.size(), 2u * 32 * 32);
+    const uint32_t opt = l.optionalHeader, dirs = opt + 96, section = l.sectionTable;
     struct Patch {
         const char* what;
         std::size_t at;
         uint32_t value;
         bool wide;
+        bool intact; // both icons as before, or none
     };
     const Patch patches[] = {
-        { "e_lfanew past the end", 0x3c, uint32_t(good.size()), true },
-        { "e_lfanew absurd", 0x3c, 0xffffffffu, true },
-        { "e_lfanew at the last bytes", 0x3c, uint32_t(good.size() - 4), true },
-        { "sections absurd", l.peHeader + 6, 0xffff, false },
-        { "no sections", l.peHeader + 6, 0, false },
-        { "optional header absurd", l.peHeader + 20, 0xffff, false },
-        { "optional header empty", l.peHeader + 20, 0, false },
-        { "unknown magic", opt, 0x10c, false },
-        { "two data directories", dirs - 4, 2, true },
-        { "data directories absurd", dirs - 4, 0xffffffffu, true },
-        { "resource RVA absurd", dirs + 16, 0xffffffffu, true },
-        { "resource RVA past the section", dirs + 16, 0x1000 + 0x100000, true },
-        { "raw data absurd", l.sectionTable + 20, 0xffffffffu, true },
-        { "raw data pointer absurd", l.sectionTable + 20, 0xffffffffu, true },
-        { "raw size absurd", l.sectionTable + 16, 0xffffffffu, true },
-        { "virtual size zero", l.sectionTable + 8, 0, true },
-        { "root entries absurd", l.resourceRoot + 14, 0xffff, false },
-        { "group entries absurd", l.groupTypeDirectory + 14, 0xffff, false },
-        { "named group entries absurd", l.groupTypeDirectory + 12, 0xffff, false },
-        { "group count absurd", l.groupData[0] + 4, 0xffff, false },
-        { "icon entries absurd", l.iconTypeDirectory + 14, 0xffff, false },
+        { "e_lfanew past the end", 0x3c, uint32_t(good.size()), true, false },
+        { "e_lfanew absurd", 0x3c, 0xffffffffu, true, false },
+        { "e_lfanew at the last bytes", 0x3c, uint32_t(good.size() - 4), true, false },
+        { "sections absurd", l.peHeader + 6, 0xffff, false, false },
+        { "no sections", l.peHeader + 6, 0, false, false },
+        { "optional header absurd", l.peHeader + 20, 0xffff, false, false },
+        { "optional header empty", l.peHeader + 20, 0, false, false },
+        { "unknown magic", opt, 0x10c, false, false },
+        { "two data directories", dirs - 4, 2, true, false },
+        { "data directories absurd", dirs - 4, 0xffffffffu, true, true },
+        { "resource RVA absurd", dirs + 16, 0xffffffffu, true, false },
+        { "resource RVA past the section", dirs + 16, 0x1000 + 0x100000, true, false },
+        { "section RVA absurd", section + 12, 0xffffffffu, true, false },
+        { "section RVA a page later", section + 12, 0x2000, true, false },
+        { "raw data pointer absurd", section + 20, 0xffffffffu, true, false },
+        { "raw data pointer past the end", section + 20, uint32_t(good.size()), true, false },
+        { "raw size absurd", section + 16, 0xffffffffu, true, true },
+        { "raw size zero", section + 16, 0, true, false },
+        { "virtual size zero", section + 8, 0, true, true },
+        { "root entries absurd", l.resourceRoot + 14, 0xffff, false, true },
+        { "group entries absurd", l.groupTypeDirectory + 14, 0xffff, false, true },
+        { "named group entries absurd", l.groupTypeDirectory + 12, 0xffff, false, true },
+        { "group count absurd", l.groupData[0] + 4, 0xffff, false, true },
+        { "icon entries absurd", l.iconTypeDirectory + 14, 0xffff, false, true },
     };
     for (const Patch& p : patches) {
         Bytes b = good;
@@ -166,7 +205,7 @@ TEST(ExtractHostile, PeHeadersWithAbsurdFields)
             PutU32(b, p.at, p.value);
         else
             PutU16(b, p.at, uint16_t(p.value));
-        EXPECT_LE(CountIcons(b), 2) << p.what;
+        EXPECT_TRUE(IconPixels(b) == (p.intact ? want : std::vector<uint32_t> {})) << p.what;
     }
     // Sizes in the data entries: a group's data size of 0xffffffff is cut
     // at the end of the file and still names its images.
@@ -174,9 +213,9 @@ TEST(ExtractHostile, PeHeadersWithAbsurdFields)
     const uint32_t language = GetU32(b, l.groupEntry[0] + 4) & 0x7fffffffu;
     const uint32_t dataEntry = l.resourceRoot + GetU32(b, l.resourceRoot + language + 20);
     PutU32(b, dataEntry + 4, 0xffffffffu);
-    EXPECT_EQ(CountIcons(b), 2);
-    PutU32(b, dataEntry, 0xffffffffu); // its RVA
-    EXPECT_EQ(CountIcons(b), 1);
+    EXPECT_TRUE(IconPixels(b) == want);
+    PutU32(b, dataEntry, 0xffffffffu); // its RVA: the first group is gone
+    EXPECT_TRUE(IconPixels(b) == std::vector<uint32_t>(want.begin() + 32 * 32, want.end()));
 }
 
 TEST(ExtractHostile, ResourceDirectoryCycles)

@@ -38,5 +38,20 @@ TEST(IconHandle, RefusesInconsistentImages)
     d.mask.pop_back();
     EXPECT_EQ(CreateIcon(d), nullptr);
     EXPECT_EQ(CreateIcon(Blank(0, 32)), nullptr);
-    EXPECT_EQ(IconData::MaskStride(33), 8);
+}
+
+TEST(IconHandle, MaskRowsArePaddedToWholeDwordsAsInADib)
+{
+    // 33 x 2: pixel 32 of the top row and pixel 0 of the next are see-through.
+    // A row takes 8 bytes, not 5 (whole bytes) or 6 (whole words).
+    IconData d = Blank(33, 2);
+    d.mask = { 0, 0, 0, 0, 0x80, 0, 0, 0, /* next row */ 0x80, 0, 0, 0, 0, 0, 0, 0 };
+    EXPECT_TRUE(d.MaskBit(32, 0));
+    EXPECT_TRUE(d.MaskBit(0, 1));
+    EXPECT_FALSE(d.MaskBit(0, 0));
+    EXPECT_FALSE(d.MaskBit(32, 1));
+    UniqueIcon icon(CreateIcon(d));
+    EXPECT_NE(icon, nullptr);
+    d.mask.resize(2 * 5);
+    EXPECT_EQ(CreateIcon(d), nullptr);
 }
