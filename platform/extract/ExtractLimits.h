@@ -23,7 +23,7 @@ constexpr uint32_t kMaxGroupEntries = 256;
 // images in all, and a damaged file holds a few images whose header reads
 // well but whose data does not decode; past either cap the rest of the file
 // yields no icons.
-constexpr uint32_t kMaxImagesLocated = 1u << 18;
+constexpr uint32_t kMaxImagesNamed = 1u << 18;
 constexpr uint32_t kMaxFailedDecodes = 64;
 // PE sections looked at (the loader's own limit is 96).
 constexpr uint32_t kMaxSections = 96;

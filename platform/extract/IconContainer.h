@@ -42,7 +42,7 @@ struct ImageLocation {
 
 // What one parse of a file may still spend on images (see ExtractLimits.h).
 struct ImageBudget {
-    uint32_t locate = kMaxImagesLocated;
+    uint32_t named = kMaxImagesNamed;
     uint32_t failedDecodes = kMaxFailedDecodes;
     // Takes one unit of `left`; false when none is left.
     static bool Spend(uint32_t& left) { return left > 0 ? (--left, true) : false; }

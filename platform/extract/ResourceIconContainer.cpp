@@ -41,7 +41,7 @@ const ResourceIconContainer::Resource* ResourceIconContainer::FindIcon(uint16_t 
 
 Result<std::vector<ImageLocation>> ResourceIconContainer::GroupImages(ByteSource& source, uint32_t g)
 {
-    if (Budget().locate == 0)
+    if (Budget().named == 0)
         return Error { "too many images named" };
     auto at = Locate(source, groups_[g].ref);
     if (!at)
@@ -61,7 +61,7 @@ Result<std::vector<ImageLocation>> ResourceIconContainer::GroupImages(ByteSource
     const ByteReader entries(*table);
     std::vector<ImageLocation> images;
     for (uint64_t i = 0; i < count; ++i) {
-        if (!ImageBudget::Spend(Budget().locate))
+        if (!ImageBudget::Spend(Budget().named))
             break;
         auto image = LocateImage(source, *entries.Record<GroupIconDirEntry>(i * GroupIconDirEntry::size));
         if (!image)
@@ -77,7 +77,7 @@ Result<ImageLocation> ResourceIconContainer::LocateImage(ByteSource& source, con
     const Resource* icon = FindIcon(entry.id);
     if (!icon)
         return Error { "image missing from the file" };
-    auto image = Locate(source, icon->ref);
+    auto image = LocateIcon(source, std::size_t(icon - icons_.data()));
     if (!image)
         return image;
     // The directory's size counts the hot spot of a cursor image too.
@@ -95,6 +95,25 @@ Result<ImageLocation> ResourceIconContainer::LocateImage(ByteSource& source, con
     if (PadsResources() && claimed > 0 && claimed < image->size)
         image->unpaddedSize = claimed;
     return image;
+}
+
+Result<ImageLocation> ResourceIconContainer::LocateIcon(ByteSource& source, std::size_t i)
+{
+    if (located_.empty())
+        located_.resize(icons_.size());
+    Located& place = located_[i];
+    if (place.state == Located::Unknown) {
+        auto at = Locate(source, icons_[i].ref);
+        place.state = at ? Located::Found : Located::Missing;
+        if (at)
+            place.offset = at->offset, place.size = at->size;
+    }
+    if (place.state == Located::Missing)
+        return Error { "icon image outside the file" };
+    ImageLocation at;
+    at.offset = place.offset;
+    at.size = place.size;
+    return at;
 }
 
 } // namespace orbisk

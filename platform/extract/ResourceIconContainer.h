@@ -51,9 +51,20 @@ protected:
 private:
     const Resource* FindIcon(uint16_t id) const;
     Result<ImageLocation> LocateImage(ByteSource& source, const GroupIconDirEntry& entry);
+    // Where icons_[i] lies; each image is located once per parse, however
+    // many groups name it.
+    Result<ImageLocation> LocateIcon(ByteSource& source, std::size_t i);
+
+    struct Located {
+        enum State : uint8_t { Unknown, Found, Missing };
+        uint64_t offset = 0;
+        uint64_t size = 0;
+        State state = Unknown;
+    };
 
     std::vector<Resource> groups_;
     std::vector<Resource> icons_; // numeric ids, ascending
+    std::vector<Located> located_; // by index into icons_, filled as groups name them
     GroupKind kind_;
 };
 
