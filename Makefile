@@ -4,7 +4,7 @@
 #   make bench   release build of the benchmarks, then run them all
 #   make screenshot  the main window after a scan of generated icons, as a PNG
 #   make e2e     the real program on a virtual X server, driven by its menus
-#   make fuzz    fuzz each parser of outside data in turn for FUZZ_SECONDS (default 300)
+#   make fuzz    run every fuzz target in turn for FUZZ_SECONDS each (default 120)
 #   make tsan    build with ThreadSanitizer and run the threading tests
 #   make install     release build, installed below PREFIX (default /usr/local),
 #                    staged below DESTDIR when given
@@ -16,7 +16,7 @@
 JOBS         ?= $(shell nproc)
 PREFIX       ?= /usr/local
 DESTDIR      ?=
-FUZZ_SECONDS ?= 300
+FUZZ_SECONDS ?= 120
 CMAKE_GEN    := -G Ninja
 # Warnings are errors in every build the targets make; a plain CMake build
 # keeps them as warnings.

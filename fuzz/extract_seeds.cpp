@@ -11,7 +11,7 @@ using namespace orbisk::test;
 int main(int argc, char* argv[])
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: fuzz_seeds DIR\n");
+        std::fprintf(stderr, "usage: extract_seeds DIR\n");
         return 2;
     }
     const std::string dir = argv[1];

@@ -34,14 +34,14 @@ bool SameIcon(const orbisk::IconData* a, const orbisk::IconData* b)
         && a->monochrome == b->monochrome;
 }
 
+} // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     qInstallMessageHandler(Quiet);
     std::atexit([] { std::remove(ScratchFile().c_str()); });
     return 0;
 }
-
-} // namespace
 
 static void ExtractAll(const uint8_t* data, size_t size)
 {

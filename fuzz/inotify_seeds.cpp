@@ -43,7 +43,7 @@ std::vector<char> Input(uint8_t perRead, std::initializer_list<Record> records)
 int main(int argc, char* argv[])
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: fuzz_inotify_seeds DIR\n");
+        std::fprintf(stderr, "usage: inotify_seeds DIR\n");
         return 2;
     }
     const std::string dir = argv[1];
