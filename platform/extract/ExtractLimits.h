@@ -19,11 +19,11 @@ constexpr uint32_t kMaxImagesListed = 65536;
 constexpr uint32_t kMaxGroupEntries = 256;
 // Work per parse of one file, over all its groups. Groups may share images,
 // so a small file can name one image millions of times: 65,535 groups of
-// 256 entries each. The largest real icon libraries name about 100,000
-// images in all, and a damaged file holds a few images whose header reads
-// well but whose data does not decode; past either cap the rest of the file
-// yields no icons.
-constexpr uint32_t kMaxImagesNamed = 1u << 18;
+// 256 entries each. A program holds at most 65,535 images (their ids are 16
+// bits) and real groups name each of them once; a damaged file holds a few
+// images whose header reads well but whose data does not decode. Past
+// either cap the rest of the file yields no icons.
+constexpr uint32_t kMaxImagesNamed = 65536;
 constexpr uint32_t kMaxFailedDecodes = 64;
 // PE sections looked at (the loader's own limit is 96).
 constexpr uint32_t kMaxSections = 96;
