@@ -118,15 +118,22 @@ Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint3
 
 bool GroupYields(ByteSource& source, IconContainer& container, uint32_t g)
 {
+    if (container.Budget().failedDecodes == 0)
+        return false;
     auto images = container.GroupImages(source, g);
     if (!images)
         return false;
+    DropRepeats(*images);
     std::stable_sort(images->begin(), images->end(),
                      [](const ImageLocation& a, const ImageLocation& b) { return a.size < b.size; });
     for (const ImageLocation& at : *images) {
         auto candidate = Look(source, at, true);
-        if (candidate && DecodeImage(source, *candidate))
+        if (!candidate)
+            continue;
+        if (DecodeImage(source, *candidate))
             return true;
+        if (!ImageBudget::Spend(container.Budget().failedDecodes))
+            return false;
     }
     return false;
 }

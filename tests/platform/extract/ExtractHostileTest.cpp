@@ -3,6 +3,7 @@
 // byte over, and absurd.
 
 #include "platform/extract/ExtractIcon.h"
+#include "platform/extract/IconGroup.h"
 #include "tests/platform/extract/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -317,4 +318,9 @@ TEST(ExtractHostile, GroupsNamingOneBrokenImageCostOneDecodeEach)
     EXPECT_FALSE(ExtractIconDetailed(path, 1, nullptr));
     // The file once, and the broken image at most once per group.
     EXPECT_LE(ExtractBytesRead() - before, file.size() + groups.size() * image.size());
+    // The same when the groups are only numbered, as for reading group 1.
+    const std::string again = dir.Write("again.dll", file);
+    const uint64_t start = ExtractBytesRead();
+    EXPECT_FALSE(ReadIconGroup(again, 1));
+    EXPECT_LE(ExtractBytesRead() - start, file.size() + groups.size() * image.size());
 }
