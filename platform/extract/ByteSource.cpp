@@ -1,6 +1,6 @@
 #include "platform/extract/ByteSource.h"
 
-#include "platform/extract/ByteReader.h"
+#include "platform/base/ByteReader.h"
 #include "platform/extract/ExtractLimits.h"
 
 namespace orbisk {

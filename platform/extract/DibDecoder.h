@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/extract/ByteReader.h"
+#include "platform/base/ByteReader.h"
 #include "platform/pixels/IconImage.h"
 
 #include <cstdint>

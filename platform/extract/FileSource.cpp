@@ -1,6 +1,6 @@
 #include "platform/extract/FileSource.h"
 
-#include "platform/extract/ByteReader.h"
+#include "platform/base/ByteReader.h"
 #include "platform/extract/ExtractLimits.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 // BITMAPFILEHEADER, BITMAPINFOHEADER, BITMAPCOREHEADER). Each is decoded
 // field by field, little-endian; the structs only name the fields.
 
-#include "platform/extract/ByteReader.h"
+#include "platform/base/ByteReader.h"
 
 #include <cstdint>
 

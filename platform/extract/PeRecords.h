@@ -4,7 +4,7 @@
 // extractor reads, as the PE/COFF format document and the NE (segmented
 // executable) format describe them. Decoded field by field, little-endian.
 
-#include "platform/extract/ByteReader.h"
+#include "platform/base/ByteReader.h"
 
 #include <cstdint>
 

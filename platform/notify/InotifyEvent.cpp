@@ -1,6 +1,6 @@
 #include "platform/notify/InotifyEvent.h"
 
-#include "platform/extract/ByteReader.h"
+#include "platform/base/ByteReader.h"
 
 #include <cstring>
 #include <sys/inotify.h>

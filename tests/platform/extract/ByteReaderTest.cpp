@@ -1,6 +1,6 @@
 // The bounded readers every decoder goes through.
 
-#include "platform/extract/ByteReader.h"
+#include "platform/base/ByteReader.h"
 #include "platform/extract/FileSource.h"
 #include "platform/extract/IconRecords.h"
 #include "platform/files/RegularFile.h"

@@ -1,4 +1,4 @@
-#include "platform/extract/ByteReader.h"
+#include "platform/base/ByteReader.h"
 
 namespace orbisk {
 
