@@ -12,8 +12,9 @@ bool HasPngSignature(const ByteReader& head);
 // Size from the IHDR chunk; bits are 32 whatever the PNG's own depth.
 Result<ImageInfo> ProbePng(const ByteReader& head);
 
-// Decodes with Qt after checking the IHDR size against kMaxImageSide; the
-// mask is set where alpha is below one half.
+// Decodes with libpng after checking the IHDR size against kMaxImageSide;
+// the mask is set where alpha is below one half. The image must end in its
+// IEND chunk.
 Result<DecodedImage> DecodePng(const ByteReader& bytes);
 
 } // namespace orbisk
