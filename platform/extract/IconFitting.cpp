@@ -1,6 +1,7 @@
 #include "platform/extract/IconFitting.h"
 
 #include "platform/extract/IconChoice.h"
+#include "platform/extract/IconGroupDecoder.h"
 
 #include <QImage>
 
@@ -91,6 +92,14 @@ IconData FitBitmap(const DecodedImage& image)
         = w == image.width && h == image.height ? view : view.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     Place(icon, scaled, (kLargeIconSize - w) / 2, (kLargeIconSize - h) / 2);
     return icon;
+}
+
+Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint32_t g, ImageInfo* chosen)
+{
+    auto image = DecodeRankedImage(source, container, g, PreferenceOrder, chosen);
+    if (!image)
+        return image.AsError();
+    return container.Kind() == GroupKind::Bitmap ? FitBitmap(*image) : FitIcon(*image);
 }
 
 } // namespace orbisk

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/extract/IconContainer.h"
 #include "platform/pixels/IconHandle.h"
 #include "platform/pixels/IconImage.h"
 
@@ -14,5 +15,13 @@ IconData FitIcon(const DecodedImage& image);
 // proportions, to fill the square in its longer side, and centred; the rest
 // of the square is transparent. A picture is neither stretched nor cut.
 IconData FitBitmap(const DecodedImage& image);
+
+// Turns group g of a container into its large icon: the first image in
+// PreferenceOrder that decodes (see DecodeRankedImage), fitted. Fails when no
+// image of the group decodes. `chosen` gets the size and depth of the image
+// used, before scaling. It lives beside the fitting, the one part of
+// extraction that uses Qt, so that a program that decodes images without
+// fitting them (the thumbnailer) links no Qt.
+Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint32_t g, ImageInfo* chosen);
 
 } // namespace orbisk

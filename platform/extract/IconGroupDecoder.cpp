@@ -1,8 +1,6 @@
 #include "platform/extract/IconGroupDecoder.h"
 
 #include "platform/extract/DibDecoder.h"
-#include "platform/extract/IconChoice.h"
-#include "platform/extract/IconFitting.h"
 #include "platform/extract/PngDecoder.h"
 
 #include <algorithm>
@@ -85,7 +83,8 @@ void DropRepeats(std::vector<ImageLocation>& images)
 
 } // namespace
 
-Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint32_t g, ImageInfo* chosen)
+Result<DecodedImage> DecodeRankedImage(ByteSource& source, IconContainer& container, uint32_t g,
+                                       const ImageRanking& ranking, ImageInfo* chosen)
 {
     if (container.Budget().failedDecodes == 0)
         return Error { "too many broken images in this file" };
@@ -102,7 +101,7 @@ Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint3
         infos.push_back(candidate->info);
         candidates.push_back(std::move(*candidate));
     }
-    for (std::size_t i : PreferenceOrder(infos)) {
+    for (std::size_t i : ranking(infos)) {
         auto image = DecodeImage(source, candidates[i]);
         if (!image) {
             if (!ImageBudget::Spend(container.Budget().failedDecodes))
@@ -111,7 +110,7 @@ Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint3
         }
         if (chosen)
             *chosen = candidates[i].info;
-        return candidates[i].at.bitmapFile ? FitBitmap(*image) : FitIcon(*image);
+        return image;
     }
     return Error { "no image of the group could be decoded" };
 }

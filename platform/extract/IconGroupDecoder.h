@@ -1,20 +1,29 @@
 #pragma once
 
 #include "platform/extract/IconContainer.h"
-#include "platform/pixels/IconHandle.h"
 #include "platform/pixels/IconImage.h"
+
+#include <cstddef>
+#include <functional>
+#include <span>
+#include <vector>
 
 namespace orbisk {
 
-// Turns group g of a container into its large icon: looks at each image's
-// header, takes the images in PreferenceOrder and decodes the first that
-// decodes. Fails when no image of the group does. `chosen` gets the size and
-// depth of the image used, before scaling.
-Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint32_t g, ImageInfo* chosen);
+// Puts the images of a group best first, from what their headers tell.
+using ImageRanking = std::function<std::vector<std::size_t>(std::span<const ImageInfo> images)>;
 
-// Whether DecodeGroup gives group g an icon: whether any of its images
-// decodes. Tries the images smallest first, stops at the first that decodes
-// and fits nothing, so numbering the groups before an icon costs little.
+// The first image of group g in `ranking` that decodes, at its own size:
+// looks at each image's header, then reads and decodes only the images it
+// tries. Fails when no image of the group decodes. `chosen` gets the size
+// and depth of the image decoded.
+Result<DecodedImage> DecodeRankedImage(ByteSource& source, IconContainer& container, uint32_t g,
+                                       const ImageRanking& ranking, ImageInfo* chosen);
+
+// Whether group g gives an icon (see DecodeGroup): whether any of its
+// images decodes. Tries the images smallest first, stops at the first that
+// decodes and fits nothing, so numbering the groups before an icon costs
+// little.
 bool GroupYields(ByteSource& source, IconContainer& container, uint32_t g);
 
 } // namespace orbisk

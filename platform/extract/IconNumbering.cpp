@@ -1,5 +1,6 @@
 #include "platform/extract/IconNumbering.h"
 
+#include "platform/extract/IconFitting.h"
 #include "platform/extract/IconGroupDecoder.h"
 
 namespace orbisk {
