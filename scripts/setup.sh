@@ -13,6 +13,7 @@ packages=(
   fonts-dejavu-core
   xvfb xauth xdotool
   desktop-file-utils appstream
+  shared-mime-info
 )
 
 missing=()
