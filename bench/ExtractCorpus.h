@@ -51,6 +51,23 @@ inline std::vector<std::vector<ImageSpec>> MakeVariants()
     return variants;
 }
 
+// A program of about `bytes` bytes: groups of the variants in turn. Returns
+// how many groups it holds, 0 when it cannot be written.
+inline int WriteLargeProgram(const std::string& path, uint64_t bytes)
+{
+    const auto variants = MakeVariants();
+    uint64_t perGroup = 0;
+    for (const ImageSpec& s : variants[0])
+        perGroup += s.encoded->size();
+    const int count = int(bytes / perGroup);
+    std::vector<GroupSpec> groups;
+    for (int g = 0; g < count; ++g)
+        groups.push_back(GroupSpec { variants[std::size_t(g % kVariants)] });
+    if (!WriteFile(path, PeFile(groups)))
+        return 0;
+    return count;
+}
+
 inline Corpus MakeCorpus()
 {
     Corpus c;

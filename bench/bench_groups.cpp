@@ -11,6 +11,7 @@
 // Prints the figures; exit status 1 when a target is missed.
 
 #include "ExtractCorpus.h"
+#include "ProcessRun.h"
 
 #include "platform/extract/IconGroup.h"
 
@@ -22,16 +23,11 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <unistd.h>
-#include <sys/wait.h>
 
 using namespace orbisk;
 using namespace orbisk::test;
 using namespace orbisk::bench;
-
-extern char** environ;
 
 namespace {
 
@@ -74,68 +70,19 @@ Pass ReadAllGroups(const std::vector<std::string>& files)
     return p;
 }
 
-// A program of about 10 MB: groups of the corpus's variants.
-int WriteLargeProgram(const std::string& path)
-{
-    const auto variants = MakeVariants();
-    uint64_t perGroup = 0;
-    for (const ImageSpec& s : variants[0])
-        perGroup += s.encoded->size();
-    const int count = int(kProgramBytes / perGroup);
-    std::vector<GroupSpec> groups;
-    for (int g = 0; g < count; ++g)
-        groups.push_back(GroupSpec { variants[std::size_t(g % kVariants)] });
-    if (!WriteFile(path, PeFile(groups)))
-        return 0;
-    return count;
-}
-
-// Wall time of one run of orbisk-extract, in ms; -1 when it fails.
-double TimeRun(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argv[0], &quiet, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&quiet);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-struct Timing {
-    double median = -1;
-    double best = -1;
-};
-
-// The median of kSaveRuns runs after three that warm the caches.
+// The median of kSaveRuns runs of orbisk-extract after three that warm the
+// caches; -1 when a run fails.
 Timing TimeTool(const std::vector<std::string>& args)
 {
     std::vector<double> runs;
     for (int r = 0; r < kSaveRuns + 3; ++r) {
-        const double ms = TimeRun(args);
-        if (ms < 0)
+        const ProcessRun run = RunProcess(args);
+        if (run.status != 0)
             return {};
         if (r >= 3)
-            runs.push_back(ms);
+            runs.push_back(run.ms);
     }
-    std::sort(runs.begin(), runs.end());
-    return { runs[runs.size() / 2], runs.front() };
-}
-
-std::string OutputFolder(const std::string& fallback)
-{
-    const char* shm = "/dev/shm";
-    return ::access(shm, W_OK) == 0 ? std::string(shm) : fallback;
+    return Summarize(runs);
 }
 
 } // namespace
@@ -154,8 +101,8 @@ int main()
     const double rate = best.groups / best.seconds;
 
     const std::string program = corpus.dir + "/large.exe";
-    const std::string out = OutputFolder(corpus.dir) + "/orbisk-bench-group-" + std::to_string(::getpid()) + ".ico";
-    const int groups = WriteLargeProgram(program);
+    const std::string out = ScratchFolder(corpus.dir) + "/orbisk-bench-group-" + std::to_string(::getpid()) + ".ico";
+    const int groups = WriteLargeProgram(program, kProgramBytes);
     const uint64_t programBytes = groups > 0 ? std::filesystem::file_size(program) : 0;
     const std::string tool = ORBISK_EXTRACT;
     const Timing start = TimeTool({ tool, "--help" });

@@ -14,6 +14,7 @@ packages=(
   xvfb xauth xdotool
   desktop-file-utils appstream
   shared-mime-info
+  libgdk-pixbuf2.0-bin
 )
 
 missing=()
