@@ -2,9 +2,13 @@
 // group of the input is read; the icons' groups are numbered exactly as the
 // icons are; every image a group holds is whole, within the caps, and
 // decodes or fails cleanly; and every group written as an icon or cursor
-// file reads back with the same images, byte for byte, and hot spots.
+// file reads back with the same images, byte for byte, and hot spots. The
+// file's thumbnails at several sizes fit their size and, where the icon's
+// group decodes whole, come from the image the size calls for.
 
+#include "export/FastPngWriter.h"
 #include "export/GroupFileWriter.h"
+#include "export/IconThumbnail.h"
 #include "platform/extract/ByteSource.h"
 #include "platform/extract/ExtractLimits.h"
 #include "platform/extract/IconDecoders.h"
@@ -13,6 +17,7 @@
 
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -73,6 +78,46 @@ void CheckRoundTrip(const orbisk::IconGroup& group)
         Check(again->images[i].bytes == group.images[i].bytes && again->images[i].hotspot == group.images[i].hotspot);
 }
 
+// The longer side of the image a thumbnail of `size` is drawn from: the
+// smallest at or above it, else the largest.
+int SourceSide(const orbisk::IconGroup& group, int size)
+{
+    int above = 0, largest = 0;
+    for (const orbisk::GroupImage& image : group.images) {
+        const int side = std::max(image.width, image.height);
+        largest = std::max(largest, side);
+        if (side >= size && (above == 0 || side < above))
+            above = side;
+    }
+    return above ? above : largest;
+}
+
+// `group` is icon 0's group, or nullptr when the file has no icon. Which
+// image a hostile file's thumbnail comes from, if any, may differ from its
+// icon once the file's budget of broken images runs out; a file whose group
+// decodes whole must give the thumbnail the size calls for.
+void CheckThumbnails(std::span<const uint8_t> bytes, const orbisk::IconGroup* group)
+{
+    using namespace orbisk;
+    bool allDecode = group && group->leftOut.empty() && !group->images.empty();
+    for (std::size_t i = 0; allDecode && i < group->images.size(); ++i)
+        allDecode = DecodeGroupImage(*group, i).ok();
+    for (int size : { 1, 16, 48, 256 }) {
+        auto thumbnail = IconThumbnailFromBytes(bytes, size);
+        Check(thumbnail.ok() || !allDecode);
+        if (!thumbnail)
+            continue;
+        const int side = std::max(thumbnail->width, thumbnail->height);
+        Check(std::min(thumbnail->width, thumbnail->height) >= 1 && side <= size);
+        Check(thumbnail->argb.size() == std::size_t(thumbnail->width) * std::size_t(thumbnail->height));
+        Check(!allDecode || side == std::min(size, SourceSide(*group, size)));
+        if (size == 16) {
+            MemoryStream png;
+            WriteFastPng(png, thumbnail->argb, thumbnail->width, thumbnail->height);
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -86,6 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const bool icon = icons.Icon(source, n, nullptr).ok();
         auto group = ReadIconGroupFromBytes(bytes, n);
         Check(group.ok() == icon);
+        if (n == 0)
+            CheckThumbnails(bytes, group ? &*group : nullptr);
         if (!group)
             break;
         CheckGroup(*group);
