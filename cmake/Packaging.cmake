@@ -9,7 +9,8 @@ set(CPACK_PACKAGE_DESCRIPTION
 and shows them with the icons of icon, cursor and bitmap files in one grid.
 Browse your folders, scan a folder or a single file, mark the icons you want
 and save them as icon files (at one of six colour depths) or bitmap files.
-orbisk-extract does the same from the command line.")
+orbisk-extract does the same from the command line, and orbisk-thumbnailer
+shows their icons as thumbnails in file managers.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -32,8 +32,9 @@ DESTDIR=$stage cmake --install "$build" --prefix /usr > "$stage.log" 2>&1 ||
   fail "cmake --install: $(cat "$stage.log")"
 rm -f "$stage.log"
 
-expected=(usr/bin/orbisk usr/bin/orbisk-extract
+expected=(usr/bin/orbisk usr/bin/orbisk-extract usr/bin/orbisk-thumbnailer
           usr/share/applications/$id.desktop usr/share/applications/other.desktop
+          usr/share/thumbnailers/orbisk.thumbnailer
           usr/share/metainfo/$id.metainfo.xml
           usr/share/icons/hicolor/scalable/apps/$id.svg)
 for size in "${sizes[@]}"; do
@@ -43,7 +44,7 @@ found=$(cd "$stage" && find . -type f -printf '%P\n' | sort)
 wanted=$(printf '%s\n' "${expected[@]}" | sort)
 [ "$found" = "$wanted" ] || fail "installed files differ:
 $(diff <(echo "$wanted") <(echo "$found") || true)"
-for program in orbisk orbisk-extract; do
+for program in orbisk orbisk-extract orbisk-thumbnailer; do
   [ -x "$stage/usr/bin/$program" ] || fail "$program is not executable"
 done
 
@@ -68,6 +69,13 @@ read -r program field <<< "$(sed -n 's/^Exec=//p' "$desktop")"
 [ "$field" = %f ] || fail "the desktop entry does not hand the program the file it opens: $field"
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 [ -f "$stage/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "the icon $icon is not installed"
+# The thumbnailer entry runs the installed thumbnailer for the types the
+# desktop entry opens.
+thumbnailer=$stage/usr/share/thumbnailers/orbisk.thumbnailer
+read -r program _ <<< "$(sed -n 's/^Exec=//p' "$thumbnailer")"
+[ -x "$stage/usr/bin/$program" ] || fail "the thumbnailer entry runs $program, which is not installed"
+[ "$(sed -n 's/^MimeType=//p' "$thumbnailer")" = "$(sed -n 's/^MimeType=//p' "$desktop")" ] ||
+  fail "the thumbnailer entry and the desktop entry name different types"
 launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$stage/usr/share/metainfo/$id.metainfo.xml")
 [ -f "$stage/usr/share/applications/$launchable" ] || fail "the metainfo launches $launchable, which is not installed"
 
