@@ -76,12 +76,15 @@ std::shared_ptr<ShellFolder> SHGetDesktopFolder();
 
 // What the file system says of an item, for the file list's details: the
 // item's own type (a link is followed), size and last-write time (seconds
-// since the epoch, UTC). None when the item cannot be looked up.
+// since the epoch, UTC, any date the file system holds), whether it may be
+// written, and whether the file system keeps it compressed. None when the
+// item cannot be looked up.
 struct FindData {
     bool directory = false;
     int64_t size = 0;
     int64_t modified = 0;
     bool readOnly = false;
+    bool compressed = false;
 };
 std::optional<FindData> GetFindData(const ShellFolder& folder, const ItemIdList& relative);
 

@@ -55,6 +55,7 @@ void TStShellItem::Assign(const TStShellItem& other)
     details_ = other.details_;
     modified_ = other.modified_;
     size_ = other.size_;
+    detailFlags_ = other.detailFlags_;
     imageIndex_ = other.imageIndex_;
     openImageIndex_ = other.openImageIndex_;
     overlayIndex_ = other.overlayIndex_;

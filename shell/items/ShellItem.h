@@ -15,6 +15,19 @@ namespace orbisk {
 class TStCustomShellController;
 class TStShellItemList;
 
+// What a file list learnt about an item when it worked out its details: how
+// the item was found and its file attributes. The texts of the report
+// columns are made from these when a row is first shown.
+enum TStDetailFlag : uint8_t {
+    dfKnown = 1u << 0,      // the details have been worked out
+    dfFindData = 1u << 1,   // described by its folder (not only by its path)
+    dfMissing = 1u << 2,    // the file system does not know the item
+    dfDirectory = 1u << 3,  // a directory (a link to one counts)
+    dfHidden = 1u << 4,
+    dfReadOnly = 1u << 5,   // not writable
+    dfCompressed = 1u << 6, // kept compressed by the file system
+};
+
 // One item of the shell namespace, as the tree and the list show it: its
 // identity (item-ID lists), names, icon indexes and attributes. Kept lean, so
 // that a folder of many thousands of files costs little: the path is worked
@@ -36,12 +49,20 @@ public:
     virtual ~TStShellItem();
     void Assign(const TStShellItem& other);
 
+    // The texts of the report columns after the first, made when the row is
+    // first shown in report view; empty until then.
     const QStringList& Details() const { return details_; }
     QStringList& Details() { return details_; }
-    double Modified() const { return modified_; }
-    void SetModified(double value) { modified_ = value; }
-    int32_t Size() const { return size_; }
-    void SetSize(int32_t value) { size_ = value; }
+    // Last-write time in seconds since 1970-01-01 UTC: any date the file
+    // system holds, before 1980 and after 2107 included.
+    int64_t Modified() const { return modified_; }
+    void SetModified(int64_t secsSinceEpoch) { modified_ = secsSinceEpoch; }
+    // Size in bytes, all 64 bits of it; -1 for folders.
+    int64_t Size() const { return size_; }
+    void SetSize(int64_t value) { size_ = value; }
+    // TStDetailFlag bits; 0 until the details have been worked out.
+    uint8_t DetailFlags() const { return detailFlags_; }
+    void SetDetailFlags(uint8_t flags) { detailFlags_ = flags; }
     const QString& DisplayName() const { return displayName_; }
     void SetDisplayName(const QString& value) { displayName_ = value; }
     int32_t ImageIndex() const { return imageIndex_; }
@@ -97,8 +118,8 @@ private:
     bool Attribute(uint32_t bit) const;
 
     QStringList details_;
-    double modified_ = 0;
-    int32_t size_ = 0;
+    int64_t modified_ = 0;
+    int64_t size_ = 0;
     int32_t imageIndex_ = -1;
     int32_t openImageIndex_ = -1;
     int32_t overlayIndex_ = -1;
@@ -107,6 +128,7 @@ private:
     ItemIdList absoluteIdList_;
     ItemIdList relativeIdList_;
     TStShellItemList* ownerList_ = nullptr;
+    uint8_t detailFlags_ = 0;
     bool isDesktop_ : 1 = false;
     bool isFileSystemFile_ : 1 = false;
     bool isFileSystemFolder_ : 1 = false;
