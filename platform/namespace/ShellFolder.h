@@ -87,5 +87,7 @@ struct FindData {
     bool compressed = false;
 };
 std::optional<FindData> GetFindData(const ShellFolder& folder, const ItemIdList& relative);
+// The same for a native path.
+std::optional<FindData> GetFindDataOfPath(const std::string& path);
 
 } // namespace orbisk
