@@ -1,20 +1,821 @@
 #include "shell/controls/TStShellListView.h"
 
+#include "platform/files/RenameEntry.h"
+#include "platform/namespace/ItemNames.h"
+#include "shell/controls/ShellListModel.h"
 #include "shell/controls/TStShellTreeView.h"
+#include "shell/items/ShellErrors.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QDesktopServices>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QStackedWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace orbisk {
 
-TStShellListView::TStShellListView(QWidget* parent) : QWidget(parent) {}
+namespace {
 
-TStShellListView::~TStShellListView() = default;
+constexpr int WatcherQueueLimit = 5;
+
+// Redrawing is held while rows are replaced, so a fill shows once.
+class SuspendedUpdates {
+public:
+    explicit SuspendedUpdates(QWidget* w) : widget_(w), was_(w->updatesEnabled()) { w->setUpdatesEnabled(false); }
+    ~SuspendedUpdates() { widget_->setUpdatesEnabled(was_); }
+    SuspendedUpdates(const SuspendedUpdates&) = delete;
+    SuspendedUpdates& operator=(const SuspendedUpdates&) = delete;
+
+private:
+    QWidget* widget_;
+    bool was_;
+};
+
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+std::unique_ptr<TStShellFolder> FolderCopy(const TStShellItem& item)
+{
+    auto copy = std::make_unique<TStShellFolder>();
+    copy->Assign(item);
+    return copy;
+}
+
+// Two items name the same entry: same last element, same folder.
+bool SameIdentity(const TStShellItem& item, const ItemIdList& absolute)
+{
+    if (!item.HasIdList() || item.RelativeIdList().IsEmpty() || absolute.IsEmpty())
+        return item.HasIdList() && item.AbsoluteIdList() == absolute;
+    return item.RelativeIdList().LastKind() == absolute.LastKind() &&
+           item.RelativeIdList().LastName() == absolute.LastName() && item.AbsoluteIdList() == absolute;
+}
+
+QUrl FileUrlOf(const TStShellItem& item)
+{
+    const std::string path = item.NativePath();
+    const QByteArray bytes(path.data(), qsizetype(path.size()));
+    return QUrl::fromEncoded(QByteArrayLiteral("file://") + bytes.toPercentEncoding("/"));
+}
+
+} // namespace
+
+TStShellListView::TStShellListView(QWidget* parent)
+    : QWidget(parent), model_(new TStShellListModel(this)), selection_(new QItemSelectionModel(model_, this)),
+      stack_(new QStackedWidget(this)), iconView_(new TStIconView), reportView_(new TStReportView),
+      watcher_(new TStShellNotification(this))
+{
+    resize(270, 180);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(stack_);
+    stack_->addWidget(iconView_);
+    stack_->addWidget(reportView_);
+
+    iconView_->setUniformItemSizes(true);
+    iconView_->setWordWrap(false);
+    iconView_->setResizeMode(QListView::Adjust);
+    iconView_->setMovement(QListView::Static);
+    iconView_->setTextElideMode(Qt::ElideRight);
+    reportView_->setRootIsDecorated(false);
+    reportView_->setUniformRowHeights(true);
+    reportView_->setItemsExpandable(false);
+    reportView_->setAllColumnsShowFocus(true);
+    reportView_->setSortingEnabled(false);
+    reportView_->header()->setSectionsClickable(true);
+    reportView_->header()->setSectionsMovable(false);
+    reportView_->header()->setStretchLastSection(false);
+    reportView_->header()->setSortIndicatorShown(true);
+    connect(reportView_->header(), &QHeaderView::sectionClicked, this, &TStShellListView::ColumnClick);
+
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_), static_cast<QAbstractItemView*>(reportView_)}) {
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        view->installEventFilter(this);
+        connect(view, &QAbstractItemView::doubleClicked, this, [this] { DblClick(); });
+        connect(view, &QAbstractItemView::clicked, this, [this] { Clicked(); });
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& at) {
+            if (popupMenu_)
+                popupMenu_->popup(view->viewport()->mapToGlobal(at));
+        });
+    }
+    connect(selection_, &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { NoteCurrentItem(current); });
+    connect(selection_, &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected, const QItemSelection& deselected) {
+                if (selection_->currentIndex().isValid())
+                    NoteCurrentItem(selection_->currentIndex());
+                else if (!selected.isEmpty())
+                    NoteCurrentItem(selected.indexes().constLast());
+                else if (!deselected.isEmpty())
+                    NoteCurrentItem(deselected.indexes().constLast());
+            });
+
+    model_->RenameItem = [this](TStShellItem& item, const QString& name) { return RenameItem(item, name); };
+    model_->SetOptions(options_);
+    watcher_->SetQueueLimit(WatcherQueueLimit);
+    watcher_->OnShellChangeNotify = [this](QObject*, TStShellItem* oldItem, TStShellItem* newItem,
+                                           TStNotifyEventsSet events) { ShellChanged(oldItem, newItem, events); };
+
+    BuildViewMenu();
+    popupMenu_ = viewMenu_;
+    SetMultiSelect(true);
+    SetReadOnly(false);
+    UseController(std::make_shared<TStCustomShellController>());
+    ApplyViewStyle();
+}
+
+TStShellListView::~TStShellListView()
+{
+    watcher_->SetActive(false);
+    if (controller_ && controller_->List() == this)
+        controller_->SetList(nullptr);
+    // The views go before the items their rows point at.
+    delete stack_;
+    stack_ = nullptr;
+}
+
+void TStShellListView::UseController(std::shared_ptr<TStCustomShellController> controller)
+{
+    if (controller_ == controller)
+        return;
+    if (controller_ && controller_->List() == this)
+        controller_->SetList(nullptr);
+    controller_ = std::move(controller);
+    if (controller_)
+        controller_->SetList(this);
+    model_->SetController(controller_.get());
+}
+
+// ---- Linking and filling --------------------------------------------------
 
 void TStShellListView::SetTreeView(TStShellTreeView* tree)
 {
+    if (!tree || tree == treeView_) {
+        treeView_ = tree;
+        return;
+    }
+    rootFolder_.clear();
+    specialRootFolder_ = sfNone;
     treeView_ = tree;
-    if (tree && !controller_)
-        controller_ = tree->Controller();
+    if (tree->Controller())
+        UseController(tree->Controller());
+    if (const TStShellFolder* selected = tree->SelectedFolder()) {
+        const auto folder = FolderCopy(*selected);
+        Fill(folder.get());
+    }
 }
 
-void TStShellListView::ShowFolder(const TStShellItem&) {}
+void TStShellListView::ShowFolder(const TStShellItem& folder)
+{
+    // The item may be one of the list's own (a folder opened in the list):
+    // the fill frees those, so it works on a copy.
+    const auto copy = FolderCopy(folder);
+    Fill(copy.get());
+}
+
+void TStShellListView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (std::exchange(created_, true))
+        return;
+    if (treeView_) {
+        if (treeView_->Controller())
+            UseController(treeView_->Controller());
+        if (currentFolder_)
+            return;
+        const TStShellItem* from = treeView_->SelectedFolder();
+        if (!from)
+            from = treeView_->RootItem();
+        // A tree that has not built its nodes yet has nothing to show.
+        if (from)
+            ShowFolder(*from);
+    } else if (!currentFolder_) {
+        FillFromRoot();
+    }
+}
+
+void TStShellListView::FreeItems()
+{
+    ++generation_;
+    model_->Clear();
+    currentItem_ = nullptr;
+    allItems_.Clear();
+}
+
+void TStShellListView::EmptyList()
+{
+    refreshPending_ = false;
+    FreeItems();
+    sortColumn_ = 0;
+    currentFolder_.reset();
+    watcher_->SetActive(false);
+    UpdateSortIndicator();
+}
+
+void TStShellListView::FillFromRoot()
+{
+    Fill(nullptr);
+}
+
+void TStShellListView::Fill(const TStShellItem* folder)
+{
+    const SuspendedUpdates suspended(this);
+    std::optional<ItemIdList> remembered;
+    if (currentItem_ && currentItem_->HasIdList())
+        remembered = currentItem_->AbsoluteIdList();
+    refreshPending_ = false;
+    columnsBuilt_ = false;
+    detailsBuilt_ = false;
+    FreeItems();
+    sortColumn_ = 0;
+
+    std::unique_ptr<TStShellFolder> made;
+    if (!folder) {
+        if (!controller_ || (specialRootFolder_ == sfNone && rootFolder_.isEmpty()))
+            return;
+        if (specialRootFolder_ == sfNone) {
+            std::optional<ItemIdList> list = ParseDisplayName(rootFolder_);
+            if (!list) {
+                rootFolder_.clear();
+                throw EStInvalidFolder();
+            }
+            made = std::make_unique<TStShellFolder>(*list, controller_.get());
+        } else {
+            std::optional<ItemIdList> list = SpecialRootFolderIdList(specialRootFolder_);
+            // A role with no folder on this desktop shows nothing.
+            if (!list)
+                return;
+            made = std::make_unique<TStShellFolder>(*list, controller_.get());
+        }
+        folder = made.get();
+    }
+    {
+        const WaitCursor wait;
+        controller_->EnumerateFolder(*folder, *this);
+    }
+    const bool report = viewStyle_ == TViewStyle::vsReport;
+    if (report)
+        BuildColumns(*folder);
+    currentFolder_ = FolderCopy(*folder);
+    if (report)
+        detailsBuilt_ = true;
+    ShowItems();
+    if (remembered)
+        currentItem_ = FindItem(*remembered);
+    UpdateSortIndicator();
+    if (OnListFilled)
+        OnListFilled(this);
+    WatchCurrentFolder();
+}
+
+void TStShellListView::AddItem(std::unique_ptr<TStShellItem> item, const QPersistentModelIndex&, uint32_t)
+{
+    if (viewStyle_ == TViewStyle::vsReport)
+        ComputeItemDetails(*item);
+    allItems_.Add(std::move(item));
+}
+
+void TStShellListView::WatchCurrentFolder()
+{
+    watcher_->SetActive(false);
+    watcher_->SetWatchIdList(currentFolder_->AbsoluteIdList());
+    watcher_->SetQueueLimit(WatcherQueueLimit);
+    watcher_->SetActive(true);
+}
+
+// Sorts every item by the sort column and shows them, or only those that
+// pass the file pattern.
+void TStShellListView::ShowItems()
+{
+    std::vector<TStListRow> rows;
+    rows.reserve(std::size_t(allItems_.Count()));
+    for (const auto& item : allItems_)
+        if (item)
+            rows.push_back({item.get(), 0});
+    RankByName(rows);
+    SortRows(rows, {sortColumn_, options_.Contains(loSortTypeByExt)}, model_->Texts());
+    if (PatternShown())
+        std::erase_if(rows, [this](const TStListRow& r) { return !PassesPattern(*r.item); });
+    model_->Reset(std::move(rows));
+}
+
+TStShellItem* TStShellListView::FindItem(const ItemIdList& absolute) const
+{
+    for (const auto& item : allItems_)
+        if (item && SameIdentity(*item, absolute))
+            return item.get();
+    return nullptr;
+}
+
+// ---- Refresh and change notifications -------------------------------------
+
+void TStShellListView::Refresh()
+{
+    RefreshList(true);
+}
+
+void TStShellListView::RefreshList(bool reread)
+{
+    refreshPending_ = false;
+    if (!currentFolder_)
+        return;
+    const std::vector<TStShellItem*> selected = SelectedItems();
+    const int selectedRow = selected.empty() ? 0 : model_->RowOfItem(selected.front());
+    const QString caption = selected.empty() ? QString() : selected.front()->DisplayName();
+    std::optional<ItemIdList> selectedId, currentId;
+    if (!selected.empty() && selected.front()->HasIdList())
+        selectedId = selected.front()->AbsoluteIdList();
+    if (currentItem_ && currentItem_->HasIdList())
+        currentId = currentItem_->AbsoluteIdList();
+
+    const SuspendedUpdates suspended(this);
+    if (reread) {
+        FreeItems();
+        controller_->EnumerateFolder(*currentFolder_, *this);
+        detailsBuilt_ = viewStyle_ == TViewStyle::vsReport;
+    }
+    ShowItems();
+    if (reread && currentId)
+        currentItem_ = FindItem(*currentId);
+    if (!selected.empty())
+        Reselect(selectedId ? FindItem(*selectedId) : nullptr, caption, selectedRow);
+}
+
+// The selection after a refresh: the same item when it is still there, else
+// the first with the same caption, else the first whose caption holds the
+// old one, else the row where the old selection was.
+void TStShellListView::Reselect(const TStShellItem* remembered, const QString& caption, int row)
+{
+    if (model_->Count() == 0)
+        return;
+    int target = remembered ? model_->RowOfItem(remembered) : -1;
+    const auto search = [&](auto matches) {
+        for (int shown = 0; target < 0 && shown < model_->Count(); ++shown)
+            if (matches(model_->Rows()[std::size_t(shown)].item->DisplayName()))
+                target = model_->RowOfShownIndex(shown);
+    };
+    // A caption that only holds the old one (myicon.ico for icon.ico) is
+    // the last resort before the old row.
+    search([&](const QString& name) { return name == caption; });
+    search([&](const QString& name) { return name.contains(caption, Qt::CaseSensitive); });
+    if (target < 0)
+        target = std::clamp(row, 0, model_->Count() - 1);
+    const QModelIndex index = model_->index(target, 0);
+    selection_->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    View()->scrollTo(index);
+}
+
+void TStShellListView::ScheduleRefresh()
+{
+    if (std::exchange(refreshPending_, true))
+        return;
+    QMetaObject::invokeMethod(
+        this, [this] {
+            if (refreshPending_)
+                RefreshList(true);
+        },
+        Qt::QueuedConnection);
+}
+
+void TStShellListView::ShellChanged(TStShellItem* oldItem, TStShellItem* newItem, TStNotifyEventsSet events)
+{
+    if (Editing())
+        return;
+    if (!events.Contains(neAttributesChange))
+        ScheduleRefresh();
+    else if (viewStyle_ == TViewStyle::vsReport)
+        UpdateDetailsOf(newItem ? newItem : oldItem);
+    if (OnShellChangeNotify)
+        OnShellChangeNotify(this, oldItem, newItem, events);
+}
+
+// An item's attributes changed: its row shows them from a fresh look at the
+// file system (the other rows keep theirs).
+void TStShellListView::UpdateDetailsOf(const TStShellItem* changed)
+{
+    if (!changed || !changed->HasIdList())
+        return;
+    TStShellItem* item = FindItem(changed->AbsoluteIdList());
+    if (!item)
+        return;
+    ComputeItemDetails(*item);
+    model_->RowChanged(model_->RowOfItem(item));
+}
+
+bool TStShellListView::Editing() const
+{
+    return viewStyle_ == TViewStyle::vsReport ? reportView_->Editing() : iconView_->Editing();
+}
+
+// ---- Properties -----------------------------------------------------------
+
+void TStShellListView::SetRootFolder(const QString& path)
+{
+    rootFolder_ = path;
+    if (path.isEmpty()) {
+        EmptyList();
+        return;
+    }
+    specialRootFolder_ = sfNone;
+    FillFromRoot();
+}
+
+void TStShellListView::SetSpecialRootFolder(TStSpecialRootFolder folder)
+{
+    CheckShellVersion(folder);
+    if (folder == specialRootFolder_)
+        return;
+    specialRootFolder_ = folder;
+    if (folder == sfNone) {
+        EmptyList();
+        return;
+    }
+    rootFolder_.clear();
+    FillFromRoot();
+}
+
+void TStShellListView::SetCompressedColor(const QColor& color)
+{
+    compressedColor_ = color;
+    model_->SetCompressedColor(color);
+    model_->AllRowsChanged();
+}
+
+void TStShellListView::SetOptimization(TStOptimization optimization)
+{
+    optimization_ = optimization;
+    model_->SetOptimization(optimization);
+}
+
+void TStShellListView::SetOptions(TStListOptionsSet options)
+{
+    const bool recolour = options.Contains(loColorCompressed) != options_.Contains(loColorCompressed);
+    options_ = options;
+    model_->SetOptions(options);
+    const bool drag = options.Contains(loAllowDrag);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_), static_cast<QAbstractItemView*>(reportView_)}) {
+        view->setDragEnabled(drag);
+        view->setDragDropMode(drag ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
+    }
+    SetReadOnly(readOnly_);
+    if (recolour)
+        model_->AllRowsChanged();
+}
+
+bool TStShellListView::PatternShown() const
+{
+    return !fileFilter_.isEmpty() && filtered_ && !OnFilterItem;
+}
+
+bool TStShellListView::PassesPattern(const TStShellItem& item) const
+{
+    if (item.IsFileSystemFolder())
+        return true;
+    const QString path = item.Path();
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const QRegularExpression pattern(fileFilter_, QRegularExpression::CaseInsensitiveOption);
+    return pattern.isValid() && pattern.match(name).hasMatch();
+}
+
+void TStShellListView::SetFileFilter(const QString& pattern)
+{
+    if (pattern == fileFilter_)
+        return;
+    const bool wasShown = PatternShown();
+    fileFilter_ = pattern;
+    if (!pattern.isEmpty() && filtered_ && OnFilterItem && currentFolder_) {
+        const auto folder = FolderCopy(*currentFolder_);
+        Fill(folder.get());
+    } else if (wasShown || PatternShown()) {
+        RefreshList(false);
+    }
+}
+
+void TStShellListView::SetFiltered(bool filtered)
+{
+    if (filtered == filtered_)
+        return;
+    const bool wasShown = PatternShown();
+    filtered_ = filtered;
+    if (filtered && !fileFilter_.isEmpty() && OnFilterItem && currentFolder_) {
+        const auto folder = FolderCopy(*currentFolder_);
+        Fill(folder.get());
+    } else if (wasShown || PatternShown()) {
+        RefreshList(false);
+    }
+}
+
+void TStShellListView::SetMultiSelect(bool on)
+{
+    multiSelect_ = on;
+    const auto mode = on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection;
+    iconView_->setSelectionMode(mode);
+    reportView_->setSelectionMode(mode);
+}
+
+void TStShellListView::SetReadOnly(bool on)
+{
+    readOnly_ = on;
+    const auto triggers = on || !options_.Contains(loAllowRename)
+        ? QAbstractItemView::NoEditTriggers
+        : QAbstractItemView::EditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    iconView_->setEditTriggers(triggers);
+    reportView_->setEditTriggers(triggers);
+}
+
+bool TStShellListView::SortAscending() const
+{
+    return model_->Ascending();
+}
+
+// ---- View styles and columns ------------------------------------------------
+
+void TStShellListView::SetViewStyle(TViewStyle style)
+{
+    viewStyle_ = style;
+    ApplyViewStyle();
+    if (!controller_)
+        return;
+    if (style != TViewStyle::vsReport) {
+        model_->SetAscending(true);
+        return;
+    }
+    if (model_->Count() == 0 || !currentFolder_)
+        return;
+    const SuspendedUpdates suspended(this);
+    if (!columnsBuilt_)
+        BuildColumns(*currentFolder_);
+    if (!detailsBuilt_) {
+        ComputeAllDetails();
+        detailsBuilt_ = true;
+    }
+    // Entering report view always ends sorted by name, ascending.
+    if (sortColumn_ == 0)
+        model_->SetAscending(true);
+    else
+        ColumnClick(0);
+    UpdateSortIndicator();
+}
+
+void TStShellListView::ComputeAllDetails()
+{
+    for (const auto& item : allItems_)
+        if (item)
+            ComputeItemDetails(*item);
+    model_->AllRowsChanged();
+}
+
+void TStShellListView::ApplyViewStyle()
+{
+    const bool report = viewStyle_ == TViewStyle::vsReport;
+    model_->SetReportView(report);
+    model_->SetIconSize(viewStyle_ == TViewStyle::vsIcon ? 32 : 16);
+    switch (viewStyle_) {
+    case TViewStyle::vsIcon:
+        iconView_->setViewMode(QListView::IconMode);
+        iconView_->setFlow(QListView::LeftToRight);
+        iconView_->setIconSize(QSize(32, 32));
+        iconView_->setGridSize(QSize(96, 64));
+        break;
+    case TViewStyle::vsSmallIcon:
+        iconView_->setViewMode(QListView::IconMode);
+        iconView_->setFlow(QListView::LeftToRight);
+        iconView_->setIconSize(QSize(16, 16));
+        iconView_->setGridSize(QSize(96, 40));
+        break;
+    case TViewStyle::vsList:
+        iconView_->setViewMode(QListView::ListMode);
+        iconView_->setFlow(QListView::TopToBottom);
+        iconView_->setIconSize(QSize(16, 16));
+        iconView_->setGridSize(QSize(180, 20));
+        break;
+    case TViewStyle::vsReport:
+        break;
+    }
+    // Icon modes move items by default; these stay where the order puts them.
+    iconView_->setMovement(QListView::Static);
+    iconView_->setWrapping(true);
+    iconView_->setResizeMode(QListView::Adjust);
+    AttachView(report ? static_cast<QAbstractItemView*>(reportView_) : iconView_);
+    if (viewActions_) {
+        const QList<QAction*> actions = viewActions_->actions();
+        for (QAction* a : actions)
+            if (a->isChecked() && a->data().toInt() != int(viewStyle_))
+                a->setChecked(false);
+    }
+}
+
+// Only the view of the current style is attached to the model, so the other
+// does not lay out every row again on each change. The selection model is
+// shared: the selection survives a change of style.
+void TStShellListView::AttachView(QAbstractItemView* view)
+{
+    QAbstractItemView* other = view == reportView_ ? static_cast<QAbstractItemView*>(iconView_) : reportView_;
+    if (other->model() == model_)
+        other->setModel(nullptr);
+    if (view->model() != model_) {
+        // Each setModel makes a selection model of the view's own; neither
+        // is used, so neither is kept.
+        QItemSelectionModel* before = view->selectionModel();
+        view->setModel(model_);
+        QItemSelectionModel* made = view->selectionModel();
+        view->setSelectionModel(selection_);
+        for (QItemSelectionModel* unused : {before, made})
+            if (unused && unused != selection_ && unused->parent() == view)
+                delete unused;
+    }
+    stack_->setCurrentWidget(view);
+    setFocusProxy(view);
+    if (view == reportView_) {
+        const std::vector<TStListColumn> columns = ReportColumns(model_->ColumnSet());
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            reportView_->header()->resizeSection(int(i), columns[i].width);
+    }
+}
+
+void TStShellListView::BuildColumns(const TStShellItem& folder)
+{
+    model_->SetColumns(ColumnSetFor(folder));
+    const std::vector<TStListColumn> columns = ReportColumns(model_->ColumnSet());
+    for (std::size_t i = 0; i < columns.size(); ++i)
+        reportView_->header()->resizeSection(int(i), columns[i].width);
+    columnsBuilt_ = true;
+}
+
+void TStShellListView::ColumnClick(int column)
+{
+    if (column < 0 || column >= model_->columnCount())
+        return;
+    if (column == sortColumn_) {
+        model_->SetAscending(!model_->Ascending());
+    } else {
+        sortColumn_ = column;
+        QAbstractItemView* view = View();
+        const int top = view->indexAt(QPoint(1, 1)).row();
+        std::vector<TStListRow> rows = model_->Rows();
+        SortRows(rows, {sortColumn_, options_.Contains(loSortTypeByExt)}, model_->Texts());
+        model_->Rearrange(std::move(rows), true);
+        if (top >= 0)
+            view->scrollTo(model_->index(top, 0), QAbstractItemView::PositionAtTop);
+    }
+    UpdateSortIndicator();
+}
+
+void TStShellListView::UpdateSortIndicator()
+{
+    reportView_->header()->setSortIndicator(sortColumn_,
+                                            model_->Ascending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+QAbstractItemView* TStShellListView::View() const
+{
+    if (viewStyle_ == TViewStyle::vsReport)
+        return reportView_;
+    return iconView_;
+}
+
+void TStShellListView::BuildViewMenu()
+{
+    viewMenu_ = new QMenu(this);
+    viewActions_ = new QActionGroup(viewMenu_);
+    viewActions_->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    const std::pair<const char*, TViewStyle> entries[] = {
+        {"Lar&ge Icons", TViewStyle::vsIcon},
+        {"S&mall Icons", TViewStyle::vsSmallIcon},
+        {"&List", TViewStyle::vsList},
+        {"&Details", TViewStyle::vsReport},
+    };
+    for (const auto& [caption, style] : entries) {
+        QAction* action = viewMenu_->addAction(QString::fromLatin1(caption));
+        action->setCheckable(true);
+        action->setData(int(style));
+        viewActions_->addAction(action);
+        connect(action, &QAction::triggered, this, [this, action, s = style] {
+            SetViewStyle(s);
+            action->setChecked(true);
+        });
+    }
+}
+
+// ---- Selection, clicks and double-clicks ----------------------------------
+
+void TStShellListView::NoteCurrentItem(const QModelIndex& index)
+{
+    if (TStShellItem* item = model_->ItemAtRow(index.row()); index.isValid() && item)
+        currentItem_ = item;
+}
+
+std::vector<TStShellItem*> TStShellListView::SelectedItems() const
+{
+    QModelIndexList rows = selection_->selectedRows();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<TStShellItem*> items;
+    items.reserve(std::size_t(rows.size()));
+    for (const QModelIndex& index : rows)
+        if (TStShellItem* item = model_->ItemAtRow(index.row()))
+            items.push_back(item);
+    return items;
+}
+
+void TStShellListView::Clicked()
+{
+    if (!OnItemSelected)
+        return;
+    const std::vector<TStShellItem*> selected = SelectedItems();
+    if (!selected.empty())
+        OnItemSelected(this, selected.front());
+}
+
+void TStShellListView::DblClick()
+{
+    const std::vector<TStShellItem*> selected = SelectedItems();
+    if (selected.empty())
+        return;
+    TStShellItem* item = selected.front();
+    bool defaultAction = true;
+    const uint64_t generation = generation_;
+    if (OnItemDblClick)
+        OnItemDblClick(this, item, defaultAction);
+    // The handler may have filled the list again, which freed the item.
+    if (!defaultAction || generation != generation_)
+        return;
+    if (openDialogMode_) {
+        if (item->IsFolder())
+            OpenInPlace(*item);
+        return;
+    }
+    if (item->IsFileSystem() && !item->IsFileSystemFolder())
+        OpenWithShell(*item);
+    else if (!item->IsFolder())
+        return; // nothing outside the file system opens here
+    else if (options_.Contains(loOpenFoldersInNewWindow))
+        OpenWithShell(*item);
+    else
+        OpenInPlace(*item);
+}
+
+void TStShellListView::OpenInPlace(const TStShellItem& item)
+{
+    // The fill frees the item: everything after this uses the copy.
+    const auto copy = FolderCopy(item);
+    if (treeView_)
+        treeView_->SelectChildByName(*copy);
+    Fill(copy.get());
+}
+
+void TStShellListView::OpenWithShell(const TStShellItem& item)
+{
+    if (!item.NativePath().empty())
+        QDesktopServices::openUrl(FileUrlOf(item));
+}
+
+bool TStShellListView::RenameItem(TStShellItem& item, const QString& name)
+{
+    const std::string path = item.NativePath();
+    if (path.empty() || !item.CanRename())
+        return false;
+    // The watcher reports the rename; the list reads the folder again then.
+    return RenameEntry(path, QFile::encodeName(name).toStdString()).ok();
+}
+
+bool TStShellListView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == View()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (OnKeyDown) {
+                auto* key = static_cast<QKeyEvent*>(event);
+                int code = key->key();
+                OnKeyDown(this, code, key->modifiers());
+            }
+            break;
+        case QEvent::FocusIn:
+            if (OnEnter)
+                OnEnter(this);
+            break;
+        case QEvent::FocusOut:
+            if (OnExit)
+                OnExit(this);
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 } // namespace orbisk

@@ -1,0 +1,55 @@
+#pragma once
+
+// A scratch folder for file list tests, and reading a list's rows.
+
+#include "shell/controls/ShellListModel.h"
+#include "shell/controls/TStShellListView.h"
+
+#include "tests/shell/items/ShellTestSupport.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orbisk::test {
+
+inline bool WriteFile(const std::string& path, std::size_t bytes)
+{
+    const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const std::string data(bytes, 'x');
+    const bool ok = ::write(fd, data.data(), data.size()) == ssize_t(data.size());
+    ::close(fd);
+    return ok;
+}
+
+// The captions of a list's rows, top to bottom.
+inline QStringList Captions(const TStShellListView& list)
+{
+    QStringList out;
+    for (int row = 0; row < list.Model()->rowCount(); ++row)
+        out << list.Model()->ItemAtRow(row)->DisplayName();
+    return out;
+}
+
+inline int RowOf(const TStShellListView& list, const QString& caption)
+{
+    return int(Captions(list).indexOf(caption));
+}
+
+inline void SelectRow(TStShellListView& list, int row)
+{
+    list.SelectionModel()->setCurrentIndex(list.Model()->index(row, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+inline QString Cell(const TStShellListView& list, int row, int column)
+{
+    return list.Model()->index(row, column).data().toString();
+}
+
+} // namespace orbisk::test

@@ -1,0 +1,380 @@
+#include "shell/items/ShellErrors.h"
+
+#include "tests/shell/controls/ListTestSupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTest>
+
+#include <cstdio>
+#include <memory>
+
+using namespace orbisk;
+using namespace orbisk::test;
+
+class ShellListViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> tmp_;
+    std::string root_;
+
+    std::string At(const char* name) const { return root_ + "/" + name; }
+
+    // A list over the scratch folder, its model watched by the tester.
+    std::unique_ptr<TStShellListView> MakeList(TViewStyle style = TViewStyle::vsList)
+    {
+        auto list = std::make_unique<TStShellListView>();
+        new QAbstractItemModelTester(list->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal,
+                                     list.get());
+        list->SetViewStyle(style);
+        return list;
+    }
+
+private slots:
+    void init()
+    {
+        tmp_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp_->isValid());
+        root_ = Native(tmp_->path());
+    }
+
+    void showsTheFolderWithFoldersFirstInNaturalOrder()
+    {
+        for (const char* name : {"b10.ico", "b9.ico", "A.txt"})
+            Touch(At(name));
+        QCOMPARE(::mkdir(At("zdir").c_str(), 0755), 0);
+        auto list = MakeList();
+        int filled = 0;
+        list->OnListFilled = [&](QObject* sender) {
+            QCOMPARE(sender, list.get());
+            ++filled;
+        };
+        list->SetRootFolder(tmp_->path());
+        QCOMPARE(filled, 1);
+        QCOMPARE(Captions(*list), (QStringList{"zdir", "A.txt", "b9.ico", "b10.ico"}));
+        QCOMPARE(list->CurrentFolder()->Path(), tmp_->path());
+        QVERIFY(!list->CurrentItem());
+        QVERIFY(list->Watcher().Active());
+
+        // An empty root empties the list; one that does not parse also
+        // forgets the path.
+        list->SetRootFolder(QString());
+        QCOMPARE(list->Model()->rowCount(), 0);
+        QVERIFY_THROWS_EXCEPTION(EStInvalidFolder, list->SetRootFolder(tmp_->path() + "/missing"));
+        QVERIFY(list->RootFolder().isEmpty());
+        QCOMPARE(list->Model()->rowCount(), 0);
+    }
+
+    void filterVetoesItemsAndHiddenItemsNeedTheOption()
+    {
+        for (const char* name : {"keep.ico", "drop.txt", ".hidden.ico"})
+            Touch(At(name));
+        auto list = MakeList();
+        QStringList asked;
+        list->OnFilterItem = [&](QObject* sender, TStShellItem* item, bool& accept) {
+            QCOMPARE(sender, list.get());
+            QVERIFY(accept);
+            asked << item->DisplayName();
+            accept = !item->DisplayName().endsWith(".txt");
+        };
+        list->SetRootFolder(tmp_->path());
+        QVERIFY(asked.isEmpty()); // not Filtered: the event is not asked
+        QCOMPARE(Captions(*list), (QStringList{"drop.txt", "keep.ico"}));
+
+        list->SetFiltered(true);
+        list->SetOptions({loShowHidden});
+        list->Refresh();
+        QCOMPARE(asked.size(), 3);
+        QCOMPARE(Captions(*list), (QStringList{".hidden.ico", "keep.ico"}));
+
+        // Hidden items are drawn at half strength.
+        const auto alpha = [&](const QString& caption) {
+            const QImage image =
+                list->Model()->index(RowOf(*list, caption), 0).data(Qt::DecorationRole).value<QPixmap>().toImage();
+            int most = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    most = std::max(most, qAlpha(image.pixel(x, y)));
+            return most;
+        };
+        QCOMPARE(alpha("keep.ico"), 255);
+        QVERIFY(alpha(".hidden.ico") <= 128);
+    }
+
+    void viewStylesAndTheViewMenu_data()
+    {
+        QTest::addColumn<TViewStyle>("style");
+        QTest::addColumn<int>("iconSize");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("flow");
+        QTest::newRow("large icons") << TViewStyle::vsIcon << 32 << int(QListView::IconMode) << int(QListView::LeftToRight);
+        QTest::newRow("small icons") << TViewStyle::vsSmallIcon << 16 << int(QListView::IconMode) << int(QListView::LeftToRight);
+        QTest::newRow("list") << TViewStyle::vsList << 16 << int(QListView::ListMode) << int(QListView::TopToBottom);
+        QTest::newRow("details") << TViewStyle::vsReport << 16 << -1 << -1;
+    }
+
+    void viewStylesAndTheViewMenu()
+    {
+        QFETCH(TViewStyle, style);
+        QFETCH(int, iconSize);
+        QFETCH(int, mode);
+        QFETCH(int, flow);
+        Touch(At("a.ico"));
+        auto list = MakeList(TViewStyle::vsIcon);
+        list->SetRootFolder(tmp_->path());
+        SelectRow(*list, 0);
+
+        const QList<QAction*> entries = list->ViewMenu()->actions();
+        QStringList captions;
+        for (QAction* a : entries) {
+            captions << a->text();
+            QVERIFY(!a->isChecked());
+        }
+        QCOMPARE(captions, (QStringList{"Lar&ge Icons", "S&mall Icons", "&List", "&Details"}));
+        QCOMPARE(list->PopupMenu(), list->ViewMenu());
+        entries[int(style)]->trigger();
+        QCOMPARE(list->ViewStyle(), style);
+        for (QAction* a : entries)
+            QCOMPARE(a->isChecked(), a == entries[int(style)]);
+
+        QAbstractItemView* view = list->View();
+        QCOMPARE(view->model(), list->Model());
+        QCOMPARE(view->selectionModel(), list->SelectionModel());
+        QVERIFY(list->SelectionModel()->isRowSelected(0)); // the selection survives the switch
+        if (style == TViewStyle::vsReport) {
+            QCOMPARE(view, static_cast<QAbstractItemView*>(list->ReportView()));
+            QVERIFY(!list->IconView()->model() || list->IconView()->model() != list->Model());
+            const QHeaderView* header = list->ReportView()->header();
+            QCOMPARE(Cell(*list, 0, 0), QStringLiteral("a.ico"));
+            QCOMPARE(Cell(*list, 0, 1), QStringLiteral("0KB"));
+            const int widths[] = {175, 75, 125, 125, 60};
+            for (int c = 0; c < 5; ++c)
+                QCOMPARE(header->sectionSize(c), widths[c]);
+            QCOMPARE(list->Model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                         Qt::AlignRight,
+                     Qt::AlignRight);
+        } else {
+            QCOMPARE(view, static_cast<QAbstractItemView*>(list->IconView()));
+            QCOMPARE(int(list->IconView()->viewMode()), mode);
+            QCOMPARE(int(list->IconView()->flow()), flow);
+            QCOMPARE(list->IconView()->iconSize(), QSize(iconSize, iconSize));
+            const QPixmap icon = list->Model()->index(0, 0).data(Qt::DecorationRole).value<QPixmap>();
+            QCOMPARE(icon.width(), iconSize);
+        }
+    }
+
+    void reportViewSortsByNameAndSizeTwicePutsFoldersLast()
+    {
+        WriteFile(At("big.bin"), 5000);
+        WriteFile(At("small.bin"), 10);
+        WriteFile(At("mid.bin"), 2000);
+        QCOMPARE(::mkdir(At("folder").c_str(), 0755), 0);
+        auto list = MakeList(TViewStyle::vsReport);
+        list->SetRootFolder(tmp_->path());
+        QCOMPARE(Captions(*list), (QStringList{"folder", "big.bin", "mid.bin", "small.bin"}));
+
+        list->ColumnClick(1);
+        QCOMPARE(Captions(*list), (QStringList{"folder", "small.bin", "mid.bin", "big.bin"}));
+        QVERIFY(list->SortAscending());
+        list->ColumnClick(1);
+        QCOMPARE(Captions(*list), (QStringList{"big.bin", "mid.bin", "small.bin", "folder"}));
+        QVERIFY(!list->SortAscending());
+
+        // Another style keeps the order, ascending; report view again sorts by
+        // name, ascending.
+        list->SetViewStyle(TViewStyle::vsList);
+        QCOMPARE(Captions(*list), (QStringList{"folder", "small.bin", "mid.bin", "big.bin"}));
+        list->SetViewStyle(TViewStyle::vsReport);
+        QCOMPARE(list->SortColumn(), 0);
+        QVERIFY(list->SortAscending());
+        QCOMPARE(Captions(*list), (QStringList{"folder", "big.bin", "mid.bin", "small.bin"}));
+    }
+
+    void enteringReportViewWorksOutTheDetails()
+    {
+        WriteFile(At("a.bin"), 3000);
+        auto list = MakeList(TViewStyle::vsList);
+        list->SetRootFolder(tmp_->path());
+        QVERIFY(!list->DetailsBuilt());
+        QVERIFY(Cell(*list, 0, 1).isEmpty());
+        list->SetViewStyle(TViewStyle::vsReport);
+        QVERIFY(list->DetailsBuilt());
+        QVERIFY(list->ColumnsBuilt());
+        QCOMPARE(Cell(*list, 0, 1), QStringLiteral("2KB"));
+    }
+
+    void outsideChangesReachTheListAndKeepTheSelection()
+    {
+        Touch(At("keep.ico"));
+        Touch(At("old.ico"));
+        QCOMPARE(::mkdir(At("sub").c_str(), 0755), 0);
+        auto list = MakeList(TViewStyle::vsReport);
+        std::vector<TStNotifyEventsSet> told;
+        list->OnShellChangeNotify = [&](QObject* sender, TStShellItem*, TStShellItem*, TStNotifyEventsSet events) {
+            QCOMPARE(sender, list.get());
+            told.push_back(events);
+        };
+        list->SetRootFolder(tmp_->path());
+        SelectRow(*list, RowOf(*list, "keep.ico"));
+        QCOMPARE(list->CurrentItem()->DisplayName(), QStringLiteral("keep.ico"));
+
+        Touch(At("new.ico"));
+        QCOMPARE(::mkdir(At("dir2").c_str(), 0755), 0);
+        QCOMPARE(::rename(At("old.ico").c_str(), At("renamed.ico").c_str()), 0);
+        QCOMPARE(::rename(At("sub").c_str(), At("sub2").c_str()), 0);
+        QTRY_COMPARE(Captions(*list), (QStringList{"dir2", "sub2", "keep.ico", "new.ico", "renamed.ico"}));
+        QTRY_VERIFY(!list->RefreshPending());
+        QVERIFY(!told.empty());
+        QCOMPARE(list->SelectedItems().size(), std::size_t(1));
+        QCOMPARE(list->SelectedItems().front()->DisplayName(), QStringLiteral("keep.ico"));
+        QCOMPARE(list->CurrentItem(), list->SelectedItems().front());
+        QCOMPARE(Cell(*list, RowOf(*list, "dir2"), 2), QStringLiteral("File Folder"));
+
+        QCOMPARE(::unlink(At("new.ico").c_str()), 0);
+        QCOMPARE(::rmdir(At("dir2").c_str()), 0);
+        QTRY_COMPARE(Captions(*list), (QStringList{"sub2", "keep.ico", "renamed.ico"}));
+        QTRY_VERIFY(!list->RefreshPending());
+        QCOMPARE(list->SelectedItems().front()->DisplayName(), QStringLiteral("keep.ico"));
+    }
+
+    void refreshFindsTheSameItemBeforeOneThatHoldsItsName()
+    {
+        WriteFile(At("icon.ico"), 10);
+        WriteFile(At("myicon.ico"), 0);
+        auto list = MakeList(TViewStyle::vsReport);
+        list->SetRootFolder(tmp_->path());
+        list->ColumnClick(1); // by size: myicon.ico (0 bytes) comes first
+        QCOMPARE(Captions(*list), (QStringList{"myicon.ico", "icon.ico"}));
+        SelectRow(*list, 1);
+        TStShellItem* before = list->CurrentItem();
+        QCOMPARE(before->DisplayName(), QStringLiteral("icon.ico"));
+
+        list->Refresh();
+        QCOMPARE(list->SelectedItems().size(), std::size_t(1));
+        QCOMPARE(list->SelectedItems().front()->DisplayName(), QStringLiteral("icon.ico"));
+        // CurrentItem follows to the re-read item of the same file.
+        QVERIFY(list->CurrentItem());
+        QCOMPARE(list->CurrentItem()->DisplayName(), QStringLiteral("icon.ico"));
+        QCOMPARE(list->Model()->RowOfItem(list->CurrentItem()), 1);
+
+        // Gone: the first caption that holds the old one takes its place.
+        QCOMPARE(::unlink(At("icon.ico").c_str()), 0);
+        list->Refresh();
+        QTRY_VERIFY(!list->RefreshPending());
+        QCOMPARE(list->SelectedItems().front()->DisplayName(), QStringLiteral("myicon.ico"));
+    }
+
+    void currentItemNeverOutlivesAFill()
+    {
+        Touch(At("a.ico"));
+        QCOMPARE(::mkdir(At("sub").c_str(), 0755), 0);
+        Touch(At("sub/inner.ico"));
+        auto list = MakeList();
+        list->SetRootFolder(tmp_->path());
+        SelectRow(*list, RowOf(*list, "a.ico"));
+        QVERIFY(list->CurrentItem());
+
+        // Another folder: nothing there has the same identity.
+        list->SetRootFolder(tmp_->path() + "/sub");
+        QVERIFY(!list->CurrentItem());
+        QCOMPARE(Captions(*list), QStringList{"inner.ico"});
+
+        // The same folder again: the re-read item of the same file.
+        SelectRow(*list, 0);
+        list->SetRootFolder(tmp_->path() + "/sub");
+        QVERIFY(list->CurrentItem());
+        QCOMPARE(list->CurrentItem()->DisplayName(), QStringLiteral("inner.ico"));
+        QCOMPARE(list->Model()->RowOfItem(list->CurrentItem()), 0);
+
+        list->SetRootFolder(QString());
+        QVERIFY(!list->CurrentItem());
+    }
+
+    void aFolderThatVanishesWhileShownEmptiesTheList()
+    {
+        QCOMPARE(::mkdir(At("shown").c_str(), 0755), 0);
+        Touch(At("shown/a.ico"));
+        Touch(At("shown/b.ico"));
+        auto list = MakeList(TViewStyle::vsReport);
+        list->SetRootFolder(tmp_->path() + "/shown");
+        SelectRow(*list, 1);
+        QCOMPARE(::unlink(At("shown/a.ico").c_str()), 0);
+        QCOMPARE(::unlink(At("shown/b.ico").c_str()), 0);
+        QCOMPARE(::rmdir(At("shown").c_str()), 0);
+        QTRY_COMPARE(list->Model()->rowCount(), 0);
+        QTRY_VERIFY(!list->RefreshPending());
+        QVERIFY(!list->CurrentItem());
+        list->Refresh();
+        QCOMPARE(list->Model()->rowCount(), 0);
+    }
+
+    void namesThatAreNotUtf8KeepTheirBytes()
+    {
+        Touch(At("bad\xff.ico"));
+        Touch(At("bad\xfe.ico")); // shown with the same caption
+        Touch(At("good.ico"));
+        auto list = MakeList(TViewStyle::vsReport);
+        list->SetRootFolder(tmp_->path());
+        QCOMPARE(list->Model()->rowCount(), 3);
+        const QString shown = QStringLiteral("bad\uFFFD.ico");
+        QCOMPARE(Captions(*list).count(shown), 2);
+
+        int row = -1;
+        for (int r = 0; r < 3; ++r)
+            if (list->Model()->ItemAtRow(r)->NativePath() == At("bad\xfe.ico"))
+                row = r;
+        QVERIFY(row >= 0);
+        SelectRow(*list, row);
+        list->Refresh();
+        QCOMPARE(list->SelectedItems().front()->NativePath(), At("bad\xfe.ico"));
+        QCOMPARE(list->CurrentItem()->NativePath(), At("bad\xfe.ico"));
+        for (int column = 1; column <= 4; ++column)
+            list->ColumnClick(column); // sorting copes with them too
+        QCOMPARE(list->Model()->rowCount(), 3);
+        // The temporary folder cannot remove names it cannot decode.
+        ::unlink(At("bad\xff.ico").c_str());
+        ::unlink(At("bad\xfe.ico").c_str());
+    }
+
+    void doubleClickInOpenDialogModeOpensFoldersOnly()
+    {
+        QCOMPARE(::mkdir(At("sub").c_str(), 0755), 0);
+        Touch(At("sub/inner.ico"));
+        Touch(At("file.ico"));
+        auto list = MakeList();
+        list->SetOpenDialogMode(true);
+        QStringList clicked;
+        bool decline = false;
+        list->OnItemDblClick = [&](QObject*, TStShellItem* item, bool& defaultAction) {
+            QVERIFY(defaultAction);
+            clicked << item->DisplayName();
+            defaultAction = !decline;
+        };
+        list->SetRootFolder(tmp_->path());
+
+        list->DblClick(); // nothing selected: nothing happens
+        QVERIFY(clicked.isEmpty());
+        SelectRow(*list, RowOf(*list, "file.ico"));
+        list->DblClick();
+        QCOMPARE(clicked, QStringList{"file.ico"});
+        QCOMPARE(list->CurrentFolder()->Path(), tmp_->path());
+
+        SelectRow(*list, RowOf(*list, "sub"));
+        decline = true;
+        list->DblClick();
+        QCOMPARE(list->CurrentFolder()->Path(), tmp_->path());
+        decline = false;
+        list->DblClick();
+        QCOMPARE(clicked, (QStringList{"file.ico", "sub", "sub"}));
+        QCOMPARE(list->CurrentFolder()->Path(), tmp_->path() + "/sub");
+        QCOMPARE(Captions(*list), QStringList{"inner.ico"});
+        QVERIFY(!list->CurrentItem());
+    }
+};
+
+QTEST_MAIN(ShellListViewTest)
+#include "ShellListViewTest.moc"
