@@ -1,5 +1,6 @@
 #include "platform/namespace/ShellFolder.h"
 
+#include "platform/namespace/DirectoryFindData.h"
 #include "platform/namespace/MountTable.h"
 #include "platform/namespace/NaturalOrder.h"
 
@@ -241,21 +242,7 @@ std::optional<FindData> GetFindData(const ShellFolder& folder, const ItemIdList&
 
 std::optional<FindData> GetFindDataOfPath(const std::string& path)
 {
-    // One statx gives everything but write access; it never waits for a
-    // network file system to sync.
-    constexpr unsigned wanted = STATX_TYPE | STATX_SIZE | STATX_MTIME;
-    struct statx stx {};
-    // A dangling link is described by the link itself.
-    if (::statx(AT_FDCWD, path.c_str(), AT_STATX_DONT_SYNC, wanted, &stx) != 0 &&
-        ::statx(AT_FDCWD, path.c_str(), AT_STATX_DONT_SYNC | AT_SYMLINK_NOFOLLOW, wanted, &stx) != 0)
-        return std::nullopt;
-    FindData data;
-    data.directory = S_ISDIR(stx.stx_mode);
-    data.size = int64_t(stx.stx_size);
-    data.modified = int64_t(stx.stx_mtime.tv_sec);
-    data.readOnly = ::access(path.c_str(), W_OK) != 0;
-    data.compressed = (stx.stx_attributes_mask & STATX_ATTR_COMPRESSED) && (stx.stx_attributes & STATX_ATTR_COMPRESSED);
-    return data;
+    return FindDataAt(AT_FDCWD, path.c_str());
 }
 
 } // namespace orbisk

@@ -76,9 +76,9 @@ std::shared_ptr<ShellFolder> SHGetDesktopFolder();
 
 // What the file system says of an item, for the file list's details: the
 // item's own type (a link is followed), size and last-write time (seconds
-// since the epoch, UTC, any date the file system holds), whether it may be
-// written, and whether the file system keeps it compressed. None when the
-// item cannot be looked up.
+// since the epoch, UTC, any date the file system holds), whether the user
+// may not write it (see FindDataAt), and whether the file system keeps it
+// compressed. None when the item cannot be looked up.
 struct FindData {
     bool directory = false;
     int64_t size = 0;
