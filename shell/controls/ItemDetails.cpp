@@ -35,15 +35,22 @@ QString HoursAndMinutes(const QString& format)
 
 } // namespace
 
-void ComputeItemDetails(TStShellItem& item)
+void ComputeItemDetails(TStShellItem& item, const DirectoryFindData* directory)
 {
     item.Details().clear();
     uint8_t flags = dfKnown;
     if (item.IsHidden())
         flags |= dfHidden;
     std::optional<FindData> data;
-    if (item.ParentFolder() && item.HasIdList())
-        data = GetFindData(*item.ParentFolder(), item.RelativeIdList());
+    const ShellFolder* parent = item.ParentFolder().get();
+    if (parent && item.HasIdList()) {
+        const ItemIdList& relative = item.RelativeIdList();
+        if (directory && relative.Count() == 1 && relative.LastKind() == IdKind::Name && parent->IsFileSystem() &&
+            parent->NativePath() == directory->Path())
+            data = directory->Of(relative.LastName());
+        else
+            data = GetFindData(*parent, relative);
+    }
     if (data) {
         SetFromFindData(item, *data, flags | dfFindData);
         if (data->directory)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/namespace/DirectoryFindData.h"
 #include "shell/controls/ReportColumns.h"
 #include "shell/controls/TypeDictionary.h"
 #include "shell/items/ShellItem.h"
@@ -16,7 +17,8 @@ namespace orbisk {
 // folder or an item the file system does not know), Modified and detail
 // flags, from one look at the file system. A directory becomes a
 // file-system folder. Texts made before are dropped, to be made again.
-void ComputeItemDetails(TStShellItem& item);
+// `directory`, when it is the item's folder, makes the look-up cheaper.
+void ComputeItemDetails(TStShellItem& item, const DirectoryFindData* directory = nullptr);
 
 // The texts of the report columns after the first, made from the details.
 class TStDetailTexts {

@@ -8,6 +8,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace orbisk {
 
@@ -40,7 +41,8 @@ ItemIdList::ElementView ElementOf(const TStShellItem& item)
 
 std::string_view NameOf(const TStShellItem& item)
 {
-    return ElementOf(item).name;
+    const ItemIdList& id = item.RelativeIdList();
+    return item.HasIdList() && !id.IsEmpty() ? id.LastName() : std::string_view();
 }
 
 int64_t FolderFirst(const TStShellItem& item)
@@ -71,37 +73,74 @@ QHash<QString, int64_t> RankTexts(std::vector<QString> texts, const QCollator& c
     return ranks;
 }
 
-// A key of its own for each distinct text of the rows, in the collator's
-// order: rows share few texts (types, extensions), so each is collated once.
-template <class TextOf>
-std::vector<int64_t> TextRanks(const std::vector<TStListRow>& rows, const QCollator& collator, TextOf textOf)
+// Files of one extension (and the same kind of details) share a type text:
+// each distinct one is made and collated once, not once per row.
+struct TypeGroup {
+    std::string_view extension; // borrowed from the item's ID list
+    uint8_t kind;
+    bool operator==(const TypeGroup&) const = default;
+};
+
+struct TypeGroupHash {
+    std::size_t operator()(const TypeGroup& g) const { return std::hash<std::string_view>()(g.extension) * 31 + g.kind; }
+};
+
+std::vector<int64_t> FileTypeKeys(const std::vector<TStListRow>& rows, bool byExtension, TStDetailTexts& texts)
 {
-    std::vector<QString> perRow;
-    perRow.reserve(rows.size());
-    QHash<QString, int64_t> distinct;
-    for (const TStListRow& r : rows) {
-        perRow.push_back(textOf(*r.item));
-        distinct.insert(perRow.back(), 0);
+    std::unordered_map<TypeGroup, std::size_t, TypeGroupHash> groupOf;
+    std::vector<QString> groupTexts;
+    std::vector<std::size_t> groups(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const TStShellItem& item = *rows[i].item;
+        if (item.IsFileSystemFolder())
+            continue;
+        const std::string_view extension = TypeSuffix(NameOf(item));
+        uint8_t kind = 0;
+        if (!byExtension)
+            kind = uint8_t((item.DetailFlags() & (dfMissing | dfFindData | dfDirectory)) | (item.IsFileSystemFile() ? 0x80 : 0));
+        auto [it, added] = groupOf.try_emplace(TypeGroup{extension, kind}, groupTexts.size());
+        if (added)
+            groupTexts.push_back(byExtension ? DecodeName(extension) : texts.TypeText(item));
+        groups[i] = it->second;
     }
-    const QHash<QString, int64_t> ranks = RankTexts(std::vector<QString>(distinct.keyBegin(), distinct.keyEnd()), collator);
-    std::vector<int64_t> keys;
-    keys.reserve(rows.size());
-    for (const QString& t : perRow)
-        keys.push_back(ranks.value(t));
+    const QHash<QString, int64_t> ranks =
+        RankTexts(groupTexts, LocaleCollator(byExtension ? Qt::CaseSensitive : Qt::CaseInsensitive));
+    std::vector<int64_t> groupRanks;
+    groupRanks.reserve(groupTexts.size());
+    for (const QString& text : groupTexts)
+        groupRanks.push_back(ranks.value(text));
+    std::vector<int64_t> keys(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (!rows[i].item->IsFileSystemFolder())
+            keys[i] = groupRanks[groups[i]];
+    return keys;
+}
+
+// Folders by display name, case ignored; names equal but for case share a key.
+std::vector<int64_t> FolderNameKeys(const std::vector<TStListRow>& rows)
+{
+    std::vector<std::size_t> folders;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].item->IsFileSystemFolder())
+            folders.push_back(i);
+    const auto name = [&](std::size_t i) -> const QString& { return rows[i].item->DisplayName(); };
+    std::sort(folders.begin(), folders.end(), [&](std::size_t a, std::size_t b) {
+        return name(a).compare(name(b), Qt::CaseInsensitive) < 0;
+    });
+    std::vector<int64_t> keys(rows.size());
+    int64_t rank = 0;
+    for (std::size_t k = 0; k < folders.size(); ++k) {
+        if (k > 0 && name(folders[k - 1]).compare(name(folders[k]), Qt::CaseInsensitive) != 0)
+            ++rank;
+        keys[folders[k]] = rank;
+    }
     return keys;
 }
 
 void TypeKeys(const std::vector<TStListRow>& rows, bool byExtension, TStDetailTexts& texts, std::vector<SortKey>& keys)
 {
-    const QCollator collator = LocaleCollator(byExtension ? Qt::CaseSensitive : Qt::CaseInsensitive);
-    const std::vector<int64_t> fileKeys = TextRanks(rows, collator, [&](const TStShellItem& item) {
-        if (item.IsFileSystemFolder())
-            return QString();
-        return byExtension ? DecodeName(TypeSuffix(NameOf(item))) : texts.TypeText(item);
-    });
-    const std::vector<int64_t> folderKeys = TextRanks(rows, LocaleCollator(Qt::CaseInsensitive), [](const TStShellItem& item) {
-        return item.IsFileSystemFolder() ? item.DisplayName() : QString();
-    });
+    const std::vector<int64_t> fileKeys = FileTypeKeys(rows, byExtension, texts);
+    const std::vector<int64_t> folderKeys = FolderNameKeys(rows);
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const bool folder = rows[i].item->IsFileSystemFolder();
         keys[i].primary = folder ? 0 : 1;
@@ -127,13 +166,20 @@ void RankByName(std::vector<TStListRow>& rows)
     for (uint32_t i = 0; i < rows.size(); ++i)
         keys.emplace_back(ElementOrderKey(ElementOf(*rows[i].item)), i);
     std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first.Compare(b.first) < 0; });
+    std::vector<TStListRow> ranked;
+    ranked.reserve(rows.size());
     for (uint32_t place = 0; place < keys.size(); ++place)
-        rows[keys[place].second].nameRank = place;
+        ranked.push_back({rows[keys[place].second].item, place});
+    rows = std::move(ranked);
 }
 
 void SortRows(std::vector<TStListRow>& rows, const TStSortRules& rules, TStDetailTexts& texts)
 {
     if (rows.size() < 2 || rules.column < 0 || rules.column >= FileSystemColumnCount)
+        return;
+    // Rows just ranked by name come in name order already.
+    const auto byRank = [](const TStListRow& a, const TStListRow& b) { return a.nameRank < b.nameRank; };
+    if (rules.column == colName && std::is_sorted(rows.begin(), rows.end(), byRank))
         return;
     std::vector<SortKey> keys(rows.size());
     for (uint32_t i = 0; i < rows.size(); ++i) {

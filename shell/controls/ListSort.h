@@ -16,7 +16,7 @@ struct TStListRow {
     uint32_t nameRank = 0;
 };
 
-// Gives every row its place in name order; the rows stay where they are.
+// Gives every row its place in name order and puts the rows in that order.
 void RankByName(std::vector<TStListRow>& rows);
 
 struct TStSortRules {

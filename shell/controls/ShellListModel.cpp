@@ -102,7 +102,11 @@ QVariant TStShellListModel::Picture(TStShellItem& item) const
 {
     if (optimization_ == otEnumerate && item.ImageIndex() == -1)
         item.FetchFileInfo(controller_, false);
-    const QPixmap pixmap = icons_.Pixmap(item.ImageIndex(), iconSize_, item.OverlayIndex(), item.IsHidden());
+    // Known from the details when they have been worked out: no question to
+    // the folder for every paint.
+    const uint8_t flags = item.DetailFlags();
+    const bool hidden = (flags & dfKnown) ? (flags & dfHidden) != 0 : item.IsHidden();
+    const QPixmap pixmap = icons_.Pixmap(item.ImageIndex(), iconSize_, item.OverlayIndex(), hidden);
     return pixmap.isNull() ? QVariant() : QVariant(pixmap);
 }
 
