@@ -76,7 +76,7 @@ QUrl FileUrlOf(const TStShellItem& item)
 TStShellListView::TStShellListView(QWidget* parent)
     : QWidget(parent), model_(new TStShellListModel(this)), selection_(new QItemSelectionModel(model_, this)),
       stack_(new QStackedWidget(this)), iconView_(new TStIconView), reportView_(new TStReportView),
-      watcher_(new TStShellNotification(this))
+      watcher_(new TStShellNotification(this)), reader_(std::make_unique<TStFolderReader>(this))
 {
     resize(270, 180);
     auto* layout = new QVBoxLayout(this);
@@ -140,6 +140,7 @@ TStShellListView::TStShellListView(QWidget* parent)
 
 TStShellListView::~TStShellListView()
 {
+    reader_.reset();
     watcher_->SetActive(false);
     if (controller_ && controller_->List() == this)
         controller_->SetList(nullptr);
@@ -218,10 +219,11 @@ void TStShellListView::FreeItems()
 
 void TStShellListView::EmptyList()
 {
-    refreshPending_ = false;
+    StopReading();
     FreeItems();
     sortColumn_ = 0;
     currentFolder_.reset();
+    directory_.reset();
     watcher_->SetActive(false);
     UpdateSortIndicator();
 }
@@ -237,7 +239,7 @@ void TStShellListView::Fill(const TStShellItem* folder)
     std::optional<ItemIdList> remembered;
     if (currentItem_ && currentItem_->HasIdList())
         remembered = currentItem_->AbsoluteIdList();
-    refreshPending_ = false;
+    StopReading();
     columnsBuilt_ = false;
     detailsBuilt_ = false;
     FreeItems();
@@ -265,7 +267,7 @@ void TStShellListView::Fill(const TStShellItem* folder)
     }
     {
         const WaitCursor wait;
-        controller_->EnumerateFolder(*folder, *this);
+        Enumerate(*folder);
     }
     const bool report = viewStyle_ == TViewStyle::vsReport;
     if (report)
@@ -273,7 +275,7 @@ void TStShellListView::Fill(const TStShellItem* folder)
     currentFolder_ = FolderCopy(*folder);
     if (report)
         detailsBuilt_ = true;
-    ShowItems();
+    ShowRows(RankedItems());
     if (remembered)
         currentItem_ = FindItem(*remembered);
     UpdateSortIndicator();
@@ -282,10 +284,18 @@ void TStShellListView::Fill(const TStShellItem* folder)
     WatchCurrentFolder();
 }
 
+void TStShellListView::Enumerate(const TStShellItem& folder)
+{
+    // Held for the details of this folder's items until the next read.
+    const std::string path = folder.NativePath();
+    directory_ = path.empty() ? nullptr : std::make_unique<DirectoryFindData>(path);
+    controller_->EnumerateFolder(folder, *this);
+}
+
 void TStShellListView::AddItem(std::unique_ptr<TStShellItem> item, const QPersistentModelIndex&, uint32_t)
 {
     if (viewStyle_ == TViewStyle::vsReport)
-        ComputeItemDetails(*item);
+        ComputeItemDetails(*item, directory_.get());
     allItems_.Add(std::move(item));
 }
 
@@ -297,9 +307,8 @@ void TStShellListView::WatchCurrentFolder()
     watcher_->SetActive(true);
 }
 
-// Sorts every item by the sort column and shows them, or only those that
-// pass the file pattern.
-void TStShellListView::ShowItems()
+// Every item with its place in name order.
+std::vector<TStListRow> TStShellListView::RankedItems() const
 {
     std::vector<TStListRow> rows;
     rows.reserve(std::size_t(allItems_.Count()));
@@ -307,6 +316,13 @@ void TStShellListView::ShowItems()
         if (item)
             rows.push_back({item.get(), 0});
     RankByName(rows);
+    return rows;
+}
+
+// Sorts rows by the sort column and shows them, or only those that pass the
+// file pattern.
+void TStShellListView::ShowRows(std::vector<TStListRow> rows)
+{
     SortRows(rows, {sortColumn_, options_.Contains(loSortTypeByExt)}, model_->Texts());
     if (PatternShown())
         std::erase_if(rows, [this](const TStListRow& r) { return !PassesPattern(*r.item); });
@@ -328,31 +344,47 @@ void TStShellListView::Refresh()
     RefreshList(true);
 }
 
+TStShellListView::Remembered TStShellListView::RememberSelection() const
+{
+    Remembered r;
+    const std::vector<TStShellItem*> selected = SelectedItems();
+    if (!selected.empty()) {
+        r.anySelected = true;
+        r.row = model_->RowOfItem(selected.front());
+        r.caption = selected.front()->DisplayName();
+        if (selected.front()->HasIdList())
+            r.selected = selected.front()->AbsoluteIdList();
+    }
+    if (currentItem_ && currentItem_->HasIdList())
+        r.current = currentItem_->AbsoluteIdList();
+    return r;
+}
+
+// After the items were read again: CurrentItem moves to the re-read item of
+// the same entry (or to none), and the selection is found again.
+void TStShellListView::Restore(const Remembered& r)
+{
+    if (r.current && !currentItem_)
+        currentItem_ = FindItem(*r.current);
+    if (r.anySelected)
+        Reselect(r.selected ? FindItem(*r.selected) : nullptr, r.caption, r.row);
+}
+
 void TStShellListView::RefreshList(bool reread)
 {
-    refreshPending_ = false;
     if (!currentFolder_)
         return;
-    const std::vector<TStShellItem*> selected = SelectedItems();
-    const int selectedRow = selected.empty() ? 0 : model_->RowOfItem(selected.front());
-    const QString caption = selected.empty() ? QString() : selected.front()->DisplayName();
-    std::optional<ItemIdList> selectedId, currentId;
-    if (!selected.empty() && selected.front()->HasIdList())
-        selectedId = selected.front()->AbsoluteIdList();
-    if (currentItem_ && currentItem_->HasIdList())
-        currentId = currentItem_->AbsoluteIdList();
-
+    if (reread)
+        StopReading(); // this read replaces one under way
+    const Remembered remembered = RememberSelection();
     const SuspendedUpdates suspended(this);
     if (reread) {
         FreeItems();
-        controller_->EnumerateFolder(*currentFolder_, *this);
+        Enumerate(*currentFolder_);
         detailsBuilt_ = viewStyle_ == TViewStyle::vsReport;
     }
-    ShowItems();
-    if (reread && currentId)
-        currentItem_ = FindItem(*currentId);
-    if (!selected.empty())
-        Reselect(selectedId ? FindItem(*selectedId) : nullptr, caption, selectedRow);
+    ShowRows(RankedItems());
+    Restore(remembered);
 }
 
 // The selection after a refresh: the same item when it is still there, else
@@ -379,16 +411,67 @@ void TStShellListView::Reselect(const TStShellItem* remembered, const QString& c
     View()->scrollTo(index);
 }
 
+// Changes of the shown folder are answered by reading it again on a worker;
+// changes that arrive meanwhile are answered by one more read after it.
 void TStShellListView::ScheduleRefresh()
 {
-    if (std::exchange(refreshPending_, true))
+    if (!currentFolder_)
         return;
-    QMetaObject::invokeMethod(
-        this, [this] {
-            if (refreshPending_)
-                RefreshList(true);
-        },
-        Qt::QueuedConnection);
+    refreshPending_ = true;
+    if (reader_->Busy()) {
+        readAgain_ = true;
+        return;
+    }
+    TStFolderReader::Request request;
+    request.folder = FolderCopy(*currentFolder_);
+    request.showHidden = ShowHidden();
+    request.optimization = optimization_;
+    request.details = viewStyle_ == TViewStyle::vsReport;
+    reader_->Start(std::move(request), [this](TStFolderReader::Result result) { ApplyRead(std::move(result)); });
+}
+
+void TStShellListView::StopReading()
+{
+    reader_->Cancel();
+    readAgain_ = false;
+    refreshPending_ = false;
+}
+
+void TStShellListView::ApplyRead(TStFolderReader::Result result)
+{
+    // An open editor would be closed by new rows: the read is dropped, and
+    // the next change reads the folder again.
+    if (Editing()) {
+        StopReading();
+        return;
+    }
+    const Remembered remembered = RememberSelection();
+    const SuspendedUpdates suspended(this);
+    FreeItems();
+    const std::string path = currentFolder_->NativePath();
+    directory_ = path.empty() ? nullptr : std::make_unique<DirectoryFindData>(path);
+    std::vector<TStListRow> rows;
+    rows.reserve(result.items.size());
+    for (std::size_t i = 0; i < result.items.size(); ++i) {
+        std::unique_ptr<TStShellItem>& item = result.items[i];
+        bool accept = true;
+        if (filtered_ && OnFilterItem)
+            OnFilterItem(this, item.get(), accept);
+        if (!accept)
+            continue;
+        rows.push_back({item.get(), result.nameRanks[i]});
+        allItems_.Add(std::move(item));
+    }
+    detailsBuilt_ = result.details;
+    if (viewStyle_ == TViewStyle::vsReport && !detailsBuilt_) {
+        ComputeAllDetails();
+        detailsBuilt_ = true;
+    }
+    ShowRows(std::move(rows));
+    Restore(remembered);
+    refreshPending_ = false;
+    if (std::exchange(readAgain_, false))
+        ScheduleRefresh();
 }
 
 void TStShellListView::ShellChanged(TStShellItem* oldItem, TStShellItem* newItem, TStNotifyEventsSet events)
@@ -412,7 +495,7 @@ void TStShellListView::UpdateDetailsOf(const TStShellItem* changed)
     TStShellItem* item = FindItem(changed->AbsoluteIdList());
     if (!item)
         return;
-    ComputeItemDetails(*item);
+    ComputeItemDetails(*item, directory_.get());
     model_->RowChanged(model_->RowOfItem(item));
 }
 
@@ -575,7 +658,7 @@ void TStShellListView::ComputeAllDetails()
 {
     for (const auto& item : allItems_)
         if (item)
-            ComputeItemDetails(*item);
+            ComputeItemDetails(*item, directory_.get());
     model_->AllRowsChanged();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/controls/FolderReader.h"
 #include "shell/controls/ListOptions.h"
 #include "shell/controls/ListViews.h"
 #include "shell/controls/ListSort.h"
@@ -156,8 +157,9 @@ public:
     void AddItem(std::unique_ptr<TStShellItem> item, const QPersistentModelIndex& parentNode,
                  uint32_t attributes) override;
 
-    // Changes arriving together are answered by one refresh, so many files
-    // created at once do not read the folder once each.
+    // The folder is being read again after a change (on a worker: changes
+    // arriving meanwhile are answered by one more read, so many files
+    // created at once neither read the folder once each nor hold the window).
     bool RefreshPending() const { return refreshPending_; }
 
 protected:
@@ -166,13 +168,27 @@ protected:
 
 private:
     void Fill(const TStShellItem* folder);
+    void Enumerate(const TStShellItem& folder);
     void FillFromRoot();
     void EmptyList();
     void FreeItems();
-    void ShowItems();
+    // What a refresh finds again among the items it reads.
+    struct Remembered {
+        bool anySelected = false;
+        std::optional<ItemIdList> selected;
+        QString caption;
+        int row = 0;
+        std::optional<ItemIdList> current;
+    };
+    std::vector<TStListRow> RankedItems() const;
+    void ShowRows(std::vector<TStListRow> rows);
+    Remembered RememberSelection() const;
+    void Restore(const Remembered& remembered);
     void Reselect(const TStShellItem* remembered, const QString& caption, int row);
     void RefreshList(bool reread);
     void ScheduleRefresh();
+    void StopReading();
+    void ApplyRead(TStFolderReader::Result result);
     void BuildColumns(const TStShellItem& folder);
     void ComputeAllDetails();
     void ApplyViewStyle();
@@ -211,11 +227,13 @@ private:
 
     TStShellItemList allItems_;
     std::unique_ptr<TStShellFolder> currentFolder_;
+    std::unique_ptr<DirectoryFindData> directory_; // the folder the items were read from
     int sortColumn_ = 0;
     bool columnsBuilt_ = false;
     bool detailsBuilt_ = false;
     bool created_ = false;
     bool refreshPending_ = false;
+    bool readAgain_ = false;
     uint64_t generation_ = 0; // counts the times the items were freed
 
     TStShellListModel* model_;
@@ -227,6 +245,7 @@ private:
     QMenu* viewMenu_ = nullptr;
     QActionGroup* viewActions_ = nullptr;
     QMenu* popupMenu_ = nullptr;
+    std::unique_ptr<TStFolderReader> reader_;
 };
 
 } // namespace orbisk

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "shell/items/ShellConsumer.h"
+#include "shell/items/ShellItem.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace orbisk {
+
+// Reads a folder again for a file list on a worker thread: its items, their
+// details when the list is in report view, and their places in name order.
+// The window thread only filters and shows what comes back, so a folder
+// that many files are being written to does not hold it for long.
+//
+// The worker touches no widget and no item of the list: it makes its own
+// items, which it hands over with the result. A result reaches `receiver`'s
+// thread as a queued call; a read that was cancelled delivers nothing.
+class TStFolderReader {
+public:
+    struct Request {
+        std::unique_ptr<TStShellItem> folder;
+        bool showHidden = false;
+        TStOptimization optimization = otEnumerate;
+        bool details = false;
+    };
+    struct Result {
+        std::vector<std::unique_ptr<TStShellItem>> items; // in name order
+        std::vector<uint32_t> nameRanks;                   // one per item
+        bool details = false;
+    };
+    using Done = std::function<void(Result)>;
+
+    explicit TStFolderReader(QObject* receiver) : receiver_(receiver) {}
+    // Cancels a read still running and waits for it.
+    ~TStFolderReader();
+    TStFolderReader(const TStFolderReader&) = delete;
+    TStFolderReader& operator=(const TStFolderReader&) = delete;
+
+    // Starts a read; `done` runs on the receiver's thread. A read still
+    // running is cancelled first.
+    void Start(Request request, Done done);
+    // Drops the result of the read running, if any.
+    void Cancel();
+    // A read has been started and its result not yet delivered (or dropped).
+    bool Busy() const { return busy_; }
+
+private:
+    void Join();
+
+    QObject* receiver_;
+    std::thread worker_;
+    std::shared_ptr<std::atomic<bool>> cancelled_;
+    bool busy_ = false;
+};
+
+} // namespace orbisk
