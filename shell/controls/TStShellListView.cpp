@@ -101,7 +101,8 @@ TStShellListView::TStShellListView(QWidget* parent)
     reportView_->header()->setSortIndicatorShown(true);
     connect(reportView_->header(), &QHeaderView::sectionClicked, this, &TStShellListView::ColumnClick);
 
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_), static_cast<QAbstractItemView*>(reportView_)}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(iconView_), static_cast<QAbstractItemView*>(reportView_)}) {
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->installEventFilter(this);
@@ -205,7 +206,12 @@ void TStShellListView::showEvent(QShowEvent* event)
         if (from)
             ShowFolder(*from);
     } else if (!currentFolder_) {
-        FillFromRoot();
+        // A root folder that has gone since it was set leaves the list empty:
+        // nothing may be thrown out of an event handler.
+        try {
+            FillFromRoot();
+        } catch (const EStInvalidFolder&) {
+        }
     }
 }
 
@@ -474,9 +480,27 @@ void TStShellListView::ApplyRead(TStFolderReader::Result result)
         ScheduleRefresh();
 }
 
+// Changes still queued for a folder shown before are not this folder's.
+bool TStShellListView::ConcernsCurrentFolder(const TStShellItem* oldItem, const TStShellItem* newItem) const
+{
+    if (!currentFolder_)
+        return false;
+    const ItemIdList& folder = currentFolder_->AbsoluteIdList();
+    bool named = false;
+    for (const TStShellItem* item : {oldItem, newItem}) {
+        if (!item || !item->HasIdList())
+            continue;
+        named = true;
+        const ItemIdList& id = item->AbsoluteIdList();
+        if (id == folder || (!id.IsEmpty() && id.WithoutLast() == folder))
+            return true;
+    }
+    return !named;
+}
+
 void TStShellListView::ShellChanged(TStShellItem* oldItem, TStShellItem* newItem, TStNotifyEventsSet events)
 {
-    if (Editing())
+    if (Editing() || !ConcernsCurrentFolder(oldItem, newItem))
         return;
     if (!events.Contains(neAttributesChange))
         ScheduleRefresh();
@@ -550,7 +574,8 @@ void TStShellListView::SetOptions(TStListOptionsSet options)
     options_ = options;
     model_->SetOptions(options);
     const bool drag = options.Contains(loAllowDrag);
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_), static_cast<QAbstractItemView*>(reportView_)}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(iconView_), static_cast<QAbstractItemView*>(reportView_)}) {
         view->setDragEnabled(drag);
         view->setDragDropMode(drag ? QAbstractItemView::DragOnly : QAbstractItemView::NoDragDrop);
     }
@@ -613,9 +638,10 @@ void TStShellListView::SetMultiSelect(bool on)
 void TStShellListView::SetReadOnly(bool on)
 {
     readOnly_ = on;
-    const auto triggers = on || !options_.Contains(loAllowRename)
-        ? QAbstractItemView::NoEditTriggers
-        : QAbstractItemView::EditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    const auto triggers =
+        on || !options_.Contains(loAllowRename)
+            ? QAbstractItemView::NoEditTriggers
+            : QAbstractItemView::EditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     iconView_->setEditTriggers(triggers);
     reportView_->setEditTriggers(triggers);
 }

@@ -2,8 +2,8 @@
 
 #include "shell/controls/FolderReader.h"
 #include "shell/controls/ListOptions.h"
-#include "shell/controls/ListViews.h"
 #include "shell/controls/ListSort.h"
+#include "shell/controls/ListViews.h"
 #include "shell/controls/ViewStyle.h"
 #include "shell/items/RootFolderRole.h"
 #include "shell/items/ShellConsumer.h"
@@ -196,6 +196,7 @@ private:
     void UseController(std::shared_ptr<TStCustomShellController> controller);
     void WatchCurrentFolder();
     void ShellChanged(TStShellItem* oldItem, TStShellItem* newItem, TStNotifyEventsSet events);
+    bool ConcernsCurrentFolder(const TStShellItem* oldItem, const TStShellItem* newItem) const;
     void UpdateDetailsOf(const TStShellItem* changed);
     void OpenInPlace(const TStShellItem& item);
     void OpenWithShell(const TStShellItem& item);

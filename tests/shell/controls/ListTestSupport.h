@@ -7,12 +7,21 @@
 
 #include "tests/shell/items/ShellTestSupport.h"
 
+#include <QAbstractItemModelTester>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// Readable QStringLists in GoogleTest failures.
+inline void PrintTo(const QStringList& list, std::ostream* os)
+{
+    *os << '"' << list.join(QStringLiteral("\", \"")).toStdString() << '"';
+}
 
 namespace orbisk::test {
 
@@ -25,6 +34,16 @@ inline bool WriteFile(const std::string& path, std::size_t bytes)
     const bool ok = ::write(fd, data.data(), data.size()) == ssize_t(data.size());
     ::close(fd);
     return ok;
+}
+
+// A list whose model is checked by the model tester through everything the
+// test does with it.
+inline std::unique_ptr<TStShellListView> MakeList(TViewStyle style = TViewStyle::vsList)
+{
+    auto list = std::make_unique<TStShellListView>();
+    new QAbstractItemModelTester(list->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal, list.get());
+    list->SetViewStyle(style);
+    return list;
 }
 
 // The captions of a list's rows, top to bottom.
@@ -44,7 +63,7 @@ inline int RowOf(const TStShellListView& list, const QString& caption)
 inline void SelectRow(TStShellListView& list, int row)
 {
     list.SelectionModel()->setCurrentIndex(list.Model()->index(row, 0),
-                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 inline QString Cell(const TStShellListView& list, int row, int column)

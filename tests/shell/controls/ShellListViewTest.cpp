@@ -2,7 +2,6 @@
 
 #include "tests/shell/controls/ListTestSupport.h"
 
-#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
@@ -23,16 +22,6 @@ private:
     std::string root_;
 
     std::string At(const char* name) const { return root_ + "/" + name; }
-
-    // A list over the scratch folder, its model watched by the tester.
-    std::unique_ptr<TStShellListView> MakeList(TViewStyle style = TViewStyle::vsList)
-    {
-        auto list = std::make_unique<TStShellListView>();
-        new QAbstractItemModelTester(list->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal,
-                                     list.get());
-        list->SetViewStyle(style);
-        return list;
-    }
 
 private slots:
     void init()
@@ -111,8 +100,10 @@ private slots:
         QTest::addColumn<int>("iconSize");
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("flow");
-        QTest::newRow("large icons") << TViewStyle::vsIcon << 32 << int(QListView::IconMode) << int(QListView::LeftToRight);
-        QTest::newRow("small icons") << TViewStyle::vsSmallIcon << 16 << int(QListView::IconMode) << int(QListView::LeftToRight);
+        QTest::newRow("large icons") << TViewStyle::vsIcon << 32 << int(QListView::IconMode)
+                                     << int(QListView::LeftToRight);
+        QTest::newRow("small icons") << TViewStyle::vsSmallIcon << 16 << int(QListView::IconMode)
+                                     << int(QListView::LeftToRight);
         QTest::newRow("list") << TViewStyle::vsList << 16 << int(QListView::ListMode) << int(QListView::TopToBottom);
         QTest::newRow("details") << TViewStyle::vsReport << 16 << -1 << -1;
     }
@@ -207,139 +198,6 @@ private slots:
         QCOMPARE(Cell(*list, 0, 1), QStringLiteral("2KB"));
     }
 
-    void outsideChangesReachTheListAndKeepTheSelection()
-    {
-        Touch(At("keep.ico"));
-        Touch(At("old.ico"));
-        QCOMPARE(::mkdir(At("sub").c_str(), 0755), 0);
-        auto list = MakeList(TViewStyle::vsReport);
-        std::vector<TStNotifyEventsSet> told;
-        list->OnShellChangeNotify = [&](QObject* sender, TStShellItem*, TStShellItem*, TStNotifyEventsSet events) {
-            QCOMPARE(sender, list.get());
-            told.push_back(events);
-        };
-        list->SetRootFolder(tmp_->path());
-        SelectRow(*list, RowOf(*list, "keep.ico"));
-        QCOMPARE(list->CurrentItem()->DisplayName(), QStringLiteral("keep.ico"));
-
-        Touch(At("new.ico"));
-        QCOMPARE(::mkdir(At("dir2").c_str(), 0755), 0);
-        QCOMPARE(::rename(At("old.ico").c_str(), At("renamed.ico").c_str()), 0);
-        QCOMPARE(::rename(At("sub").c_str(), At("sub2").c_str()), 0);
-        QTRY_COMPARE(Captions(*list), (QStringList{"dir2", "sub2", "keep.ico", "new.ico", "renamed.ico"}));
-        QTRY_VERIFY(!list->RefreshPending());
-        QVERIFY(!told.empty());
-        QCOMPARE(list->SelectedItems().size(), std::size_t(1));
-        QCOMPARE(list->SelectedItems().front()->DisplayName(), QStringLiteral("keep.ico"));
-        QCOMPARE(list->CurrentItem(), list->SelectedItems().front());
-        QCOMPARE(Cell(*list, RowOf(*list, "dir2"), 2), QStringLiteral("File Folder"));
-
-        QCOMPARE(::unlink(At("new.ico").c_str()), 0);
-        QCOMPARE(::rmdir(At("dir2").c_str()), 0);
-        QTRY_COMPARE(Captions(*list), (QStringList{"sub2", "keep.ico", "renamed.ico"}));
-        QTRY_VERIFY(!list->RefreshPending());
-        QCOMPARE(list->SelectedItems().front()->DisplayName(), QStringLiteral("keep.ico"));
-    }
-
-    void refreshFindsTheSameItemBeforeOneThatHoldsItsName()
-    {
-        WriteFile(At("icon.ico"), 10);
-        WriteFile(At("myicon.ico"), 0);
-        auto list = MakeList(TViewStyle::vsReport);
-        list->SetRootFolder(tmp_->path());
-        list->ColumnClick(1); // by size: myicon.ico (0 bytes) comes first
-        QCOMPARE(Captions(*list), (QStringList{"myicon.ico", "icon.ico"}));
-        SelectRow(*list, 1);
-        TStShellItem* before = list->CurrentItem();
-        QCOMPARE(before->DisplayName(), QStringLiteral("icon.ico"));
-
-        list->Refresh();
-        QCOMPARE(list->SelectedItems().size(), std::size_t(1));
-        QCOMPARE(list->SelectedItems().front()->DisplayName(), QStringLiteral("icon.ico"));
-        // CurrentItem follows to the re-read item of the same file.
-        QVERIFY(list->CurrentItem());
-        QCOMPARE(list->CurrentItem()->DisplayName(), QStringLiteral("icon.ico"));
-        QCOMPARE(list->Model()->RowOfItem(list->CurrentItem()), 1);
-
-        // Gone: the first caption that holds the old one takes its place.
-        QCOMPARE(::unlink(At("icon.ico").c_str()), 0);
-        list->Refresh();
-        QTRY_VERIFY(!list->RefreshPending());
-        QCOMPARE(list->SelectedItems().front()->DisplayName(), QStringLiteral("myicon.ico"));
-    }
-
-    void currentItemNeverOutlivesAFill()
-    {
-        Touch(At("a.ico"));
-        QCOMPARE(::mkdir(At("sub").c_str(), 0755), 0);
-        Touch(At("sub/inner.ico"));
-        auto list = MakeList();
-        list->SetRootFolder(tmp_->path());
-        SelectRow(*list, RowOf(*list, "a.ico"));
-        QVERIFY(list->CurrentItem());
-
-        // Another folder: nothing there has the same identity.
-        list->SetRootFolder(tmp_->path() + "/sub");
-        QVERIFY(!list->CurrentItem());
-        QCOMPARE(Captions(*list), QStringList{"inner.ico"});
-
-        // The same folder again: the re-read item of the same file.
-        SelectRow(*list, 0);
-        list->SetRootFolder(tmp_->path() + "/sub");
-        QVERIFY(list->CurrentItem());
-        QCOMPARE(list->CurrentItem()->DisplayName(), QStringLiteral("inner.ico"));
-        QCOMPARE(list->Model()->RowOfItem(list->CurrentItem()), 0);
-
-        list->SetRootFolder(QString());
-        QVERIFY(!list->CurrentItem());
-    }
-
-    void aFolderThatVanishesWhileShownEmptiesTheList()
-    {
-        QCOMPARE(::mkdir(At("shown").c_str(), 0755), 0);
-        Touch(At("shown/a.ico"));
-        Touch(At("shown/b.ico"));
-        auto list = MakeList(TViewStyle::vsReport);
-        list->SetRootFolder(tmp_->path() + "/shown");
-        SelectRow(*list, 1);
-        QCOMPARE(::unlink(At("shown/a.ico").c_str()), 0);
-        QCOMPARE(::unlink(At("shown/b.ico").c_str()), 0);
-        QCOMPARE(::rmdir(At("shown").c_str()), 0);
-        QTRY_COMPARE(list->Model()->rowCount(), 0);
-        QTRY_VERIFY(!list->RefreshPending());
-        QVERIFY(!list->CurrentItem());
-        list->Refresh();
-        QCOMPARE(list->Model()->rowCount(), 0);
-    }
-
-    void namesThatAreNotUtf8KeepTheirBytes()
-    {
-        Touch(At("bad\xff.ico"));
-        Touch(At("bad\xfe.ico")); // shown with the same caption
-        Touch(At("good.ico"));
-        auto list = MakeList(TViewStyle::vsReport);
-        list->SetRootFolder(tmp_->path());
-        QCOMPARE(list->Model()->rowCount(), 3);
-        const QString shown = QStringLiteral("bad\uFFFD.ico");
-        QCOMPARE(Captions(*list).count(shown), 2);
-
-        int row = -1;
-        for (int r = 0; r < 3; ++r)
-            if (list->Model()->ItemAtRow(r)->NativePath() == At("bad\xfe.ico"))
-                row = r;
-        QVERIFY(row >= 0);
-        SelectRow(*list, row);
-        list->Refresh();
-        QCOMPARE(list->SelectedItems().front()->NativePath(), At("bad\xfe.ico"));
-        QCOMPARE(list->CurrentItem()->NativePath(), At("bad\xfe.ico"));
-        for (int column = 1; column <= 4; ++column)
-            list->ColumnClick(column); // sorting copes with them too
-        QCOMPARE(list->Model()->rowCount(), 3);
-        // The temporary folder cannot remove names it cannot decode.
-        ::unlink(At("bad\xff.ico").c_str());
-        ::unlink(At("bad\xfe.ico").c_str());
-    }
-
     void doubleClickInOpenDialogModeOpensFoldersOnly()
     {
         QCOMPARE(::mkdir(At("sub").c_str(), 0755), 0);
@@ -373,6 +231,27 @@ private slots:
         QCOMPARE(list->CurrentFolder()->Path(), tmp_->path() + "/sub");
         QCOMPARE(Captions(*list), QStringList{"inner.ico"});
         QVERIFY(!list->CurrentItem());
+    }
+
+    void clickingAnItemTellsTheOwner()
+    {
+        Touch(At("a.ico"));
+        Touch(At("b.ico"));
+        auto list = MakeList(TViewStyle::vsReport);
+        list->resize(400, 300);
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(list.get()));
+        list->SetRootFolder(tmp_->path());
+        QStringList selected;
+        list->OnItemSelected = [&](QObject* sender, TStShellItem* item) {
+            QCOMPARE(sender, list.get());
+            selected << item->DisplayName();
+        };
+        QTreeView* view = list->ReportView();
+        const QRect b = view->visualRect(list->Model()->index(RowOf(*list, "b.ico"), 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, b.center());
+        QCOMPARE(selected, QStringList{"b.ico"});
+        QCOMPARE(list->CurrentItem()->DisplayName(), QStringLiteral("b.ico"));
     }
 };
 
