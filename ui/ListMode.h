@@ -1,12 +1,14 @@
 #pragma once
 
+#include "shell/controls/ViewStyle.h"
+
 #include <cstdint>
 #include <optional>
 
 namespace orbisk {
 
-// The view styles of the file list; each has one view button on the toolbar.
-enum class TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+// Each view style of the file list (TViewStyle) has one view button on the
+// toolbar.
 
 // The view button that a stored "ListMode" value presses: 1 large icons,
 // 2 small icons, 3 list, 4 details, anything above 4 list; nullopt (press
