@@ -251,22 +251,29 @@ void TStShellListView::Fill(const TStShellItem* folder)
     FreeItems();
     sortColumn_ = 0;
 
+    // Without a folder the list stays empty and follows none: a change in
+    // the folder shown before must not bring it back.
     std::unique_ptr<TStShellFolder> made;
     if (!folder) {
-        if (!controller_ || (specialRootFolder_ == sfNone && rootFolder_.isEmpty()))
+        if (!controller_ || (specialRootFolder_ == sfNone && rootFolder_.isEmpty())) {
+            EmptyList();
             return;
+        }
         if (specialRootFolder_ == sfNone) {
             std::optional<ItemIdList> list = ParseDisplayName(rootFolder_);
             if (!list) {
                 rootFolder_.clear();
+                EmptyList();
                 throw EStInvalidFolder();
             }
             made = std::make_unique<TStShellFolder>(*list, controller_.get());
         } else {
             std::optional<ItemIdList> list = SpecialRootFolderIdList(specialRootFolder_);
             // A role with no folder on this desktop shows nothing.
-            if (!list)
+            if (!list) {
+                EmptyList();
                 return;
+            }
             made = std::make_unique<TStShellFolder>(*list, controller_.get());
         }
         folder = made.get();

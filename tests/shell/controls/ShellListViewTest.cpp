@@ -53,9 +53,12 @@ private slots:
         // forgets the path.
         list->SetRootFolder(QString());
         QCOMPARE(list->Model()->rowCount(), 0);
+        list->SetRootFolder(tmp_->path());
         QVERIFY_THROWS_EXCEPTION(EStInvalidFolder, list->SetRootFolder(tmp_->path() + "/missing"));
         QVERIFY(list->RootFolder().isEmpty());
         QCOMPARE(list->Model()->rowCount(), 0);
+        QVERIFY(!list->CurrentFolder());
+        QVERIFY(!list->Watcher().Active()); // the folder shown before is not followed
     }
 
     void filterVetoesItemsAndHiddenItemsNeedTheOption()
