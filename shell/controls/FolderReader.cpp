@@ -9,6 +9,11 @@ namespace orbisk {
 
 namespace {
 
+// Ends an enumeration that is no longer wanted, from inside it: the
+// controller's loop frees what it holds on the way out.
+struct ReadCancelled {
+};
+
 // Keeps every item the enumeration hands it; the list's filter event is
 // asked on the window thread afterwards.
 class Collector : public TStShellConsumer {
@@ -24,7 +29,7 @@ public:
     void AddItem(std::unique_ptr<TStShellItem> item, const QPersistentModelIndex&, uint32_t) override
     {
         if (cancelled_.load(std::memory_order_relaxed))
-            return; // the rest is passed over quickly
+            throw ReadCancelled();
         if (request_.details)
             ComputeItemDetails(*item, directory_);
         items.push_back(std::move(item));
@@ -45,6 +50,8 @@ TStFolderReader::Result Read(const TStFolderReader::Request& request, const std:
     const TStCustomShellController controller;
     Collector collector(request, cancelled, directory.get());
     controller.EnumerateFolder(*request.folder, collector);
+    if (cancelled.load())
+        throw ReadCancelled();
 
     TStFolderReader::Result result;
     result.details = request.details;
@@ -92,9 +99,12 @@ void TStFolderReader::Start(Request request, Done done)
     busy_ = true;
     worker_ = std::thread([this, request = std::move(request), done = std::move(done), cancelled = cancelled_,
                            receiver = receiver_]() mutable {
-        auto result = std::make_shared<Result>(Read(request, *cancelled));
-        if (cancelled->load())
+        std::shared_ptr<Result> result;
+        try {
+            result = std::make_shared<Result>(Read(request, *cancelled));
+        } catch (const ReadCancelled&) {
             return;
+        }
         QMetaObject::invokeMethod(
             receiver,
             [this, result, done = std::move(done), cancelled] {

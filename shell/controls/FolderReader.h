@@ -44,7 +44,7 @@ public:
     TStFolderReader& operator=(const TStFolderReader&) = delete;
 
     // Starts a read; `done` runs on the receiver's thread. A read still
-    // running is cancelled first.
+    // running is cancelled first (it stops at its next item).
     void Start(Request request, Done done);
     // Drops the result of the read running, if any.
     void Cancel();
