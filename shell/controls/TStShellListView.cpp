@@ -79,6 +79,9 @@ TStShellListView::TStShellListView(QWidget* parent)
       watcher_(new TStShellNotification(this)), reader_(std::make_unique<TStFolderReader>(this))
 {
     resize(270, 180);
+    // A pane may squeeze the list as far as it likes, as it could a plain
+    // list control; the views do not hold it at their own minimum.
+    setMinimumSize(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(stack_);
