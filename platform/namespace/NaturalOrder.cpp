@@ -38,11 +38,6 @@ int NaturalCompare(std::string_view a, std::string_view b)
     return a.compare(b) < 0 ? -1 : a == b ? 0 : 1;
 }
 
-QCollatorSortKey NaturalSortKey(std::string_view name)
-{
-    return Collator().sortKey(DecodeName(name));
-}
-
 // A sort key per name, made once, is far cheaper to compare than asking the
 // collator again for every pair of a large folder.
 void SortNaturally(std::vector<std::string>& names)
@@ -54,7 +49,7 @@ void SortNaturally(std::vector<std::string>& names)
     std::vector<Name> keyed;
     keyed.reserve(names.size());
     for (std::string& name : names)
-        keyed.push_back({ NaturalSortKey(name), std::move(name) });
+        keyed.push_back({ Collator().sortKey(DecodeName(name)), std::move(name) });
     std::sort(keyed.begin(), keyed.end(), [](const Name& a, const Name& b) {
         if (const int c = a.key.compare(b.key); c != 0)
             return c < 0;

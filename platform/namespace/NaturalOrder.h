@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QCollatorSortKey>
-
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,11 +11,6 @@ namespace orbisk {
 // compared as the user sees them. Names that read the same still get a fixed
 // order by their bytes. Negative, zero or positive, as a < b, a == b, a > b.
 int NaturalCompare(std::string_view a, std::string_view b);
-
-// A name's key in that order, for sorting many names at once: comparing two
-// keys is comparing the names, but for names that read the same (which the
-// caller orders by their bytes).
-QCollatorSortKey NaturalSortKey(std::string_view name);
 
 // Sorts names into that order, each name decoded once.
 void SortNaturally(std::vector<std::string>& names);

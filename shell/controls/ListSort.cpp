@@ -2,7 +2,7 @@
 
 #include "platform/namespace/ItemNames.h"
 #include "platform/namespace/MimeTypeNames.h"
-#include "platform/namespace/NameOrder.h"
+#include "platform/namespace/ShellFolder.h"
 
 #include <QCollator>
 #include <QHash>
@@ -30,14 +30,6 @@ struct SortKey {
         return rank < o.rank;
     }
 };
-
-ItemIdList::ElementView ElementOf(const TStShellItem& item)
-{
-    const ItemIdList& id = item.RelativeIdList();
-    if (!item.HasIdList() || id.IsEmpty())
-        return {IdKind::Name, {}, 0};
-    return {id.LastKind(), id.LastName(), id.LastHints()};
-}
 
 std::string_view NameOf(const TStShellItem& item)
 {
@@ -161,16 +153,30 @@ int64_t AttributeKey(uint8_t flags)
 
 void RankByName(std::vector<TStListRow>& rows)
 {
-    std::vector<std::pair<ElementOrderKey, uint32_t>> keys;
-    keys.reserve(rows.size());
-    for (uint32_t i = 0; i < rows.size(); ++i)
-        keys.emplace_back(ElementOrderKey(ElementOf(*rows[i].item)), i);
-    std::sort(keys.begin(), keys.end(), [](const auto& a, const auto& b) { return a.first.Compare(b.first) < 0; });
-    std::vector<TStListRow> ranked;
+    // The items of a list are one folder's; it orders them all at once.
+    // Items without an ID list (none come from a folder) go last.
+    std::vector<const ItemIdList*> ids;
+    std::vector<TStListRow> ranked, unnamed;
+    ids.reserve(rows.size());
     ranked.reserve(rows.size());
-    for (uint32_t place = 0; place < keys.size(); ++place)
-        ranked.push_back({rows[keys[place].second].item, place});
-    rows = std::move(ranked);
+    for (const TStListRow& row : rows) {
+        if (row.item->HasIdList() && !row.item->RelativeIdList().IsEmpty()) {
+            ids.push_back(&row.item->RelativeIdList());
+            ranked.push_back(row);
+        } else {
+            unnamed.push_back(row);
+        }
+    }
+    const std::shared_ptr<ShellFolder> folder =
+        ranked.empty() || !ranked.front().item->ParentFolder() ? SHGetDesktopFolder()
+                                                                : ranked.front().item->ParentFolder();
+    const std::vector<std::size_t> order = folder->SortedOrder(ids);
+    rows.clear();
+    for (std::size_t i : order)
+        rows.push_back(ranked[i]);
+    rows.insert(rows.end(), unnamed.begin(), unnamed.end());
+    for (uint32_t place = 0; place < rows.size(); ++place)
+        rows[place].nameRank = place;
 }
 
 void SortRows(std::vector<TStListRow>& rows, const TStSortRules& rules, TStDetailTexts& texts)

@@ -1,11 +1,11 @@
 #include "shell/controls/ShellListModel.h"
 
 #include "platform/namespace/MountTable.h"
+#include "shell/controls/ShellDragData.h"
 #include "shell/items/ShellController.h"
 
 #include <QHash>
 #include <QMimeData>
-#include <QUrl>
 
 namespace orbisk {
 
@@ -16,13 +16,6 @@ bool OnRemovableDrive(const TStShellItem& item)
     const std::string path = item.NativePath();
     const Drive* drive = path.empty() ? nullptr : DriveHolding(*CurrentDrives(), path);
     return drive && drive->type == DriveRemovable;
-}
-
-// A file URL that keeps every byte of the path, valid UTF-8 or not.
-QUrl FileUrl(const std::string& path)
-{
-    const QByteArray bytes(path.data(), qsizetype(path.size()));
-    return QUrl::fromEncoded(QByteArrayLiteral("file://") + bytes.toPercentEncoding("/"));
 }
 
 } // namespace
@@ -155,23 +148,18 @@ bool TStShellListModel::setData(const QModelIndex& index, const QVariant& value,
 
 QStringList TStShellListModel::mimeTypes() const
 {
-    return {QStringLiteral("text/uri-list")};
+    return {QString::fromLatin1(UriListMimeType)};
 }
 
 QMimeData* TStShellListModel::mimeData(const QModelIndexList& indexes) const
 {
-    QList<QUrl> urls;
+    std::vector<std::string> paths;
     for (const QModelIndex& index : indexes) {
         const TStShellItem* item = index.column() == 0 ? ItemAtRow(index.row()) : nullptr;
-        const std::string path = item ? item->NativePath() : std::string();
-        if (!path.empty())
-            urls.append(FileUrl(path));
+        if (item && !item->NativePath().empty())
+            paths.push_back(item->NativePath());
     }
-    if (urls.isEmpty())
-        return nullptr;
-    auto* data = new QMimeData;
-    data->setUrls(urls);
-    return data;
+    return paths.empty() ? nullptr : MakeUriListData(paths);
 }
 
 void TStShellListModel::Clear()

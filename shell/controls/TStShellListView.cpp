@@ -1,7 +1,8 @@
 #include "shell/controls/TStShellListView.h"
 
-#include "platform/files/RenameEntry.h"
 #include "platform/namespace/ItemNames.h"
+#include "shell/controls/ShellDragData.h"
+#include "shell/controls/ShellItemRename.h"
 #include "shell/controls/ShellListModel.h"
 #include "shell/controls/TStShellTreeView.h"
 #include "shell/items/ShellErrors.h"
@@ -66,9 +67,7 @@ bool SameIdentity(const TStShellItem& item, const ItemIdList& absolute)
 
 QUrl FileUrlOf(const TStShellItem& item)
 {
-    const std::string path = item.NativePath();
-    const QByteArray bytes(path.data(), qsizetype(path.size()));
-    return QUrl::fromEncoded(QByteArrayLiteral("file://") + bytes.toPercentEncoding("/"));
+    return QUrl::fromEncoded(UriListOf({item.NativePath()}).trimmed());
 }
 
 } // namespace
@@ -908,7 +907,7 @@ bool TStShellListView::RenameItem(TStShellItem& item, const QString& name)
     if (path.empty() || !item.CanRename())
         return false;
     // The watcher reports the rename; the list reads the folder again then.
-    return RenameEntry(path, QFile::encodeName(name).toStdString()).ok();
+    return RenameInPlace(path, name).ok();
 }
 
 bool TStShellListView::eventFilter(QObject* watched, QEvent* event)
