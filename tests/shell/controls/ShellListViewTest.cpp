@@ -1,3 +1,4 @@
+#include "shell/controls/TStShellTreeView.h"
 #include "shell/items/ShellErrors.h"
 
 #include "tests/shell/controls/ListTestSupport.h"
@@ -255,6 +256,46 @@ private slots:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, b.center());
         QCOMPARE(selected, QStringList{"b.ico"});
         QCOMPARE(list->CurrentItem()->DisplayName(), QStringLiteral("b.ico"));
+    }
+
+    void aLinkedTreeFillsTheListAndFollowsFoldersOpenedInIt()
+    {
+        QCOMPARE(::mkdir(At("a").c_str(), 0755), 0);
+        QCOMPARE(::mkdir(At("a/inner").c_str(), 0755), 0);
+        Touch(At("a/x.ico"));
+        Touch(At("top.ico"));
+        TStShellTreeView tree;
+        tree.SetRootFolder(tmp_->path());
+        tree.SetStartInFolder(tmp_->path());
+        auto list = MakeList();
+        list->SetOpenDialogMode(true);
+        tree.SetListView(list.get());
+        list->SetTreeView(&tree);
+        int fills = 0;
+        list->OnListFilled = [&](QObject*) { ++fills; };
+        tree.show();
+        list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QTRY_VERIFY(tree.Initialised());
+        QCOMPARE(list->Controller(), tree.Controller());
+        QTRY_VERIFY(list->CurrentFolder() && list->CurrentFolder()->Path() == tmp_->path());
+        QCOMPARE(Captions(*list), (QStringList{"a", "top.ico"}));
+
+        // A folder opened in the list is selected in the tree, which leaves
+        // the list to fill itself once.
+        fills = 0;
+        SelectRow(*list, RowOf(*list, "a"));
+        list->DblClick();
+        QCOMPARE(list->CurrentFolder()->Path(), tmp_->path() + "/a");
+        QCOMPARE(tree.SelectedFolder()->Path(), tmp_->path() + "/a");
+        QCOMPARE(Captions(*list), (QStringList{"inner", "x.ico"}));
+        QTest::qWait(50);
+        QCOMPARE(fills, 1);
+
+        // A folder selected in the tree fills the list.
+        tree.setCurrentIndex(tree.FindNodeByPath(tmp_->path()));
+        QTRY_COMPARE(list->CurrentFolder()->Path(), tmp_->path());
+        QCOMPARE(fills, 2);
     }
 };
 
