@@ -167,11 +167,34 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Filling and showing (TStShellListView.cpp).
+    // A copy of an item to fill from: a fill frees the list's own items.
+    static std::unique_ptr<TStShellFolder> FolderCopy(const TStShellItem& item);
     void Fill(const TStShellItem* folder);
     void Enumerate(const TStShellItem& folder);
     void FillFromRoot();
     void EmptyList();
     void FreeItems();
+    std::vector<TStListRow> RankedItems() const;
+    void ShowRows(std::vector<TStListRow> rows);
+    TStShellItem* FindItem(const ItemIdList& absolute) const;
+    void UseController(std::shared_ptr<TStCustomShellController> controller);
+    void WatchCurrentFolder();
+    void BuildColumns(const TStShellItem& folder);
+    void ComputeAllDetails();
+    void ApplyViewStyle();
+    void AttachView(QAbstractItemView* view);
+    void BuildViewMenu();
+    void UpdateSortIndicator();
+    bool PatternShown() const;
+    bool PassesPattern(const TStShellItem& item) const;
+    void NoteCurrentItem(const QModelIndex& index);
+    void Clicked();
+    void OpenInPlace(const TStShellItem& item);
+    void OpenWithShell(const TStShellItem& item);
+    bool RenameItem(TStShellItem& item, const QString& name);
+
+    // Following the folder (TStShellListChanges.cpp).
     // What a refresh finds again among the items it reads.
     struct Remembered {
         bool anySelected = false;
@@ -180,8 +203,6 @@ private:
         int row = 0;
         std::optional<ItemIdList> current;
     };
-    std::vector<TStListRow> RankedItems() const;
-    void ShowRows(std::vector<TStListRow> rows);
     Remembered RememberSelection() const;
     void Restore(const Remembered& remembered);
     void Reselect(const TStShellItem* remembered, const QString& caption, int row);
@@ -189,26 +210,10 @@ private:
     void ScheduleRefresh();
     void StopReading();
     void ApplyRead(TStFolderReader::Result result);
-    void BuildColumns(const TStShellItem& folder);
-    void ComputeAllDetails();
-    void ApplyViewStyle();
-    void AttachView(QAbstractItemView* view);
-    void UseController(std::shared_ptr<TStCustomShellController> controller);
-    void WatchCurrentFolder();
     void ShellChanged(TStShellItem* oldItem, TStShellItem* newItem, TStNotifyEventsSet events);
     bool ConcernsCurrentFolder(const TStShellItem* oldItem, const TStShellItem* newItem) const;
     void UpdateDetailsOf(const TStShellItem* changed);
-    void OpenInPlace(const TStShellItem& item);
-    void OpenWithShell(const TStShellItem& item);
-    void NoteCurrentItem(const QModelIndex& index);
-    void Clicked();
-    bool PatternShown() const;
-    bool PassesPattern(const TStShellItem& item) const;
     bool Editing() const;
-    bool RenameItem(TStShellItem& item, const QString& name);
-    TStShellItem* FindItem(const ItemIdList& absolute) const;
-    void BuildViewMenu();
-    void UpdateSortIndicator();
 
     TStShellTreeView* treeView_ = nullptr;
     std::shared_ptr<TStCustomShellController> controller_;
