@@ -116,7 +116,10 @@ public:
     TStItemDblClickEvent OnItemDblClick;
     TStItemSelectedEvent OnItemSelected;
     TStShellNotifyEvent OnListFilled;
-    // A change of the shown folder, after the list's reaction to it.
+    // A change of the shown folder, after the list has answered it: an
+    // attribute change has updated that row in report view; any other change
+    // has started a read of the folder on a worker (RefreshPending), whose
+    // items are shown when it ends.
     TStShellNotifyEvent3 OnShellChangeNotify;
     // Keys and focus of the views.
     TStKeyEvent OnKeyDown;
