@@ -1,5 +1,6 @@
 # Orbisk: build, run, test, benchmark and fuzz.
 #   make run     release build, then start Orbisk
+#   make release release build of every target: program, tools, tests, benchmarks
 #   make test    build with AddressSanitizer + UBSan and run the whole suite
 #   make bench   release build of the benchmarks, then run them all
 #   make screenshot  the main window after a scan of generated icons, as a PNG
@@ -27,7 +28,7 @@ ASAN_DIR    := build/asan
 TSAN_DIR    := build/tsan
 FUZZ_DIR    := build/fuzz
 
-.PHONY: all setup build run test bench screenshot e2e fuzz tsan install uninstall package clean
+.PHONY: all setup build release run test bench screenshot e2e fuzz tsan install uninstall package clean
 
 all: build
 
@@ -39,6 +40,11 @@ $(RELEASE_DIR)/build.ninja:
 
 build: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target install-set
+
+# Everything in one optimised build, so that code which builds only without
+# optimisation (or warns only with it) is found before a release.
+release: setup $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
 
 run: build
 	$(RELEASE_DIR)/app/orbisk
