@@ -2,6 +2,7 @@
 
 #include "platform/extract/ExtractLimits.h"
 #include "platform/extract/IconRecords.h"
+#include "platform/pixels/DibBits.h"
 
 #include <bit>
 #include <vector>
@@ -9,10 +10,6 @@
 namespace orbisk {
 
 namespace {
-
-constexpr uint64_t RowBytes(int width, int bits) { return ((uint64_t(width) * uint64_t(bits) + 31) / 32) * 4; }
-
-bool ValidDepth(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32; }
 
 // Header fields common to both header kinds, before the layout is worked out.
 struct RawHeader {
@@ -112,7 +109,7 @@ Result<DibGeometry> ReadDibGeometry(const ByteReader& bytes, DibUse use)
     auto raw = ReadRawHeader(bytes);
     if (!raw)
         return raw.AsError();
-    if (!ValidDepth(raw->bits))
+    if (!IsDibBitCount(raw->bits))
         return Error { "unsupported colour depth" };
     if (auto c = CheckCompression(*raw, use); !c)
         return c.AsError();
@@ -141,9 +138,9 @@ Result<DibGeometry> ReadDibGeometry(const ByteReader& bytes, DibUse use)
     const uint64_t masksAfterHeader = g.headerSize == BitmapInfoHeader::size ? uint64_t(g.maskCount) * 4 : 0;
     g.paletteOffset = uint64_t(g.headerSize) + masksAfterHeader;
     g.pixelOffset = g.paletteOffset + uint64_t(g.paletteEntries) * g.paletteEntrySize;
-    g.xorBytes = RowBytes(g.width, g.bits) * uint64_t(g.height);
+    g.xorBytes = DibRowSize(g.width, g.bits) * uint64_t(g.height);
     if (use == DibUse::IconImage)
-        g.andBytes = RowBytes(g.width, 1) * uint64_t(g.height);
+        g.andBytes = DibRowSize(g.width, 1) * uint64_t(g.height);
     return g;
 }
 
@@ -283,7 +280,7 @@ void DecodeRow(std::span<const uint8_t> row, uint32_t* dst, int width, const Pix
 // The AND mask, bottom-up like the colour rows; rows the data lacks are clear.
 void ReadAndMask(const ByteReader& bytes, const DibGeometry& g, DecodedImage& out)
 {
-    const uint64_t stride = RowBytes(g.width, 1);
+    const uint64_t stride = DibRowSize(g.width, 1);
     const uint64_t start = g.pixelOffset + g.xorBytes;
     for (int y = 0; y < g.height; ++y) {
         auto row = bytes.Bytes(start + uint64_t(g.height - 1 - y) * stride, stride);
@@ -332,7 +329,7 @@ Result<DecodedImage> DecodeDib(const ByteReader& bytes, DibUse use, std::optiona
         return format.AsError();
     if (g.compression == BI_RLE4 || g.compression == BI_RLE8)
         return DecodeRleBitmap(bytes, g, format->palette);
-    const uint64_t stride = RowBytes(g.width, g.bits);
+    const uint64_t stride = DibRowSize(g.width, g.bits);
     auto pixels = bytes.Bytes(g.pixelOffset, g.xorBytes);
     if (!pixels)
         return Error { "image data cut short" };

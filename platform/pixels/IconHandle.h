@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/pixels/DibBits.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -23,7 +25,7 @@ struct IconData {
     // The icon came from a 1-bit image (its colour image is its XOR half).
     bool monochrome = false;
 
-    static constexpr int MaskStride(int w) { return ((w + 31) / 32) * 4; }
+    static constexpr int MaskStride(int w) { return int(DibRowSize(w, 1)); }
     bool MaskBit(int x, int y) const
     {
         return (mask[std::size_t(y) * MaskStride(width) + std::size_t(x / 8)] >> (7 - x % 8)) & 1;
