@@ -2,6 +2,7 @@
 
 #include "platform/namespace/MountTable.h"
 #include "platform/namespace/ShellAttributes.h"
+#include "platform/files/FolderPath.h"
 #include "platform/files/NativePath.h"
 #include "platform/files/UserFolders.h"
 #include "platform/namespace/ItemNames.h"
@@ -131,12 +132,6 @@ private:
     std::size_t next_ = 0;
     std::unique_ptr<FolderEnumerator> then_;
 };
-
-bool IsDirectory(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "platform/namespace/MountTable.h"
 
+#include "platform/files/FolderPath.h"
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -119,12 +121,6 @@ bool SysfsRemovable(unsigned major, unsigned minor)
     return ReadFlagFile(dev + "/removable");
 }
 
-bool IsDirectoryPath(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // udev names labels with \xNN escapes for unsafe characters.
 QString DecodeUdevLabel(std::string_view name)
 {
@@ -210,7 +206,7 @@ std::string ReadAll(int fd)
 
 const DriveProbes& SystemProbes()
 {
-    static const DriveProbes probes{&SysfsRemovable, &IsDirectoryPath, &ByLabel};
+    static const DriveProbes probes{&SysfsRemovable, &IsDirectory, &ByLabel};
     return probes;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/namespace/ShellFolder.h"
 
 #include "platform/namespace/DirectoryFindData.h"
+#include "platform/files/FolderPath.h"
 #include "platform/namespace/MountTable.h"
 #include "platform/namespace/NaturalOrder.h"
 
@@ -21,12 +22,6 @@ std::string ParentPath(const std::string& path)
     if (slash == std::string::npos)
         return {};
     return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
-bool StatIsDirectory(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool StatIsLink(const std::string& path)
@@ -59,7 +54,7 @@ uint32_t FileSystemAttributes(const ItemIdList& item, const std::string& path, u
     uint32_t a = AttrFileSystem;
     bool folder = false;
     if (mask & (AttrFolder | AttrHasSubFolder)) {
-        folder = (hints & HintTypeKnown) ? (hints & HintFolder) != 0 : StatIsDirectory(path);
+        folder = (hints & HintTypeKnown) ? (hints & HintFolder) != 0 : IsDirectory(path);
         if (folder)
             a |= AttrFolder;
     }

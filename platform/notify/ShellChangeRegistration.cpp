@@ -1,24 +1,14 @@
 #include "platform/notify/ShellChangeRegistration.h"
 
+#include "platform/files/FolderPath.h"
 #include "platform/files/UserFolders.h"
 #include "platform/namespace/ItemNames.h"
 #include "platform/namespace/NamespaceRole.h"
 #include "platform/namespace/PathParsing.h"
 
 #include <sys/inotify.h>
-#include <sys/stat.h>
 
 namespace orbisk {
-
-namespace {
-
-bool IsDirectory(const std::string& path)
-{
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-} // namespace
 
 const uint32_t ShellChangeRegistration::InotifyMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO |
                                                       IN_ATTRIB | IN_CLOSE_WRITE | IN_DELETE_SELF | IN_MOVE_SELF |
