@@ -1,5 +1,7 @@
 #include "platform/files/UserFolders.h"
 
+#include "platform/files/NativePath.h"
+
 #include <QFile>
 #include <QStandardPaths>
 
@@ -16,6 +18,13 @@ std::string HomeFolderPath()
     if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
         return pw->pw_dir;
     return "/";
+}
+
+std::string ConfigFolderPath()
+{
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
+        return xdg;
+    return JoinPath(HomeFolderPath(), ".config");
 }
 
 std::string DesktopFolderPath()

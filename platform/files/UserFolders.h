@@ -10,6 +10,11 @@ namespace orbisk {
 // $HOME, else the password database's home folder, else "/".
 std::string HomeFolderPath();
 
+// The user's configuration folder: $XDG_CONFIG_HOME when it is an absolute
+// path (a relative one is ignored, as the XDG rules ask), otherwise .config
+// in the home folder. The settings file and the folder roles both live by it.
+std::string ConfigFolderPath();
+
 // The XDG desktop folder (~/Desktop unless the user-dirs file says otherwise).
 std::string DesktopFolderPath();
 

@@ -20,16 +20,11 @@ std::string Standard(QStandardPaths::StandardLocation location)
     return QFile::encodeName(QStandardPaths::writableLocation(location)).toStdString();
 }
 
-std::string ConfigHome()
-{
-    return Standard(QStandardPaths::GenericConfigLocation);
-}
-
 // XDG_TEMPLATES_DIR from user-dirs.dirs, which QStandardPaths does not read:
 // a line such as XDG_TEMPLATES_DIR="$HOME/Templates".
 std::optional<std::string> TemplatesFolder()
 {
-    std::ifstream in(JoinPath(ConfigHome(), "user-dirs.dirs"));
+    std::ifstream in(JoinPath(ConfigFolderPath(), "user-dirs.dirs"));
     std::string line;
     const std::string key = "XDG_TEMPLATES_DIR=\"";
     while (std::getline(in, line)) {
@@ -71,7 +66,7 @@ std::optional<std::string> SpecialFolderPath(int csidl)
         return std::string("/usr/share/applications");
     case CsidlStartup:
     case CsidlAltStartup:
-        return JoinPath(ConfigHome(), "autostart");
+        return JoinPath(ConfigFolderPath(), "autostart");
     case CsidlCommonStartup:
     case CsidlCommonAltStartup:
         return std::string("/etc/xdg/autostart");

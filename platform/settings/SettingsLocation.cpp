@@ -2,9 +2,9 @@
 
 #include "platform/files/AtomicFile.h"
 #include "platform/files/NativePath.h"
+#include "platform/files/UserFolders.h"
 #include "platform/settings/PrivateProfile.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
@@ -22,17 +22,6 @@ std::string ProgramFolder()
     return ec ? std::string() : exe.parent_path().string();
 }
 
-std::string ConfigHome()
-{
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/')
-        return xdg;
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/')
-        return (fs::path(home) / ".config").string();
-    return {};
-}
-
 // The configuration folder's orbisk folder, made when it is missing.
 std::optional<std::string> ConfigFolder(const std::string& configHome)
 {
@@ -48,7 +37,7 @@ std::optional<std::string> ConfigFolder(const std::string& configHome)
 
 } // namespace
 
-SettingsLocation SettingsLocation::Current() { return { ProgramFolder(), ConfigHome() }; }
+SettingsLocation SettingsLocation::Current() { return { ProgramFolder(), ConfigFolderPath() }; }
 
 std::optional<std::string> PrepareSettingsFilePath(const SettingsLocation& where)
 {

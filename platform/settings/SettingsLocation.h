@@ -12,8 +12,7 @@ inline constexpr char SettingsFileName[] = "orbisk.ini";
 struct SettingsLocation {
     // The folder that holds the program's executable; empty when unknown.
     std::string programDir;
-    // $XDG_CONFIG_HOME when it is an absolute path, otherwise ~/.config;
-    // empty when neither is known.
+    // The user's configuration folder (ConfigFolderPath); empty for none.
     std::string configHome;
 
     // The location of this process.

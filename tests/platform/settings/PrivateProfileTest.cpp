@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -167,4 +168,24 @@ TEST(SettingsLocation, PrefersTheProgramFolderThenTheConfigFolder)
     Spill(folder / "plainfile", "");
     EXPECT_EQ(PrepareSettingsFilePath({ folder / "gone", folder / "plainfile" }), std::nullopt);
     EXPECT_EQ(PrepareSettingsFilePath({ "", "" }), std::nullopt);
+}
+
+TEST(SettingsLocation, ConfigFolderFollowsTheXdgRules)
+{
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    const char* oldConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedConfig = oldConfig ? oldConfig : "";
+    ::setenv("HOME", "/home/someone", 1);
+    ::setenv("XDG_CONFIG_HOME", "/etc/someone", 1);
+    const std::string absolute = SettingsLocation::Current().configHome;
+    ::setenv("XDG_CONFIG_HOME", "relative/config", 1);
+    const std::string relative = SettingsLocation::Current().configHome;
+    ::setenv("HOME", oldHome.c_str(), 1);
+    if (oldConfig)
+        ::setenv("XDG_CONFIG_HOME", savedConfig.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
+
+    EXPECT_EQ(absolute, "/etc/someone");
+    EXPECT_EQ(relative, "/home/someone/.config");
 }

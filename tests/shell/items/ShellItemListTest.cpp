@@ -66,7 +66,9 @@ TEST(SpecialFolders, FollowTheUsersXdgFolders)
     const QByteArray oldHome = qgetenv("HOME");
     const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
     qputenv("HOME", home.path().toLocal8Bit());
-    qunsetenv("XDG_CONFIG_HOME");
+    // A relative configuration folder is ignored, here as for the settings
+    // file: the user-dirs file is the one in ~/.config.
+    qputenv("XDG_CONFIG_HOME", "relative/config");
     ASSERT_EQ(::mkdir((root + "/Documents").c_str(), 0755), 0);
     ASSERT_EQ(::mkdir((root + "/Vorlagen").c_str(), 0755), 0);
     ASSERT_EQ(::mkdir((root + "/.config").c_str(), 0755), 0);
@@ -76,7 +78,9 @@ TEST(SpecialFolders, FollowTheUsersXdgFolders)
     const auto templates = SpecialRootFolderIdList(sfTemplates);
     const auto trash = SpecialRootFolderIdList(sfBitBucket); // no trash folder yet
     qputenv("HOME", oldHome);
-    if (!oldConfig.isEmpty())
+    if (oldConfig.isEmpty())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
         qputenv("XDG_CONFIG_HOME", oldConfig);
 
     ASSERT_TRUE(personal);
