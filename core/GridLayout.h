@@ -5,8 +5,11 @@ namespace orbisk {
 // The icon grid's layout rules, apart from any widget so that the window's
 // grid and the command-line tool share them.
 
-// One cell step: a 36-pixel cell plus the 1-pixel grid line.
-inline constexpr int GridCellStep = 37;
+// A cell is a 36-pixel square; a 1-pixel grid line follows each cell, so one
+// step from a cell to the next is 37 pixels.
+inline constexpr int GridCellPixels = 36;
+inline constexpr int GridLinePixels = 1;
+inline constexpr int GridCellStep = GridCellPixels + GridLinePixels;
 
 struct GridCounts {
     int columns = 1;

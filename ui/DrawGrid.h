@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/GridLayout.h"
+
 #include <QAbstractScrollArea>
 
 #include <functional>
@@ -36,11 +38,12 @@ class TDrawGrid : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    static constexpr int DefaultColWidth = 36;
-    static constexpr int DefaultRowHeight = 36;
-    static constexpr int GridLineWidth = 1;
-    static constexpr int ColStep = DefaultColWidth + GridLineWidth;
-    static constexpr int RowStep = DefaultRowHeight + GridLineWidth;
+    // The icon grid's layout (core/GridLayout.h), which the scan also uses.
+    static constexpr int DefaultColWidth = GridCellPixels;
+    static constexpr int DefaultRowHeight = GridCellPixels;
+    static constexpr int GridLineWidth = GridLinePixels;
+    static constexpr int ColStep = GridCellStep;
+    static constexpr int RowStep = GridCellStep;
 
     explicit TDrawGrid(QWidget* parent = nullptr);
 
