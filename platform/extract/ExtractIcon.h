@@ -30,7 +30,9 @@ UniqueIcon ExtractIconDetailed(const std::string& path, int n, IconSourceInfo* c
 // The same for a file's bytes held in memory (no cache).
 UniqueIcon ExtractIconFromBytes(std::span<const uint8_t> bytes, int n, IconSourceInfo* chosen);
 
-// Bytes read from files by the extractor in this process, all threads.
+// Bytes read from files by the extractor since the program started, all
+// threads together (counted by FileSource); the benchmark compares it with
+// the files' sizes.
 uint64_t ExtractBytesRead();
 
 } // namespace orbisk

@@ -1,6 +1,7 @@
 #include "platform/extract/FileSource.h"
 
 #include "platform/base/ByteReader.h"
+#include "platform/extract/ExtractIcon.h"
 #include "platform/extract/ExtractLimits.h"
 
 #include <algorithm>

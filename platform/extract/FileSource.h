@@ -62,8 +62,4 @@ private:
     BlockCache& cache_;
 };
 
-// Bytes read from files by the extractor since the program started, all
-// threads together; the benchmark compares it with the files' sizes.
-uint64_t ExtractBytesRead();
-
 } // namespace orbisk
