@@ -6,9 +6,9 @@
 
 namespace orbisk {
 
-int TafIcon::Width() const { return handle_ ? LargeIconWidth : 0; }
+int TafIcon::Width() const { return handle_ ? LargeIconSize : 0; }
 
-int TafIcon::Height() const { return handle_ ? LargeIconHeight : 0; }
+int TafIcon::Height() const { return handle_ ? LargeIconSize : 0; }
 
 void TafIcon::Draw(QPainter& painter, int x, int y) const { DrawIconEx(painter, x, y, handle_, 0, 0, DI_NORMAL); }
 

@@ -9,7 +9,7 @@ namespace {
 
 // How far an image is from the large-icon size; non-square images count
 // both sides.
-int Distance(const ImageInfo& i) { return std::abs(i.width - kLargeIconSize) + std::abs(i.height - kLargeIconSize); }
+int Distance(const ImageInfo& i) { return std::abs(i.width - LargeIconSize) + std::abs(i.height - LargeIconSize); }
 
 bool Better(const ImageInfo& a, const ImageInfo& b)
 {

@@ -11,15 +11,15 @@ namespace orbisk {
 
 namespace {
 
-static_assert(IconData::MaskStride(kLargeIconSize) * 8 == kLargeIconSize, "32-pixel mask rows need no padding");
+static_assert(IconData::MaskStride(LargeIconSize) * 8 == LargeIconSize, "32-pixel mask rows need no padding");
 
 IconData Blank(bool monochrome)
 {
     IconData icon;
-    icon.width = kLargeIconSize;
-    icon.height = kLargeIconSize;
-    icon.color.assign(std::size_t(kLargeIconSize) * kLargeIconSize, 0);
-    icon.mask.assign(std::size_t(IconData::MaskStride(kLargeIconSize)) * kLargeIconSize, 0);
+    icon.width = LargeIconSize;
+    icon.height = LargeIconSize;
+    icon.color.assign(std::size_t(LargeIconSize) * LargeIconSize, 0);
+    icon.mask.assign(std::size_t(IconData::MaskStride(LargeIconSize)) * LargeIconSize, 0);
     icon.monochrome = monochrome;
     return icon;
 }
@@ -45,7 +45,7 @@ void Place(IconData& icon, const QImage& scaled, int left, int top)
     for (int y = 0; y < argb.height(); ++y) {
         const auto* line = reinterpret_cast<const uint32_t*>(argb.constScanLine(y));
         for (int x = 0; x < argb.width(); ++x) {
-            icon.color[std::size_t(top + y) * kLargeIconSize + std::size_t(left + x)] = line[x];
+            icon.color[std::size_t(top + y) * LargeIconSize + std::size_t(left + x)] = line[x];
             SetMaskBit(icon, left + x, top + y, (line[x] >> 24) < 128);
         }
     }
@@ -61,7 +61,7 @@ void MaskEverything(IconData& icon)
 IconData FitIcon(const DecodedImage& image)
 {
     IconData icon = Blank(image.monochrome);
-    if (image.width == kLargeIconSize && image.height == kLargeIconSize) {
+    if (image.width == LargeIconSize && image.height == LargeIconSize) {
         icon.color = image.argb;
         // Eight mask bytes make one mask byte (the 32-pixel rows need no padding).
         for (std::size_t i = 0; i < icon.mask.size(); ++i) {
@@ -73,7 +73,7 @@ IconData FitIcon(const DecodedImage& image)
         return icon;
     }
     const QImage scaled
-        = ToQImage(image).scaled(kLargeIconSize, kLargeIconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        = ToQImage(image).scaled(LargeIconSize, LargeIconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     Place(icon, scaled, 0, 0);
     return icon;
 }
@@ -82,15 +82,15 @@ IconData FitBitmap(const DecodedImage& image)
 {
     IconData icon = Blank(image.monochrome);
     MaskEverything(icon);
-    int w = kLargeIconSize, h = kLargeIconSize;
+    int w = LargeIconSize, h = LargeIconSize;
     if (image.width > image.height)
-        h = std::max(1, int((long(image.height) * kLargeIconSize + image.width / 2) / image.width));
+        h = std::max(1, int((long(image.height) * LargeIconSize + image.width / 2) / image.width));
     else if (image.height > image.width)
-        w = std::max(1, int((long(image.width) * kLargeIconSize + image.height / 2) / image.height));
+        w = std::max(1, int((long(image.width) * LargeIconSize + image.height / 2) / image.height));
     const QImage view = ToQImage(image);
     const QImage scaled
         = w == image.width && h == image.height ? view : view.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    Place(icon, scaled, (kLargeIconSize - w) / 2, (kLargeIconSize - h) / 2);
+    Place(icon, scaled, (LargeIconSize - w) / 2, (LargeIconSize - h) / 2);
     return icon;
 }
 

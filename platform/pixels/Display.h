@@ -13,8 +13,8 @@ int DisplayBitsPerPixel();
 // Sets the depth that DisplayBitsPerPixel reports; 0 goes back to the screen's.
 void SetDisplayBitsPerPixel(int bits);
 
-// The large-icon size (SM_CXICON, SM_CYICON).
-constexpr int LargeIconWidth = 32;
-constexpr int LargeIconHeight = 32;
+// The large-icon size (SM_CXICON, SM_CYICON): every extracted icon and every
+// exported bitmap is this many pixels square.
+constexpr int LargeIconSize = 32;
 
 } // namespace orbisk
