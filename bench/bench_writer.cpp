@@ -41,7 +41,6 @@ std::vector<UniqueIcon> MakeIcons()
 
 double IconsPerSecond(const std::vector<UniqueIcon>& icons, int32_t colorCount)
 {
-    SaveColorCount = colorCount;
     MemoryStream out;
     long written = 0;
     const auto start = std::chrono::steady_clock::now();
@@ -49,7 +48,7 @@ double IconsPerSecond(const std::vector<UniqueIcon>& icons, int32_t colorCount)
     do {
         for (const UniqueIcon& icon : icons) {
             out.Clear();
-            TafIcon::WriteIconStream(out, icon.get());
+            TafIcon::WriteIconStream(out, icon.get(), colorCount);
         }
         written += long(icons.size());
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -7,7 +7,6 @@
 #include "export/LittleEndian.h"
 #include "platform/pixels/ColorTables.h"
 #include "platform/pixels/DibBits.h"
-#include "platform/pixels/Display.h"
 
 #include <QImage>
 #include <QPainter>
@@ -35,24 +34,23 @@ QImage DrawOnWhite(const TafIcon& icon)
 
 } // namespace
 
-int DisplayBitmapBits()
+int DisplayBitmapBits(int displayBits)
 {
     // A display depth with no bitmap format of its own (2, 15, 30 ...) gets
     // the next one up, as the device would round it.
-    const int bits = DisplayBitsPerPixel();
     for (int b : { 1, 4, 8, 16, 24 })
-        if (bits <= b)
+        if (displayBits <= b)
             return b;
     return 32;
 }
 
-void WriteBitmapStream(OutputStream& stream, const TafIcon& icon)
+void WriteBitmapStream(OutputStream& stream, const TafIcon& icon, int displayBits)
 {
     if (icon.Empty())
         throw EInvalidGraphic();
     const QImage canvas = DrawOnWhite(icon);
     const int width = canvas.width(), height = canvas.height();
-    const int bits = DisplayBitmapBits();
+    const int bits = DisplayBitmapBits(displayBits);
     const auto table = DibColorTable(bits);
     const std::size_t rowSize = DibRowSize(width, bits);
     const std::size_t pixelBytes = rowSize * std::size_t(height);
@@ -84,10 +82,10 @@ void WriteBitmapStream(OutputStream& stream, const TafIcon& icon)
     stream.WriteBuffer(pixels.data(), pixels.size());
 }
 
-void WriteBitmapFile(const TafIcon& icon, const std::string& fileName)
+void WriteBitmapFile(const TafIcon& icon, const std::string& fileName, int displayBits)
 {
     AtomicFileStream file(fileName);
-    WriteBitmapStream(file, icon);
+    WriteBitmapStream(file, icon, displayBits);
     file.Commit();
 }
 

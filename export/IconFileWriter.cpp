@@ -1,5 +1,5 @@
-// The icon file layout: one image, the colour image at the depth of
-// SaveColorCount and the icon's own mask, following the ICO and BMP format
+// The icon file layout: one image, the colour image at the depth of the
+// colour count asked for and the icon's own mask, following the ICO and BMP format
 // documents (ICONDIR, ICONDIRENTRY, BITMAPINFOHEADER).
 
 #include "export/LittleEndian.h"
@@ -61,11 +61,11 @@ void PutHeaders(uint8_t* p, const IconLayout& l)
 
 } // namespace
 
-void TafIcon::WriteIconStream(OutputStream& stream, HICON icon)
+void TafIcon::WriteIconStream(OutputStream& stream, HICON icon, int32_t colorCount)
 {
     if (!icon || icon->width <= 0 || icon->height <= 0)
         throw EInvalidGraphic();
-    const int bits = ColorCountBits(SaveColorCount.load(std::memory_order_relaxed));
+    const int bits = ColorCountBits(colorCount);
     const auto table = DibColorTable(bits);
     const IconLayout l { icon->width, icon->height, bits, table.size(), DibRowSize(icon->width, bits),
                          DibRowSize(icon->width, 1) };

@@ -1,17 +1,13 @@
 #include "export/SaveColors.h"
 
-#include "platform/pixels/Display.h"
-
 namespace orbisk {
 
-std::atomic<int32_t> SaveColorCount { TrueColor32 };
-
-int32_t ScreenColorCount()
+int32_t ScreenColorCount(int displayBits)
 {
     constexpr unsigned planes = 1;
     // The product is taken as a 16-bit unsigned number, as the device
     // reports it.
-    const auto depth = uint16_t(planes * unsigned(DisplayBitsPerPixel()));
+    const auto depth = uint16_t(planes * unsigned(displayBits));
     if (depth <= 8)
         return int32_t(1) << depth;
     return TrueColor32;
@@ -35,6 +31,9 @@ int ColorCountBits(int32_t colorCount)
     }
 }
 
-int32_t SaveColorsToColorCount(int32_t saveColors) { return saveColors != 0 ? saveColors : ScreenColorCount(); }
+int32_t SaveColorsToColorCount(int32_t saveColors, int displayBits)
+{
+    return saveColors != 0 ? saveColors : ScreenColorCount(displayBits);
+}
 
 } // namespace orbisk

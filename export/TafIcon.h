@@ -51,16 +51,16 @@ public:
     // what lies beneath. An empty object draws nothing.
     void Draw(QPainter& painter, int x, int y) const;
 
-    // Writes the icon that `icon` holds as an icon file of one image at the
-    // depth of SaveColorCount, replacing a file of that name. The file is
-    // written in full or not at all. Throws EFCreateError ("Cannot create
-    // file <fileName>"), EInvalidGraphic or EWriteError.
-    static void WriteIconFile(const TafIcon& icon, const std::string& fileName);
+    // Writes the icon that `icon` holds as an icon file of one image, its
+    // colour image at the depth of colorCount (see ColorCountBits), replacing
+    // a file of that name (see AtomicFileStream). Throws EFCreateError
+    // ("Cannot create file <fileName>"), EInvalidGraphic or EWriteError.
+    static void WriteIconFile(const TafIcon& icon, const std::string& fileName, int32_t colorCount);
 
-    // Appends the icon file bytes for `icon` at the depth of SaveColorCount.
+    // Appends the icon file bytes for `icon` at the depth of colorCount.
     // Throws EInvalidGraphic for nullptr, writing nothing; EWriteError from
     // the stream.
-    static void WriteIconStream(OutputStream& stream, HICON icon);
+    static void WriteIconStream(OutputStream& stream, HICON icon, int32_t colorCount);
 
 private:
     HICON handle_ = nullptr;

@@ -3,6 +3,7 @@
 #include "core/ScanEngine.h"
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
+#include "platform/pixels/Display.h"
 #include "shell/controls/TStShellListView.h"
 #include "shell/controls/TStShellTreeView.h"
 #include "ui/DrawGrid.h"
@@ -169,9 +170,10 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event)
 
 void TMainFrm::FormCreate()
 {
-    // The first look at the screen's depth, on the window thread: it is
-    // remembered, so that icons saved by a worker get the same depth.
-    SaveColorCount = ScreenColorCount();
+    // The one look at the screen's depth: workers are handed this value and
+    // never ask the screen themselves.
+    DisplayBits_ = ScreenBitsPerPixel();
+    SaveColorCount_ = ScreenColorCount(DisplayBits_);
     const bool created = CreateScanObjects();
     if (!created) {
         ShowMessage(QStringLiteral("Can not initialize memory"));

@@ -83,6 +83,14 @@ public:
     // The one icon object through which icons are drawn and saved on the
     // window thread.
     TafIcon* WorkIcon() const { return WorkIcon_.get(); }
+    // The screen's depth, read once when the window is created; saves made
+    // for the window (on a worker too) are made for this depth.
+    int DisplayBits() const { return DisplayBits_; }
+    // The colour count of saved icon files: the SaveColors setting, or the
+    // display's colour count when it is 0, as it stood when last set.
+    int32_t SaveColorCount() const { return SaveColorCount_; }
+    // Sets the SaveColors setting and the colour count it stands for.
+    void SetSaveColors(int32_t saveColors);
     TDrawGrid* DrawGrid1() const { return DrawGrid1_; }
 
     // Starts a scan of path (a folder, or one file in one-file mode) with the
@@ -253,6 +261,8 @@ private:
     std::unique_ptr<TafIcon> WorkIcon_;
     std::unique_ptr<ScanEngine> ScanEngine_;
     AppSettings Settings_;
+    int DisplayBits_ = 32;
+    int32_t SaveColorCount_ = 0;
     TViewStyle ListViewStyle_ = TViewStyle::vsList;
     bool SkipFolderSelected_ = true;
     bool StartSelectionWatched_ = false;

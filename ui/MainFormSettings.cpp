@@ -77,10 +77,10 @@ void TMainFrm::LoadOptions(const TIniFile& file)
     // A value the options dialog cannot show reads as the default: the
     // dialog would store it back unseen, and the batch save writes nothing
     // for a format it does not know.
-    Settings_.SaveColors = file.ReadInteger(Options, "SaveColors", 0);
-    if (std::ranges::find(SaveColorsChoices, Settings_.SaveColors) == std::end(SaveColorsChoices))
-        Settings_.SaveColors = 0;
-    SaveColorCount = SaveColorsToColorCount(Settings_.SaveColors);
+    int32_t saveColors = file.ReadInteger(Options, "SaveColors", 0);
+    if (std::ranges::find(SaveColorsChoices, saveColors) == std::end(SaveColorsChoices))
+        saveColors = 0;
+    SetSaveColors(saveColors);
     Settings_.SaveFileExt = file.ReadInteger(Options, "SaveFileExt", 0);
     if (Settings_.SaveFileExt != 0 && Settings_.SaveFileExt != 1)
         Settings_.SaveFileExt = 0;
@@ -94,6 +94,12 @@ void TMainFrm::ApplyStoredGeometry(int top, int left, int width, int height)
         move(left >= 0 ? left : x(), top >= 0 ? top : y());
     if (width >= 0 || height >= 0)
         resize(width >= 0 ? width : this->width(), height >= 0 ? height : this->height());
+}
+
+void TMainFrm::SetSaveColors(int32_t saveColors)
+{
+    Settings_.SaveColors = saveColors;
+    SaveColorCount_ = SaveColorsToColorCount(saveColors, DisplayBits_);
 }
 
 void TMainFrm::ApplyDefaultSettings()

@@ -2,16 +2,13 @@
 
 namespace orbisk {
 
-// What the program knows of the display. Tests and the command-line tool set
-// the depth; otherwise it is the primary screen's (32 when there is none).
+// What the program knows of the display.
 
-// Bits per pixel of the display (planes are always 1). The screen is asked
-// the first time this runs on the window thread and its answer kept for every
-// thread; other threads get 32 until then.
-int DisplayBitsPerPixel();
-
-// Sets the depth that DisplayBitsPerPixel reports; 0 goes back to the screen's.
-void SetDisplayBitsPerPixel(int bits);
+// Bits per pixel of the primary screen (planes are always 1); 32 without a
+// screen. It asks the screen, which only the window thread may do: the window
+// reads the depth once and hands it to whatever writes files for it, so a
+// worker never needs to ask.
+int ScreenBitsPerPixel();
 
 // The large-icon size (SM_CXICON, SM_CYICON): every extracted icon and every
 // exported bitmap is this many pixels square.

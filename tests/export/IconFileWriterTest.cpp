@@ -2,7 +2,6 @@
 
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
-#include "platform/pixels/Display.h"
 
 #include <gtest/gtest.h>
 
@@ -23,16 +22,10 @@ constexpr Depth depths[] = { { 2, 1, 326 },         { 16, 4, 766 },          { 2
 
 class IconFileWriter : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        SaveColorCount = TrueColor32;
-        SetDisplayBitsPerPixel(0);
-    }
     static std::vector<uint8_t> Write(HICON icon, int32_t count)
     {
-        SaveColorCount = count;
         MemoryStream out;
-        TafIcon::WriteIconStream(out, icon);
+        TafIcon::WriteIconStream(out, icon, count);
         return out.Bytes();
     }
 };
@@ -103,11 +96,10 @@ TEST_F(IconFileWriter, DepthFollowsTheColorCount)
     } const cases[] = { { 1, 2, 1 }, { 4, 16, 4 }, { 8, 256, 8 }, { 2, 4, 32 }, { 16, TrueColor32, 32 },
                         { 24, TrueColor32, 32 }, { 32, TrueColor32, 32 } };
     for (const auto& c : cases) {
-        SetDisplayBitsPerPixel(c.display);
-        EXPECT_EQ(ScreenColorCount(), c.count) << c.display;
-        EXPECT_EQ(SaveColorsToColorCount(0), c.count);
-        EXPECT_EQ(SaveColorsToColorCount(16), 16);
-        EXPECT_EQ(Write(icon.get(), SaveColorsToColorCount(0))[8], c.bits) << c.display;
+        EXPECT_EQ(ScreenColorCount(c.display), c.count) << c.display;
+        EXPECT_EQ(SaveColorsToColorCount(0, c.display), c.count);
+        EXPECT_EQ(SaveColorsToColorCount(16, c.display), 16);
+        EXPECT_EQ(Write(icon.get(), SaveColorsToColorCount(0, c.display))[8], c.bits) << c.display;
     }
     EXPECT_THROW(Write(nullptr, 256), EInvalidGraphic);
 }

@@ -20,12 +20,10 @@ UniqueIcon ReadBack(const QTemporaryDir& dir, HICON handle, int32_t count, const
 {
     const std::string path = dir.path().toStdString() + "/saved.ico";
     if (handle) {
-        SaveColorCount = count;
         TafIcon icon;
         icon.SetHandle(handle);
-        TafIcon::WriteIconFile(icon, path);
+        TafIcon::WriteIconFile(icon, path, count);
         icon.ReleaseHandle();
-        SaveColorCount = TrueColor32;
     } else {
         EXPECT_TRUE(WriteFile(path, bytes));
     }

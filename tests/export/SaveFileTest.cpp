@@ -25,8 +25,8 @@ namespace {
 
 using Writer = std::function<void(const TafIcon&, const std::string&)>;
 const std::pair<const char*, Writer> writers[] = {
-    { "icon", [](const TafIcon& i, const std::string& n) { TafIcon::WriteIconFile(i, n); } },
-    { "bitmap", [](const TafIcon& i, const std::string& n) { WriteBitmapFile(i, n); } },
+    { "icon", [](const TafIcon& i, const std::string& n) { TafIcon::WriteIconFile(i, n, TrueColor32); } },
+    { "bitmap", [](const TafIcon& i, const std::string& n) { WriteBitmapFile(i, n, 32); } },
 };
 
 // The error's message, or "" when none was raised. With a size limit the
@@ -89,7 +89,6 @@ QImage Drawn(const TafIcon& icon)
 class SaveFile : public ::testing::Test {
 protected:
     void SetUp() override { icon_.SetHandle(owned_.get()); }
-    void TearDown() override { SaveColorCount = TrueColor32; }
     std::string Path(const char* name) const { return dir_.path().toStdString() + "/" + name; }
 
     QTemporaryDir dir_;
@@ -148,13 +147,12 @@ TEST_F(SaveFile, HandleStillDrawsAfterEverySave)
     const QImage before = Drawn(icon_);
     EXPECT_EQ(before.pixel(0, 0), qRgb(255, 255, 255));
     EXPECT_EQ(before.pixel(2, 3), qRgb(255, 0, 0));
+    for (int32_t count : { 2, 16, 256, 65536, 16777216 })
+        TafIcon::WriteIconFile(icon_, Path("ok"), count);
     for (const auto& [kind, write] : writers) {
-        for (int32_t count : { 2, 16, 256, 65536, 16777216, TrueColor32 }) {
-            SaveColorCount = count;
-            write(icon_, Path("ok"));
-            Message(write, icon_, Path("missing/x"));
-            Message(write, icon_, Path("short"), 100);
-        }
+        write(icon_, Path("ok"));
+        Message(write, icon_, Path("missing/x"));
+        Message(write, icon_, Path("short"), 100);
         EXPECT_EQ(Drawn(icon_), before) << kind;
     }
     EXPECT_EQ(icon_.Width(), 32);

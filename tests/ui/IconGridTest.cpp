@@ -1,6 +1,5 @@
 #include "core/GridLayout.h"
 #include "core/ScanEngine.h"
-#include "platform/pixels/Display.h"
 #include "platform/extract/ExtractIcon.h"
 #include "fixtures/Fixtures.h"
 #include "ui/DrawGrid.h"
@@ -359,15 +358,6 @@ private slots:
         QTest::keyClick(grid_, Qt::Key_Delete);
         QVERIFY(!frm_->Engine()->ScanRunning());
         QVERIFY(frm_->Engine()->ScanStopped());
-    }
-
-    void workerSeesTheWindowsDisplayDepth()
-    {
-        Open();
-        int worker = 0;
-        std::thread([&] { worker = DisplayBitsPerPixel(); }).join();
-        QCOMPARE(worker, DisplayBitsPerPixel());
-        QCOMPARE(worker, QGuiApplication::primaryScreen()->depth());
     }
 };
 

@@ -6,9 +6,11 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -87,7 +89,6 @@ private slots:
 
     void firstRunGivesDefaultsAndWritesAllKeys()
     {
-        SaveColorCount = 16;
         QPointer<TMainFrm> frm = Open(Location());
         QCOMPARE(frm->windowTitle(), QStringLiteral("Orbisk v1.2"));
         QCOMPARE(frm->size(), QSize(713, 400));
@@ -107,7 +108,8 @@ private slots:
         QCOMPARE(frm->Settings().WithSub, false);
         QCOMPARE(frm->Settings().AutoScan, true);
         QCOMPARE(frm->Settings().FileExt, std::string(".ICO,.CUR,.EXE,.DLL,.ICL,"));
-        QCOMPARE(SaveColorCount.load(), ScreenColorCount());
+        QCOMPARE(frm->DisplayBits(), QGuiApplication::primaryScreen()->depth());
+        QCOMPARE(frm->SaveColorCount(), ScreenColorCount(frm->DisplayBits()));
         QCOMPARE(frm->StartFolder(), std::string("/"));
 
         QVERIFY(CloseAndWait(frm));
@@ -140,7 +142,7 @@ private slots:
         QCOMPARE(frm->Settings().AutoScan, false);
         QCOMPARE(frm->Settings().FileExt, std::string(".ICO,"));
         QCOMPARE(frm->Settings().SaveColors, 256);
-        QCOMPARE(SaveColorCount.load(), 256);
+        QCOMPARE(frm->SaveColorCount(), 256);
         QCOMPARE(frm->Settings().SaveFileExt, 0);
 
         QVERIFY(CloseAndWait(frm));
@@ -155,7 +157,7 @@ private slots:
         WriteIni("[Options]\nSaveColors=32\nSaveFileExt=-1\n");
         QPointer<TMainFrm> frm = Open(Location());
         QCOMPARE(frm->Settings().SaveColors, 0);
-        QCOMPARE(SaveColorCount.load(), ScreenColorCount());
+        QCOMPARE(frm->SaveColorCount(), ScreenColorCount(frm->DisplayBits()));
         QCOMPARE(frm->Settings().SaveFileExt, 0);
         QVERIFY(CloseAndWait(frm));
         QVERIFY(KeyLines().contains(QStringLiteral("Options/SaveFileExt=0")));

@@ -156,7 +156,6 @@ int SaveAll(const std::vector<std::string>& args)
     engine.SetOneFileMode(!S_ISDIR(st.st_mode));
     std::size_t saved = 0, failed = 0;
     if (RunScan(engine, path)) {
-        ApplySaveOptions(o.save);
         failed = SaveIcons(engine, outDir, o.save, saved);
     }
     sigaction(SIGINT, &previous, nullptr);

@@ -74,7 +74,6 @@ int Save(const std::vector<std::string>& args)
         std::fprintf(stderr, "orbisk-extract save: %s has no icon #%lld\n", file.c_str(), index);
         return 1;
     }
-    ApplySaveOptions(options);
     TafIcon icon;
     icon.SetHandle(handle.get());
     int status = 0;

@@ -2,7 +2,6 @@
 
 #include "export/BitmapExport.h"
 #include "export/SaveColors.h"
-#include "platform/pixels/Display.h"
 
 #include <algorithm>
 #include <charconv>
@@ -65,18 +64,12 @@ OptionParse ParseSaveOption(const std::vector<std::string>& args, std::size_t& i
     return OptionParse::Taken;
 }
 
-void ApplySaveOptions(const SaveOptions& options)
-{
-    SetDisplayBitsPerPixel(options.displayDepth);
-    SaveColorCount = SaveColorsToColorCount(options.saveColors);
-}
-
 void WriteSaved(const TafIcon& icon, const std::string& fileName, const SaveOptions& options)
 {
     if (options.bitmap)
-        WriteBitmapFile(icon, fileName);
+        WriteBitmapFile(icon, fileName, options.displayDepth);
     else
-        TafIcon::WriteIconFile(icon, fileName);
+        TafIcon::WriteIconFile(icon, fileName, SaveColorsToColorCount(options.saveColors, options.displayDepth));
 }
 
 } // namespace orbisk::tool

@@ -29,12 +29,9 @@ OptionParse ParseSaveOption(const std::vector<std::string>& args, std::size_t& i
 // A whole decimal number from 0 to max, or -1.
 long long ParseCount(const std::string& text, long long max);
 
-// Sets the display depth the writers see and the colour count of icon files,
-// as the window does when it loads the settings.
-void ApplySaveOptions(const SaveOptions& options);
-
-// Writes the icon `icon` holds as a bitmap or an icon file; throws the
-// writers' errors.
+// Writes the icon `icon` holds as a bitmap or an icon file, for the display
+// depth given and at the colour count the options stand for (as the window
+// works it out from its settings); throws the writers' errors.
 void WriteSaved(const TafIcon& icon, const std::string& fileName, const SaveOptions& options);
 
 } // namespace orbisk::tool
