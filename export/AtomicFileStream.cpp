@@ -1,7 +1,5 @@
 #include "export/AtomicFileStream.h"
 
-#include <unistd.h>
-
 namespace orbisk {
 
 AtomicFileStream::AtomicFileStream(const std::string& fileName)
@@ -9,19 +7,19 @@ AtomicFileStream::AtomicFileStream(const std::string& fileName)
 {
     if (file_.Open(fileName))
         throw EFCreateError(fileName);
-    // The user protected the old file; a save does not go around that.
-    if (file_.TargetExists() && ::access(file_.Target().c_str(), W_OK) != 0) {
-        file_.Discard();
-        throw EFCreateError(fileName);
-    }
 }
 
 void AtomicFileStream::Commit()
 {
     if (file_.Flush())
         throw EWriteError();
-    if (file_.Commit())
+    // In place, Commit() is where the bytes are written.
+    const bool inPlace = file_.InPlace();
+    if (file_.Commit()) {
+        if (inPlace)
+            throw EWriteError();
         throw EFCreateError(fileName_);
+    }
 }
 
 } // namespace orbisk

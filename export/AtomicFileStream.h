@@ -17,18 +17,20 @@ public:
     }
 };
 
-// An output stream onto a file that is written in full or not at all (see
-// AtomicFile): a failed save never leaves an empty or partial file and never
-// harms an existing file of that name.
+// An output stream onto a file that replaces a file of that name (see
+// AtomicFile): a failed save leaves no empty or partial new file, and an
+// existing file keeps its owner, permissions, links and, unless it has to be
+// written in place, its contents.
 class AtomicFileStream final : public OutputStream {
 public:
-    // Throws EFCreateError when the file cannot be created: a missing or
-    // unwritable folder, a name that is a folder or a special file, or an
-    // existing file that is write-protected.
+    // Throws EFCreateError when the file cannot be written: a missing
+    // folder, a new file in a folder that takes none, a name that is a
+    // folder or a special file, or an existing file that is write-protected.
     explicit AtomicFileStream(const std::string& fileName);
 
     // Puts the written bytes in place of the target. Throws EWriteError when
-    // they cannot be synced to disk, EFCreateError when the rename fails.
+    // they cannot be stored or synced to disk, EFCreateError when the
+    // rename fails.
     void Commit();
 
 protected:

@@ -1,13 +1,14 @@
 #include "platform/files/AtomicFile.h"
 
+#include "platform/files/NativePath.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <optional>
 #include <unistd.h>
 
 namespace orbisk {
@@ -18,29 +19,36 @@ namespace {
 // long name still leaves room for the suffix within NAME_MAX.
 constexpr std::size_t maxNameInTemp = 200;
 constexpr int createAttempts = 64;
+// As many links as the kernel follows in one path.
+constexpr int maxLinkHops = 40;
 
 std::error_code Error(int code) { return { code, std::system_category() }; }
 
-// The file that a write to path really changes: the target of a link.
-std::string ResolveLink(const std::string& path)
+// The file that a write to path really changes: links are followed to their
+// end, which may be a name that does not exist yet (a dangling link is
+// written through, not replaced). nullopt for a loop of links or a link that
+// cannot be read.
+std::optional<std::string> FollowLinks(std::string path)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return path;
-    std::string resolved = path;
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-        resolved = real;
-        std::free(real);
+    for (int hop = 0; hop < maxLinkHops; ++hop) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(MaxPathBytes, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || std::size_t(n) >= target.size())
+            return std::nullopt;
+        target.resize(std::size_t(n));
+        // A relative link is relative to the folder that holds it.
+        path = target[0] == '/' ? target : JoinPath(SplitFilePath(path).folder, target);
     }
-    return resolved;
+    return std::nullopt;
 }
 
 std::string FolderOf(const std::string& path)
 {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    std::string folder = SplitFilePath(path).folder;
+    return folder.empty() ? std::string(".") : folder;
 }
 
 // A hidden name beside path that no other writer picks at the same time.
@@ -67,6 +75,10 @@ void SyncFolder(const std::string& folder)
     }
 }
 
+// Sync before the rename or after the write: after a crash the name holds
+// the whole file. (EINVAL: a file system with nothing to sync.)
+int SyncError(int fd) { return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno; }
+
 } // namespace
 
 AtomicFile::~AtomicFile() { Discard(); }
@@ -76,19 +88,47 @@ std::error_code AtomicFile::Open(const std::string& path)
     Discard();
     if (path.empty() || path.back() == '/')
         return Error(EISDIR);
-    target_ = ResolveLink(path);
+    const auto target = FollowLinks(path);
+    if (!target)
+        return Error(ELOOP);
+    target_ = *target;
     struct stat st {};
     targetExists_ = ::stat(target_.c_str(), &st) == 0;
-    if (!targetExists_ && errno != ENOENT)
-        return Error(errno);
-    if (targetExists_ && !S_ISREG(st.st_mode))
+    if (!targetExists_)
+        return errno == ENOENT ? OpenTemporary(nullptr) : Error(errno);
+    if (!S_ISREG(st.st_mode))
         return Error(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    // Marked read-only for everyone, or not the user's to write (whatever
+    // its folder allows). Asked without opening the file: a watcher would
+    // take the close of a file opened for writing for a change.
+    if ((st.st_mode & 0222) == 0)
+        return Error(EACCES);
+    if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0)
+        return Error(errno);
+    if (st.st_nlink == 1 && !OpenTemporary(&st))
+        return {};
 
+    const int fd = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return Error(errno);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return Error(EINVAL);
+    }
+    inPlace_ = true;
+    fd_ = fd;
+    return {};
+}
+
+// The temporary file beside the target. A file that replaces another gets its
+// owner, group and permission bits, or is not made at all.
+std::error_code AtomicFile::OpenTemporary(const struct stat* replaced)
+{
     for (int attempt = 0; attempt < createAttempts && fd_ < 0; ++attempt) {
         temp_ = TempName(target_);
         // A new file gets the usual 0666 less the umask, like any file the
-        // program creates; a replaced one keeps its permissions.
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, targetExists_ ? 0600 : 0666);
+        // program creates.
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replaced ? 0600 : 0666);
         if (fd_ < 0 && errno != EEXIST)
             break;
     }
@@ -97,9 +137,17 @@ std::error_code AtomicFile::Open(const std::string& path)
         temp_.clear();
         return Error(code);
     }
-    if (targetExists_)
-        (void)::fchmod(fd_, st.st_mode & 07777);
-    return {};
+    if (!replaced)
+        return {};
+    struct stat made {};
+    // The owner first: a change of owner clears the set-ID bits.
+    const bool sameOwner = ::fstat(fd_, &made) == 0 && made.st_uid == replaced->st_uid
+        && made.st_gid == replaced->st_gid;
+    if ((sameOwner || ::fchown(fd_, replaced->st_uid, replaced->st_gid) == 0)
+        && ::fchmod(fd_, replaced->st_mode & 07777) == 0)
+        return {};
+    Discard();
+    return Error(EPERM);
 }
 
 std::size_t AtomicFile::Write(const void* data, std::size_t size)
@@ -107,6 +155,10 @@ std::size_t AtomicFile::Write(const void* data, std::size_t size)
     if (fd_ < 0)
         return 0;
     const auto* p = static_cast<const char*>(data);
+    if (inPlace_) {
+        pending_.append(p, size);
+        return size;
+    }
     std::size_t stored = 0;
     while (stored < size) {
         const ssize_t n = ::write(fd_, p + stored, size - stored);
@@ -121,12 +173,11 @@ std::size_t AtomicFile::Write(const void* data, std::size_t size)
 
 std::error_code AtomicFile::Flush()
 {
+    if (inPlace_)
+        return fd_ >= 0 ? std::error_code() : Error(EBADF);
     if (fd_ < 0)
         return temp_.empty() ? Error(EBADF) : std::error_code();
-    // Sync before the rename: after a crash the name holds either the old
-    // file or the whole new one. (EINVAL: a file system with nothing to sync.)
-    const bool synced = ::fsync(fd_) == 0 || errno == EINVAL;
-    int code = synced ? 0 : errno;
+    int code = SyncError(fd_);
     // A failing close can be a late write error on some file systems.
     if (::close(fd_) != 0 && code == 0)
         code = errno;
@@ -140,6 +191,8 @@ std::error_code AtomicFile::Flush()
 
 std::error_code AtomicFile::Commit()
 {
+    if (inPlace_)
+        return CommitInPlace();
     if (std::error_code error = Flush())
         return error;
     if (::rename(temp_.c_str(), target_.c_str()) != 0) {
@@ -152,6 +205,34 @@ std::error_code AtomicFile::Commit()
     return {};
 }
 
+// Every new byte is in memory before the first old one is overwritten, and
+// the file is cut to its new length only after they are all written.
+std::error_code AtomicFile::CommitInPlace()
+{
+    if (fd_ < 0)
+        return Error(EBADF);
+    int code = 0;
+    for (std::size_t done = 0; done < pending_.size();) {
+        const ssize_t n = ::pwrite(fd_, pending_.data() + done, pending_.size() - done, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            code = n < 0 ? errno : EIO;
+            break;
+        }
+        done += std::size_t(n);
+    }
+    if (code == 0 && ::ftruncate(fd_, off_t(pending_.size())) != 0)
+        code = errno;
+    if (code == 0)
+        code = SyncError(fd_);
+    if (::close(fd_) != 0 && code == 0)
+        code = errno;
+    fd_ = -1;
+    Discard();
+    return code ? Error(code) : std::error_code();
+}
+
 void AtomicFile::Discard() noexcept
 {
     if (fd_ >= 0)
@@ -160,6 +241,8 @@ void AtomicFile::Discard() noexcept
     if (!temp_.empty())
         ::unlink(temp_.c_str());
     temp_.clear();
+    pending_.clear();
+    inPlace_ = false;
 }
 
 std::error_code ReplaceFileContents(const std::string& path, std::string_view bytes)

@@ -3,21 +3,31 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace orbisk {
 
-// A file that is replaced in full or not at all. The new contents go to a
-// temporary file in the target's folder; Commit() flushes it to the disk and
-// renames it over the target, so that a crash, a full disk or a reader at the
-// wrong moment sees either the old file or the new one, never a torn one.
-// An AtomicFile destroyed without a successful Commit() removes its temporary
-// file and leaves the target as it was.
+// A file replaced in full by new contents. Where it can, the new contents go
+// to a temporary file in the target's folder, and Commit() flushes it to the
+// disk and renames it over the target, so that a crash, a full disk or a
+// reader at the wrong moment sees either the old file or the new one, never a
+// torn one. An AtomicFile destroyed without a successful Commit() removes its
+// temporary file and leaves the target as it was.
 //
-// Replacing keeps what the user set on the old file: its permission bits,
-// and a symbolic link stays a link (the file it points to is replaced).
-// Special files are never replaced: renaming over a device or a FIFO would
-// destroy it.
+// A replaced file keeps what the user set on it: its owner, group and
+// permission bits, its other hard links, and a symbolic link stays a link
+// (the file it points to is written, also one that does not exist yet).
+// Where a rename cannot keep that (the target has other links, or a new file
+// cannot be given the target's owner), or where the folder takes no new file
+// but the target itself may be written, the target is overwritten in place
+// instead: the new contents are held in memory and written over the old ones
+// only in Commit(), which then cuts the file to their length. Such a write
+// is not atomic: if it fails half-way, the file holds part of each.
+//
+// What may not be written is never replaced: a file the user's permissions
+// or the file system refuse, a file marked read-only (no write permission
+// bit at all; this holds for root too), a folder or a special file.
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -25,33 +35,43 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // Creates the temporary file for path. Fails for a name that is a folder
-    // or a special file, or whose folder cannot take a new file.
+    // Gets ready to replace path: checks the target and creates the
+    // temporary file (or opens the target for writing in place). Fails, and
+    // changes nothing, for a target that may not be written (see above), a
+    // loop of links, or a missing target whose folder cannot take it.
     std::error_code Open(const std::string& path);
     // Appends bytes; returns how many were stored (fewer on a full disk).
     std::size_t Write(const void* data, std::size_t size);
-    // Flushes what was written to the disk and closes the temporary file;
-    // on failure it is removed. Commit() does this itself when needed.
+    // Flushes what was written to the disk and closes the temporary file; on
+    // failure it is removed. In place, the bytes wait for Commit(). Commit()
+    // flushes by itself when needed.
     std::error_code Flush();
     // Puts what was written in place of the target.
     std::error_code Commit();
     // Removes the temporary file; the target stays as it was.
     void Discard() noexcept;
 
-    // The file that Commit() replaces (a link's target), and whether it
-    // existed when the file was opened.
+    // The file that Commit() replaces (a link's target), whether it existed
+    // when the file was opened, and whether it is written in place.
     const std::string& Target() const { return target_; }
     bool TargetExists() const { return targetExists_; }
+    bool InPlace() const { return inPlace_; }
 
 private:
+    std::error_code OpenTemporary(const struct stat* replaced);
+    std::error_code CommitInPlace();
+
     std::string target_;
     std::string temp_; // empty once committed or discarded
+    std::string pending_; // in place: the new contents
     bool targetExists_ = false;
-    int fd_ = -1;
+    bool inPlace_ = false;
+    int fd_ = -1; // the temporary file, or in place the target
 };
 
 // Replaces the contents of the file at path with bytes through an AtomicFile.
-// On failure the old file is left as it was and the error is returned.
+// On failure the error is returned; the old file is left as it was, except
+// after a failed write in place.
 std::error_code ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 } // namespace orbisk

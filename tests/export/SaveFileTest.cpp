@@ -116,13 +116,17 @@ TEST_F(SaveFile, ReplacesAFileKeepingItsPermissionsAndLinks)
         Put(Path("a.ico"), "old");
         chmod(Path("a.ico").c_str(), 0640);
         ASSERT_EQ(symlink("a.ico", Path("link.ico").c_str()), 0);
+        ASSERT_EQ(link(Path("a.ico").c_str(), Path("hard.ico").c_str()), 0);
         write(icon_, Path("link.ico"));
         EXPECT_TRUE(QFileInfo(QString::fromStdString(Path("link.ico"))).isSymLink());
-        EXPECT_EQ(ReadAll(Path("a.ico")).size(), std::string(kind) == "icon" ? 4286u : 4150u);
+        const std::size_t size = std::string(kind) == "icon" ? 4286u : 4150u;
+        EXPECT_EQ(ReadAll(Path("a.ico")).size(), size);
+        EXPECT_EQ(ReadAll(Path("hard.ico")).size(), size); // still the same file
         struct stat st {};
         stat(Path("a.ico").c_str(), &st);
         EXPECT_EQ(st.st_mode & 07777, 0640u);
         unlink(Path("link.ico").c_str());
+        unlink(Path("hard.ico").c_str());
         EXPECT_EQ(Entries(dir_), QStringList { "a.ico" }); // no temporary file left
     }
 }

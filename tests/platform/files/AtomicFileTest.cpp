@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/fsuid.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace orbisk;
 namespace fs = std::filesystem;
@@ -58,6 +60,38 @@ private:
     void (*oldHandler_)(int) = nullptr;
 };
 
+// Runs the file operations of this thread as an ordinary user, whose
+// permissions hold (root's are not checked). Nothing to do for a user.
+class AsOrdinaryUser {
+public:
+    AsOrdinaryUser()
+        : root_(::geteuid() == 0)
+    {
+        if (root_) {
+            ::setfsgid(nobody);
+            ::setfsuid(nobody);
+        }
+    }
+    ~AsOrdinaryUser()
+    {
+        if (root_) {
+            ::setfsuid(0);
+            ::setfsgid(0);
+        }
+    }
+    static constexpr uid_t nobody = 65534;
+
+private:
+    bool root_;
+};
+
+struct stat StatOf(const fs::path& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
 } // namespace
 
 TEST(AtomicFile, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile)
@@ -79,21 +113,96 @@ TEST(AtomicFile, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile)
     EXPECT_EQ(folder.EntryCount(), 2u);
 }
 
-TEST(AtomicFile, KeepsLinksAndPermissions)
+TEST(AtomicFile, WritesThroughLinksAlsoDanglingOnes)
 {
     TempFolder folder;
     const fs::path target = folder.path / "real.ini";
     const fs::path link = folder.path / "orbisk.ini";
-    ASSERT_FALSE(ReplaceFileContents(target.string(), "old"));
-    ::chmod(target.c_str(), 0640);
-    fs::create_symlink(target, link);
+    fs::create_directory(folder.path / "sub");
+    // orbisk.ini -> sub/hop -> ../real.ini, which does not exist yet.
+    fs::create_symlink("sub/hop", link);
+    fs::create_symlink("../real.ini", folder.path / "sub/hop");
 
-    ASSERT_FALSE(ReplaceFileContents(link.string(), "new"));
+    ASSERT_FALSE(ReplaceFileContents(link.string(), "first"));
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(Slurp(target), "new");
-    struct stat st {};
-    ASSERT_EQ(::stat(target.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(Slurp(target), "first");
+    ASSERT_FALSE(ReplaceFileContents(link.string(), "second"));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(Slurp(target), "second");
+
+    fs::create_symlink("loop", folder.path / "loop");
+    EXPECT_EQ(ReplaceFileContents((folder.path / "loop").string(), "x"), std::errc::too_many_symbolic_link_levels);
+}
+
+TEST(AtomicFile, KeepsOwnerPermissionsAndHardLinks)
+{
+    TempFolder folder;
+    const fs::path file = folder.path / "a.ico";
+    const fs::path other = folder.path / "b.ico";
+    ASSERT_FALSE(ReplaceFileContents(file.string(), "old"));
+    ::chmod(file.c_str(), 0640);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(file.c_str(), AsOrdinaryUser::nobody, AsOrdinaryUser::nobody), 0);
+    }
+    const struct stat before = StatOf(file);
+
+    ASSERT_FALSE(ReplaceFileContents(file.string(), "new"));
+    struct stat after = StatOf(file);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(Slurp(file), "new");
+
+    // A file with a second name is rewritten, not replaced: both names see
+    // the new contents, cut to their length.
+    ASSERT_EQ(::link(file.c_str(), other.c_str()), 0);
+    ASSERT_FALSE(ReplaceFileContents(other.string(), "x"));
+    EXPECT_EQ(StatOf(other).st_ino, StatOf(file).st_ino);
+    EXPECT_EQ(Slurp(file), "x");
+    EXPECT_EQ(folder.EntryCount(), 2u);
+}
+
+TEST(AtomicFile, WritableFileInAReadOnlyFolderIsWrittenInPlace)
+{
+    TempFolder folder;
+    const fs::path file = folder.path / "a.ico";
+    ASSERT_FALSE(ReplaceFileContents(file.string(), "a longer old text"));
+    ::chmod(file.c_str(), 0666);
+    ::chmod(folder.path.c_str(), 0555);
+    const ino_t inode = StatOf(file).st_ino;
+    std::error_code written, created;
+    {
+        AsOrdinaryUser user;
+        written = ReplaceFileContents(file.string(), "new");
+        created = ReplaceFileContents((folder.path / "b.ico").string(), "new");
+    }
+    ::chmod(folder.path.c_str(), 0755);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Slurp(file), "new");
+    EXPECT_EQ(StatOf(file).st_ino, inode);
+    EXPECT_EQ(created, std::errc::permission_denied); // a new file needs the folder
+    EXPECT_EQ(folder.EntryCount(), 1u);
+}
+
+TEST(AtomicFile, ReadOnlyFileIsNeverReplaced)
+{
+    TempFolder folder;
+    const fs::path ini = folder.path / "orbisk.ini";
+    ASSERT_FALSE(ReplaceFileContents(ini.string(), "[Display]\nFormTop=5\n"));
+    ::chmod(ini.c_str(), 0444); // read-only for root too
+    EXPECT_EQ(ReplaceFileContents(ini.string(), "x"), std::errc::permission_denied);
+    EXPECT_FALSE(WritePrivateProfileString("Display", "FormTop", "6", ini.string()));
+
+    // A file whose permissions refuse the user, in a folder the user may
+    // write: tried as another user where the tests run as root.
+    if (::geteuid() == 0) {
+        ::chmod(folder.path.c_str(), 0777);
+        ::chmod(ini.c_str(), 0644);
+        AsOrdinaryUser user;
+        EXPECT_FALSE(WritePrivateProfileString("Display", "FormTop", "7", ini.string()));
+    }
+    EXPECT_EQ(Slurp(ini), "[Display]\nFormTop=5\n");
+    EXPECT_EQ(folder.EntryCount(), 1u);
 }
 
 TEST(AtomicFile, ReadersNeverSeeATornFile)
