@@ -72,9 +72,9 @@ public:
 
     void LoadSettings();
     void ApplyDefaultSettings();
-    // Writes every setting; throws EIniFileException when one cannot be
-    // written. The settings file is let go of in any case, so nothing is
-    // written twice.
+    // Writes every setting in one replacement of the file; throws
+    // EIniFileException when they cannot be written (then none is). The
+    // settings file is let go of in any case, so nothing is written twice.
     void SaveSettings();
 
     // The scan and its lists; nullptr only when they could not be created

@@ -112,22 +112,25 @@ void TMainFrm::SaveSettings()
 {
     if (!SettingsFile_)
         return;
-    // Let go of the file even when a write throws: a second close must find
-    // nothing to write to.
+    // Let go of the file even when the write throws: a second close must
+    // find nothing to write to.
     const std::unique_ptr<TIniFile> file = std::move(SettingsFile_);
-    file->WriteInteger(Display, "FormTop", y());
-    file->WriteInteger(Display, "FormLeft", x());
-    file->WriteInteger(Display, "FormWidth", width());
-    file->WriteInteger(Display, "FormHeight", height());
-    file->WriteInteger(Display, "Panel1Width", Panel1_->width());
-    file->WriteInteger(Display, "Panel5Height", Panel5_->height());
-    file->WriteString(Display, "StartInFolder", OneLine(SelectedFolderPath()));
-    file->WriteInteger(Display, "ListMode", ListModeOf(PressedViewButton()));
-    file->WriteBool(Options, "WithSub", Settings_.WithSub);
-    file->WriteBool(Options, "AutoScan", Settings_.AutoScan);
-    file->WriteString(Options, "FileExt", Settings_.FileExt);
-    file->WriteInteger(Options, "SaveColors", Settings_.SaveColors);
-    file->WriteInteger(Options, "SaveFileExt", Settings_.SaveFileExt);
+    // One read and one replacement of the file for all the keys.
+    TIniFileUpdate keys;
+    keys.WriteInteger(Display, "FormTop", y());
+    keys.WriteInteger(Display, "FormLeft", x());
+    keys.WriteInteger(Display, "FormWidth", width());
+    keys.WriteInteger(Display, "FormHeight", height());
+    keys.WriteInteger(Display, "Panel1Width", Panel1_->width());
+    keys.WriteInteger(Display, "Panel5Height", Panel5_->height());
+    keys.WriteString(Display, "StartInFolder", OneLine(SelectedFolderPath()));
+    keys.WriteInteger(Display, "ListMode", ListModeOf(PressedViewButton()));
+    keys.WriteBool(Options, "WithSub", Settings_.WithSub);
+    keys.WriteBool(Options, "AutoScan", Settings_.AutoScan);
+    keys.WriteString(Options, "FileExt", Settings_.FileExt);
+    keys.WriteInteger(Options, "SaveColors", Settings_.SaveColors);
+    keys.WriteInteger(Options, "SaveFileExt", Settings_.SaveFileExt);
+    file->Write(keys);
 }
 
 std::optional<TViewStyle> TMainFrm::PressedViewButton() const

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "platform/base/Exception.h"
+#include "platform/settings/PrivateProfile.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orbisk {
 
@@ -14,9 +16,25 @@ public:
     using Exception::Exception;
 };
 
-// One settings file, read and written key by key through the private-profile
-// functions. Nothing is cached: each read sees the file as it is, each write
-// replaces it atomically.
+// Values gathered to be stored together by TIniFile::Write, in the order
+// they were given.
+class TIniFileUpdate {
+public:
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    // Written in decimal.
+    void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+    // Written as 1 or 0.
+    void WriteBool(std::string_view section, std::string_view key, bool value);
+
+    const std::vector<ProfileEntry>& Entries() const { return entries_; }
+
+private:
+    std::vector<ProfileEntry> entries_;
+};
+
+// One settings file, read and written through the private-profile functions.
+// Nothing is cached: each read sees the file as it is, each write replaces it
+// atomically.
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName)
@@ -41,6 +59,9 @@ public:
     void WriteInteger(std::string_view section, std::string_view key, int32_t value);
     // Written as 1 or 0.
     void WriteBool(std::string_view section, std::string_view key, bool value);
+    // Stores every value of the update with one read and one replacement of
+    // the file; all or none. Throws EIniFileException as above.
+    void Write(const TIniFileUpdate& update);
 
 private:
     std::string fileName_;

@@ -231,15 +231,25 @@ std::optional<std::string> ReadProfileText(const std::string& fileName)
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::string& fileName)
 {
-    if (!IsStorableProfileEntry(section, key, value))
-        return false;
+    const ProfileEntry entry { std::string(section), std::string(key), std::string(value) };
+    return WritePrivateProfileStrings({ &entry, 1 }, fileName);
+}
+
+bool WritePrivateProfileStrings(std::span<const ProfileEntry> entries, const std::string& fileName)
+{
+    for (const ProfileEntry& e : entries) {
+        if (!IsStorableProfileEntry(e.section, e.key, e.value))
+            return false;
+    }
     std::string text;
     const FileState state = ReadProfileFile(fileName, text);
     if (state == FileState::Unusable)
         return false;
     if (state == FileState::Missing)
         text.clear();
-    const std::string updated = SetProfileValue(text, section, key, value);
+    std::string updated = text;
+    for (const ProfileEntry& e : entries)
+        updated = SetProfileValue(updated, e.section, e.key, e.value);
     if (state == FileState::Read && updated == text)
         return true;
     if (updated.size() > MaxProfileFileSize)

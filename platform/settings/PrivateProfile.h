@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -26,11 +27,26 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 
 // Sets key in section to value: the key's line is rewritten in place, or
 // added at the end of its section, creating the section and then the file as
-// needed. The file is replaced atomically. Returns false, leaving the file as
-// it was, when the file cannot be read or written, or when a name or the
+// needed. The file is replaced atomically, or not at all when its contents
+// stay the same; a link is written through to its target. Returns false,
+// leaving the file as it was, when the file cannot be read or written (it is
+// write-protected, or its folder takes no new file), or when a name or the
 // value cannot be stored on one line.
 bool WritePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::string& fileName);
+
+// One value to store.
+struct ProfileEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+
+// Sets every entry in turn, as WritePrivateProfileString does, with one read
+// of the file and one replacement. All or none: returns false, leaving the
+// file as it was, when one entry cannot be stored or the file cannot be read
+// or written.
+bool WritePrivateProfileStrings(std::span<const ProfileEntry> entries, const std::string& fileName);
 
 // The whole text of a settings file; nullopt when it is missing, cannot be
 // read, or is not a regular file of at most MaxProfileFileSize bytes.

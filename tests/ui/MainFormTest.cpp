@@ -15,7 +15,10 @@
 #include <QtTest>
 
 #include <atomic>
+#include <map>
+#include <sys/inotify.h>
 #include <thread>
+#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -188,6 +191,33 @@ private slots:
         QCOMPARE(frm->StartFolder(), expected);
         QVERIFY(CloseAndWait(frm));
         QVERIFY(KeyLines().contains(QStringLiteral("Display/StartInFolder=") + QString::fromStdString(expected)));
+    }
+
+    // Closing reads the file once and replaces it once, whatever the number
+    // of keys.
+    void closeWritesTheFileOnce()
+    {
+        WriteIni("; mine\n[Display]\nFormWidth=600\n");
+        QPointer<TMainFrm> frm = Open(Location());
+        const int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(fd >= 0);
+        QVERIFY(inotify_add_watch(fd, QFile::encodeName(dir_->path()).constData(),
+                                  IN_OPEN | IN_CLOSE_WRITE | IN_MOVED_TO) >= 0);
+        QVERIFY(CloseAndWait(frm));
+        std::map<uint32_t, int> counts; // event -> how often, for orbisk.ini and its temporary files
+        alignas(inotify_event) char buffer[65536];
+        for (ssize_t n; (n = read(fd, buffer, sizeof buffer)) > 0;)
+            for (char* p = buffer; p < buffer + n; p += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(p)->len) {
+                const auto* e = reinterpret_cast<inotify_event*>(p);
+                if (e->len > 0 && std::string(e->name).find("orbisk.ini") != std::string::npos)
+                    ++counts[e->mask & (IN_OPEN | IN_CLOSE_WRITE | IN_MOVED_TO)];
+            }
+        close(fd);
+        QCOMPARE(counts[IN_OPEN], 2); // the read, the new file
+        QCOMPARE(counts[IN_CLOSE_WRITE], 1);
+        QCOMPARE(counts[IN_MOVED_TO], 1);
+        QVERIFY(ReadIni().startsWith("; mine\n[Display]\nFormWidth=600\n"));
+        QCOMPARE(KeyLines().size(), 13);
     }
 
     void listModePressesItsButton_data()

@@ -137,7 +137,28 @@ TEST(IniFile, ReadsTypedValuesAndReportsFailedWrites)
 
     file.WriteBool("Options", "WithSub", file.ReadBool("Options", "WithSub", false));
     file.WriteInteger("Display", "FormTop", -12);
-    EXPECT_EQ(Slurp(folder / "orbisk.ini"), "[Display]\nFormWidth=0x200\nFormTop=-12\nBad=12px\n[Options]\nWithSub=1\n");
+    const std::string written = "[Display]\nFormWidth=0x200\nFormTop=-12\nBad=12px\n[Options]\nWithSub=1\n";
+    EXPECT_EQ(Slurp(folder / "orbisk.ini"), written);
+
+    // Several keys in one write: all of them, or none when one cannot be stored.
+    TIniFileUpdate update;
+    update.WriteInteger("Display", "FormTop", 7);
+    update.WriteString("Options", "FileExt", ".ICO,");
+    update.WriteString("Display", "StartInFolder", "/a\n[Options]");
+    EXPECT_THROW(file.Write(update), EIniFileException);
+    EXPECT_EQ(Slurp(folder / "orbisk.ini"), written);
+    update = {};
+    update.WriteInteger("Display", "FormTop", 7);
+    update.WriteString("Options", "FileExt", ".ICO,");
+    file.Write(update);
+    EXPECT_EQ(file.ReadInteger("Display", "FormTop", -1), 7);
+    EXPECT_EQ(file.ReadString("Options", "FileExt", ""), ".ICO,");
+
+    // A read-only file is not overwritten.
+    const std::string before = Slurp(folder / "orbisk.ini");
+    fs::permissions(folder / "orbisk.ini", fs::perms::owner_read | fs::perms::group_read);
+    EXPECT_THROW(file.WriteInteger("Display", "FormTop", 8), EIniFileException);
+    EXPECT_EQ(Slurp(folder / "orbisk.ini"), before);
 
     fs::create_directory(folder / "dir.ini");
     TIniFile unwritable(folder / "dir.ini");
