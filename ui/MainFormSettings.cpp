@@ -86,12 +86,14 @@ void TMainFrm::LoadOptions(const TIniFile& file)
         Settings_.SaveFileExt = 0;
 }
 
-// Each stored value that is not negative replaces the window's own; a window
-// given no position keeps the one the system chooses.
+// Each stored value that is not negative replaces the window's own. The
+// system places the window only once it is shown, so there is no edge of
+// its choice to keep yet: a position is applied only when both of its
+// values are valid, and otherwise the system places the window.
 void TMainFrm::ApplyStoredGeometry(int top, int left, int width, int height)
 {
-    if (left >= 0 || top >= 0)
-        move(left >= 0 ? left : x(), top >= 0 ? top : y());
+    if (left >= 0 && top >= 0)
+        move(left, top);
     if (width >= 0 || height >= 0)
         resize(width >= 0 ? width : this->width(), height >= 0 ? height : this->height());
 }

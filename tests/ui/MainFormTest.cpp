@@ -131,7 +131,7 @@ private slots:
 
     void storedValuesFollowTheReadingRules()
     {
-        WriteIni("[Display]\nFormTop=-5\nFormWidth=0x300\nFormHeight=  300\nPanel1Width=$C8\n"
+        WriteIni("[Display]\nFormTop=-5\nFormLeft=100\nFormWidth=0x300\nFormHeight=  300\nPanel1Width=$C8\n"
                  "Panel5Height=10\nListMode=7\n"
                  "[Options]\nWithSub=2\nAutoScan=0\nFileExt=.ICO,\nSaveColors=256\nSaveFileExt=one\n");
         QPointer<TMainFrm> frm = Open(Location());
@@ -191,6 +191,19 @@ private slots:
         QCOMPARE(frm->StartFolder(), expected);
         QVERIFY(CloseAndWait(frm));
         QVERIFY(KeyLines().contains(QStringLiteral("Display/StartInFolder=") + QString::fromStdString(expected)));
+    }
+
+    void storedPositionNeedsBothEdges()
+    {
+        WriteIni("[Display]\nFormTop=40\nFormLeft=50\n");
+        QPointer<TMainFrm> frm = Open(Location());
+        QVERIFY(frm->testAttribute(Qt::WA_Moved));
+        QCOMPARE(frm->pos(), QPoint(50, 40));
+        QVERIFY(CloseAndWait(frm));
+        WriteIni("[Display]\nFormTop=40\nFormLeft=-1\n");
+        frm = Open(Location());
+        QVERIFY(!frm->testAttribute(Qt::WA_Moved));
+        QVERIFY(CloseAndWait(frm));
     }
 
     // Closing reads the file once and replaces it once, whatever the number
