@@ -64,9 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FakeKernel kernel;
     WatchTable table(kernel, 0);
     LoadedFolders loaded;
-    const ItemIdList root = DriveIdList("/").Append(IdKind::Name, "orbisk-fuzz", HintFolder | HintTypeKnown);
-    const ItemIdList a = root.Append(IdKind::Name, "a", HintFolder | HintTypeKnown);
-    const ItemIdList b = a.Append(IdKind::Name, "b", HintFolder | HintTypeKnown);
+    const ItemIdList root = DriveIdList("/").Append(IdKind::Name, "orbisk-fuzz", HintFolder | HintTypeKnown).value();
+    const ItemIdList a = root.Append(IdKind::Name, "a", HintFolder | HintTypeKnown).value();
+    const ItemIdList b = a.Append(IdKind::Name, "b", HintFolder | HintTypeKnown).value();
     table.Add(root, "/orbisk-fuzz", false, true);          // descriptor 1
     table.Add(ItemIdList(), "/orbisk-fuzz-desktop", true, true); // 2
     table.Add(a, "/orbisk-fuzz/a", false, false);          // 3

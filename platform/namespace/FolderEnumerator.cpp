@@ -99,8 +99,13 @@ public:
     std::optional<ItemIdList> Next() override
     {
         while (const auto e = reader_.Next()) {
-            if (Wanted(flags_, e->hints & HintFolder, e->name[0] == '.'))
-                return folder_.Append(kind_, e->name, e->hints).Last();
+            if (!Wanted(flags_, e->hints & HintFolder, e->name[0] == '.'))
+                continue;
+            // Entries of a folder at the depth limit cannot be named: none is listed.
+            const auto child = folder_.Append(kind_, e->name, e->hints);
+            if (!child)
+                return std::nullopt;
+            return child->Last();
         }
         return std::nullopt;
     }
@@ -165,9 +170,11 @@ std::unique_ptr<FolderEnumerator> EnumerateComputer(const ItemIdList& computer, 
 {
     std::vector<ItemIdList> drives;
     if (flags & EnumFolders) {
-        for (const Drive& d : *CurrentDrives())
-            drives.push_back(
-                computer.Append(IdKind::Drive, d.mountPoint, HintFolder | HintTypeKnown | HintLinkKnown).Last());
+        for (const Drive& d : *CurrentDrives()) {
+            const uint8_t hints = HintFolder | HintTypeKnown | HintLinkKnown;
+            if (const auto drive = computer.Append(IdKind::Drive, d.mountPoint, hints))
+                drives.push_back(drive->Last());
+        }
     }
     return std::make_unique<ListEnumerator>(std::move(drives), nullptr);
 }

@@ -118,28 +118,34 @@ ItemIdList ItemIdList::Element(IdKind kind, std::string_view name, uint8_t hints
     return ItemIdList(detail::MakeNode(nullptr, kind, name, hints), 1);
 }
 
-ItemIdList ItemIdList::Append(IdKind kind, std::string_view name, uint8_t hints) const
+namespace {
+// Never the empty list: that would be the desktop.
+constexpr Error TooDeep { "Too many levels below the desktop" };
+}
+
+Result<ItemIdList> ItemIdList::Append(IdKind kind, std::string_view name, uint8_t hints) const
 {
     if (count_ >= MaxElements)
-        return {};
+        return TooDeep;
     // The new element hangs below this list's last one. A relative list
     // stays relative: it counts its own elements and the new one, whatever
     // chain lies above them.
     return ItemIdList(detail::MakeNode(tail_, kind, name, hints), count_ + 1);
 }
 
-ItemIdList ItemIdList::Combine(const ItemIdList& folder, const ItemIdList& relative)
+Result<ItemIdList> ItemIdList::Combine(const ItemIdList& folder, const ItemIdList& relative)
 {
     if (relative.IsEmpty())
         return folder;
     if (folder.count_ + relative.count_ > uint32_t(MaxElements))
-        return {};
+        return TooDeep;
     // The relative list hangs directly below the folder's chain: share it.
     if (detail::Ancestor(relative.tail_, relative.count_) == folder.tail_)
         return Share(relative.tail_, folder.count_ + relative.count_);
+    // Within the limit, checked above, so no step can fail.
     ItemIdList result = folder;
     for (const ElementView& e : relative.Elements())
-        result = result.Append(e.kind, e.name, e.hints);
+        result = ItemIdList(detail::MakeNode(result.tail_, e.kind, e.name, e.hints), result.count_ + 1);
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/base/Result.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -52,11 +54,13 @@ public:
 
     // A one-element list.
     static ItemIdList Element(IdKind kind, std::string_view name = {}, uint8_t hints = 0);
-    // This list followed by one new element.
-    ItemIdList Append(IdKind kind, std::string_view name = {}, uint8_t hints = 0) const;
-    // `folder` followed by the elements of `relative`. When `relative` was
+    // This list followed by one new element; an error when the list would
+    // have more than MaxElements elements.
+    Result<ItemIdList> Append(IdKind kind, std::string_view name = {}, uint8_t hints = 0) const;
+    // `folder` followed by the elements of `relative`; an error when the
+    // list would have more than MaxElements elements. When `relative` was
     // made as a child of `folder` (as an enumeration does) nothing is copied.
-    static ItemIdList Combine(const ItemIdList& folder, const ItemIdList& relative);
+    static Result<ItemIdList> Combine(const ItemIdList& folder, const ItemIdList& relative);
 
     int Count() const { return int(count_); }
     bool IsEmpty() const { return count_ == 0; }
@@ -90,8 +94,8 @@ public:
     // folder's items), for memory accounting.
     std::size_t LastElementBytes() const;
 
-    // Upper bound on elements: deeper lists cannot be made (Append gives an
-    // empty list), which also bounds every walk over a list.
+    // Upper bound on elements: deeper lists cannot be made (Append and
+    // Combine fail), which also bounds every walk over a list.
     static constexpr int MaxElements = 4096;
 
 private:

@@ -55,9 +55,10 @@ std::optional<ItemIdList> ParseNativePath(std::string_view raw)
         const std::string_view part = rest.substr(0, slash);
         const bool last = slash == std::string_view::npos;
         // Every component before the last was passed through, so it is a folder.
-        list = list.Append(IdKind::Name, part, last ? lastHints : uint8_t(HintFolder | HintTypeKnown));
-        if (list.IsEmpty())
+        auto next = list.Append(IdKind::Name, part, last ? lastHints : uint8_t(HintFolder | HintTypeKnown));
+        if (!next)
             return std::nullopt; // deeper than a list may be
+        list = std::move(*next);
         rest = last ? std::string_view() : rest.substr(slash);
     }
     return list;
@@ -78,7 +79,8 @@ ItemIdList DriveIdList(std::string_view mountPoint)
 {
     // The kernel resolves links before it mounts: a mount point is never
     // one, and a drive is described without being looked at.
-    return ComputerIdList().Append(IdKind::Drive, mountPoint, HintFolder | HintTypeKnown | HintLinkKnown);
+    static_assert(ItemIdList::MaxElements >= 2, "a drive's list always fits");
+    return ComputerIdList().Append(IdKind::Drive, mountPoint, HintFolder | HintTypeKnown | HintLinkKnown).value();
 }
 
 } // namespace orbisk

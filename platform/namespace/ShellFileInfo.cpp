@@ -79,7 +79,10 @@ int IconIndexOf(const ItemIdList& absolute, uint32_t attributes, bool open)
 ShellFileInfo GetShellFileInfo(const ShellFolder& parent, const ItemIdList& relative, uint32_t flags)
 {
     ShellFileInfo info;
-    const ItemIdList absolute = ItemIdList::Combine(parent.IdList(), relative);
+    const auto combined = ItemIdList::Combine(parent.IdList(), relative);
+    if (!combined)
+        return info;
+    const ItemIdList& absolute = *combined;
     const uint32_t attributes =
         parent.GetAttributesOf(relative, AttrFolder | AttrFileSystem | AttrLink | AttrShare | AttrHidden);
     if (flags & InfoAttributes)

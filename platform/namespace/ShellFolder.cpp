@@ -120,7 +120,10 @@ std::shared_ptr<ShellFolder> ShellFolder::BindToObject(const ItemIdList& relativ
 {
     if (relative.IsEmpty())
         return nullptr;
-    ItemIdList absolute = ItemIdList::Combine(idList_, relative);
+    auto combined = ItemIdList::Combine(idList_, relative);
+    if (!combined)
+        return nullptr;
+    ItemIdList absolute = std::move(*combined);
     const NamespaceRole role = RoleOf(absolute);
     if (role == NamespaceRole::Invalid || absolute.IsEmpty())
         return nullptr;
@@ -135,18 +138,23 @@ std::optional<std::string> ShellFolder::NativePathOf(const ItemIdList& relative)
     // The common case, a child of a file-system folder, needs no walk.
     if (IsFileSystem() && relative.Count() == 1 && relative.LastKind() == IdKind::Name)
         return JoinPath(path_, relative.LastName());
-    return orbisk::NativePathOf(ItemIdList::Combine(idList_, relative));
+    const auto absolute = ItemIdList::Combine(idList_, relative);
+    if (!absolute)
+        return std::nullopt;
+    return orbisk::NativePathOf(*absolute);
 }
 
 uint32_t ShellFolder::GetAttributesOf(const ItemIdList& relative, uint32_t mask) const
 {
-    const ItemIdList absolute = ItemIdList::Combine(idList_, relative);
-    switch (RoleOf(absolute)) {
+    const auto absolute = ItemIdList::Combine(idList_, relative);
+    if (!absolute)
+        return 0;
+    switch (RoleOf(*absolute)) {
     case NamespaceRole::Desktop:
     case NamespaceRole::Computer:
         return mask & (AttrFolder | AttrHasSubFolder);
     case NamespaceRole::FileSystem:
-        return FileSystemAttributes(absolute, *NativePathOf(relative), mask);
+        return FileSystemAttributes(*absolute, *NativePathOf(relative), mask);
     case NamespaceRole::Invalid:
         break;
     }
@@ -155,14 +163,16 @@ uint32_t ShellFolder::GetAttributesOf(const ItemIdList& relative, uint32_t mask)
 
 QString ShellFolder::GetDisplayNameOf(const ItemIdList& relative, NameForm form) const
 {
-    const ItemIdList absolute = ItemIdList::Combine(idList_, relative);
+    const auto absolute = ItemIdList::Combine(idList_, relative);
+    if (!absolute)
+        return {};
     if (form == NameForm::Normal)
-        return DisplayNameOf(absolute);
+        return DisplayNameOf(*absolute);
     if (IsFileSystem()) {
         if (const auto path = NativePathOf(relative))
             return DecodeName(*path);
     }
-    return ParsingNameOf(absolute);
+    return ParsingNameOf(*absolute);
 }
 
 std::unique_ptr<FolderEnumerator> ShellFolder::EnumObjects(uint32_t flags) const

@@ -48,9 +48,10 @@ std::optional<ItemIdList> Child(const WatchedFolder& f, const std::string& name,
 {
     if (f.desktopEntries)
         return ItemIdList::Element(IdKind::DesktopEntry, name, hints);
-    if (f.list.Count() >= ItemIdList::MaxElements)
+    auto child = f.list.Append(IdKind::Name, name, hints);
+    if (!child)
         return std::nullopt;
-    return f.list.Append(IdKind::Name, name, hints);
+    return std::move(*child);
 }
 
 } // namespace

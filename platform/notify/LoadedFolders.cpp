@@ -46,12 +46,14 @@ void LoadedFolders::Move(const ItemIdList& from, const ItemIdList& to)
 std::optional<ItemIdList> ReplacePrefix(const ItemIdList& list, const ItemIdList& prefix,
                                         const ItemIdList& replacement)
 {
-    if (replacement.Count() + list.Count() - prefix.Count() > ItemIdList::MaxElements)
-        return std::nullopt;
     ItemIdList result = replacement;
     const auto elements = list.Elements();
-    for (std::size_t i = std::size_t(prefix.Count()); i < elements.size(); ++i)
-        result = result.Append(elements[i].kind, elements[i].name, elements[i].hints);
+    for (std::size_t i = std::size_t(prefix.Count()); i < elements.size(); ++i) {
+        auto next = result.Append(elements[i].kind, elements[i].name, elements[i].hints);
+        if (!next)
+            return std::nullopt;
+        result = std::move(*next);
+    }
     return result;
 }
 

@@ -253,10 +253,10 @@ bool TStShellTreeView::RenameNode(Node* node, const QString& name)
     // Shown at once; the watcher's report of it then finds the node renamed.
     const ItemIdList& old = folder->AbsoluteIdList();
     const QByteArray native = QFile::encodeName(name);
-    const ItemIdList list = old.WithoutLast().Append(
+    const auto list = old.WithoutLast().Append(
         old.LastKind(), std::string_view(native.constData(), std::size_t(native.size())), old.LastHints());
-    if (!list.IsEmpty()) {
-        Retarget(node, TStShellItem(list, controller_.get()));
+    if (list) {
+        Retarget(node, TStShellItem(*list, controller_.get()));
         PutInPlace(node, node->parent);
     }
     return true;

@@ -151,9 +151,11 @@ void TStShellItem::SetEnumerated(const std::shared_ptr<ShellFolder>& folder, con
                                  uint32_t attributes)
 {
     parentFolder_ = folder;
-    absoluteIdList_ = ItemIdList::Combine(folder->IdList(), relative);
+    // An item too deep to be named has no list (enumerations list none).
+    auto absolute = ItemIdList::Combine(folder->IdList(), relative);
+    hasIdList_ = absolute.ok();
+    absoluteIdList_ = hasIdList_ ? std::move(*absolute) : ItemIdList();
     relativeIdList_ = relative;
-    hasIdList_ = true;
     isFileSystem_ = (attributes & AttrFileSystem) != 0;
     isFileSystemFolder_ = isFileSystem_ && (attributes & AttrFolder);
     isFileSystemFile_ = isFileSystem_ && !(attributes & AttrFolder);

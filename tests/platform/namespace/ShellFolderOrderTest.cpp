@@ -36,15 +36,15 @@ void ExpectSameOrder(const ShellFolder& folder, const std::vector<ItemIdList>& i
 
 TEST(ShellFolderOrder, SortingManyAtOnceAgreesWithComparingTwo)
 {
-    const ItemIdList path = DriveIdList("/").Append(IdKind::Name, "x", HintFolder | HintTypeKnown);
+    const ItemIdList path = DriveIdList("/").Append(IdKind::Name, "x", HintFolder | HintTypeKnown).value();
     const auto folder = SHGetDesktopFolder()->BindToObject(path);
     ASSERT_TRUE(folder);
     std::vector<ItemIdList> items;
     const uint8_t file = HintTypeKnown, dir = HintTypeKnown | HintFolder;
     for (const char* name : {"file10", "File2", "file1", "a", "A", "\xc3\xa4", "b\xff", "b\xfe", "10", "9", "Z", ".h"})
-        items.push_back(path.Append(IdKind::Name, name, file).Last());
+        items.push_back(path.Append(IdKind::Name, name, file).value().Last());
     for (const char* name : {"Dir10", "dir2", "dir2 ", "dir02"})
-        items.push_back(path.Append(IdKind::Name, name, dir).Last());
+        items.push_back(path.Append(IdKind::Name, name, dir).value().Last());
     ExpectSameOrder(*folder, items);
 
     std::vector<ItemIdList> drives;

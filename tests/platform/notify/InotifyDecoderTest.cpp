@@ -50,7 +50,7 @@ std::vector<char> Read(std::initializer_list<InotifyEvent> events)
 
 ItemIdList Folder(const ItemIdList& parent, const char* name)
 {
-    return parent.Append(IdKind::Name, name, HintFolder | HintTypeKnown | HintLinkKnown);
+    return parent.Append(IdKind::Name, name, HintFolder | HintTypeKnown | HintLinkKnown).value();
 }
 
 // A root folder /w-root (never on disk) with a loaded folder "d" below it.

@@ -72,7 +72,7 @@ public:
 
 ShellChangeRecord Created(const ItemIdList& folder, const char* name)
 {
-    const ItemIdList item = folder.Append(IdKind::Name, name, HintTypeKnown);
+    const ItemIdList item = folder.Append(IdKind::Name, name, HintTypeKnown).value();
     return {item, item, ChangeCreate | ChangeUpdateDir, 0};
 }
 
@@ -155,7 +155,7 @@ private slots:
         TStShellNotification watcher;
         watcher.SetQueueLimit(5);
         Recorder r(watcher);
-        const ItemIdList file = folder_.Append(IdKind::Name, "f", HintTypeKnown);
+        const ItemIdList file = folder_.Append(IdKind::Name, "f", HintTypeKnown).value();
         watcher.PostChange(Created(folder_, "c1"));
         watcher.PostChange(Created(folder_, "c2"));
         watcher.PostChange({file, file, ChangeAttributes, 0});
@@ -180,7 +180,7 @@ private slots:
     {
         TStShellNotification watcher;
         Recorder r(watcher);
-        const ItemIdList item = folder_.Append(IdKind::Name, "n", HintTypeKnown);
+        const ItemIdList item = folder_.Append(IdKind::Name, "n", HintTypeKnown).value();
         watcher.PostChange({item, item,
                             ChangeFreeSpace | ChangeUpdateImage | ChangeUpdateDir | ChangeMediaInserted |
                                 ChangeDriveAdd | ChangeCreate | ChangeAssociation,
@@ -356,14 +356,14 @@ private slots:
     {
         TStShellNotification watcher;
         Recorder r(watcher);
-        const ItemIdList other = folder_.Append(IdKind::Name, "other", HintFolder | HintTypeKnown);
+        const ItemIdList other = folder_.Append(IdKind::Name, "other", HintFolder | HintTypeKnown).value();
         constexpr int burst = TStCustomShellNotification::MaxChangesPerFolder * 3;
         for (int i = 0; i < burst; ++i) {
             watcher.PostChange(Created(folder_, QByteArray("f" + QByteArray::number(i)).constData()));
             if (i % 50 == 0)
                 watcher.PostChange(Created(other, QByteArray("o" + QByteArray::number(i)).constData()));
         }
-        const ItemIdList file = folder_.Append(IdKind::Name, "f0", HintTypeKnown);
+        const ItemIdList file = folder_.Append(IdKind::Name, "f0", HintTypeKnown).value();
         watcher.PostChange({file, file, ChangeAttributes, 0}); // past the bound too
         const std::size_t expected = TStCustomShellNotification::MaxChangesPerFolder + 4 + 1;
         QTRY_COMPARE(r.calls.size(), expected);
