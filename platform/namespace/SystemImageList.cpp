@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QThread>
 
 #include <mutex>
 
@@ -15,11 +16,13 @@ namespace {
 struct Entry {
     QString name;
     QString generic;
-    IconShape shape;
+    IconShape shape = IconShape::File;
 };
 
 // The one index space behind both lists. Indexes are handed out on first
 // use and never reused, so an index kept by an item stays valid for the run.
+// The lock guards the tables only: theme lookups and drawing happen outside
+// it, so a worker asking for an index never waits for the theme.
 struct Registry {
     std::mutex mutex;
     std::vector<Entry> entries;
@@ -120,6 +123,14 @@ bool HaveGuiApplication()
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
 }
 
+// Where theme icons and pixmaps may be made.
+bool OnWindowThread()
+{
+    return HaveGuiApplication() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+qint64 ImageKey(int index, int size) { return qint64(index) << 8 | size; }
+
 } // namespace
 
 SystemImageList& SystemImageList::Small()
@@ -143,13 +154,18 @@ int SystemImageList::Count() const
 
 QIcon SystemImageList::Icon(int index) const
 {
-    Registry& r = TheRegistry();
-    std::lock_guard lock(r.mutex);
-    if (index < 0 || std::size_t(index) >= r.entries.size() || !HaveGuiApplication())
+    if (!OnWindowThread())
         return {};
-    if (const auto it = r.icons.constFind(index); it != r.icons.constEnd())
-        return *it;
-    const Entry& e = r.entries[std::size_t(index)];
+    Registry& r = TheRegistry();
+    Entry e;
+    {
+        std::lock_guard lock(r.mutex);
+        if (index < 0 || std::size_t(index) >= r.entries.size())
+            return {};
+        if (const auto it = r.icons.constFind(index); it != r.icons.constEnd())
+            return *it;
+        e = r.entries[std::size_t(index)];
+    }
     QIcon icon = QIcon::fromTheme(e.name);
     if (icon.isNull() && !e.generic.isEmpty())
         icon = QIcon::fromTheme(e.generic);
@@ -157,6 +173,8 @@ QIcon SystemImageList::Icon(int index) const
         icon.addPixmap(QPixmap::fromImage(DrawnImage(e.shape, 16)));
         icon.addPixmap(QPixmap::fromImage(DrawnImage(e.shape, 32)));
     }
+    // Only the window thread makes icons, so none can have come in between.
+    std::lock_guard lock(r.mutex);
     r.icons.insert(index, icon);
     return icon;
 }
@@ -169,15 +187,20 @@ QImage SystemImageList::Image(int index) const
         std::lock_guard lock(r.mutex);
         if (index < 0 || std::size_t(index) >= r.entries.size())
             return {};
-        if (const auto it = r.images.constFind(qint64(index) << 8 | size_); it != r.images.constEnd())
+        if (const auto it = r.images.constFind(ImageKey(index, size_)); it != r.images.constEnd())
             return *it;
         shape = r.entries[std::size_t(index)].shape;
     }
-    QImage image = HaveGuiApplication() ? Icon(index).pixmap(size_, size_).toImage() : QImage();
+    const bool themed = OnWindowThread();
+    // A worker draws the shape for now and keeps nothing: the theme's image,
+    // once the window thread has made it, is the one that stays.
+    if (!themed && HaveGuiApplication())
+        return DrawnImage(shape, size_);
+    QImage image = themed ? Icon(index).pixmap(size_, size_).toImage() : QImage();
     if (image.isNull())
         image = DrawnImage(shape, size_);
     std::lock_guard lock(r.mutex);
-    r.images.insert(qint64(index) << 8 | size_, image);
+    r.images.insert(ImageKey(index, size_), image);
     return image;
 }
 
@@ -185,7 +208,7 @@ QImage SystemImageList::Overlay(int overlay) const
 {
     if (overlay != 0 && overlay != 1)
         return {};
-    if (HaveGuiApplication()) {
+    if (OnWindowThread()) {
         const QIcon icon = QIcon::fromTheme(overlay == 1 ? QStringLiteral("emblem-symbolic-link")
                                                          : QStringLiteral("emblem-shared"));
         if (!icon.isNull())

@@ -15,6 +15,9 @@ enum class IconShape { File, Folder, OpenFolder, Drive, Computer, Desktop, Home 
 // program, seen at two sizes (16 and 32 pixels). An icon is added once, the
 // first time an item needs it; items keep only its index. The lists are the
 // platform's: controls borrow them and never free them.
+//
+// Indexes come from any thread. Theme icons become pixmaps, which only the
+// window thread may make: other threads get images, never icons.
 class SystemImageList {
 public:
     static SystemImageList& Small(); // 16 x 16
@@ -24,13 +27,17 @@ public:
     int Count() const;
 
     // The image of an index at this list's size; a null image for an index
-    // that is not in the list. Works without a GUI application (the drawn
-    // shapes are used then).
+    // that is not in the list. Any thread: on the window thread it is the
+    // theme's (made once, then kept for every thread); elsewhere the one the
+    // window thread made, or the drawn shape until it has. Without a GUI
+    // application the drawn shapes are the images.
     QImage Image(int index) const;
-    // The theme icon of an index (needs a QGuiApplication); drawn shapes
-    // stand in for names the theme lacks.
+    // The theme icon of an index, on the window thread of a QGuiApplication
+    // (a null icon elsewhere); drawn shapes stand in for names the theme
+    // lacks.
     QIcon Icon(int index) const;
-    // Overlay images: 0 shared, 1 link.
+    // Overlay images: 0 shared, 1 link. The theme's on the window thread, the
+    // drawn link arrow elsewhere.
     QImage Overlay(int overlay) const;
 
     SystemImageList(const SystemImageList&) = delete;
