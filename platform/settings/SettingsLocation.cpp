@@ -1,6 +1,7 @@
 #include "platform/settings/SettingsLocation.h"
 
 #include "platform/files/AtomicFile.h"
+#include "platform/files/FolderPath.h"
 #include "platform/files/NativePath.h"
 #include "platform/files/UserFolders.h"
 #include "platform/settings/PrivateProfile.h"
@@ -28,9 +29,7 @@ std::optional<std::string> ConfigFolder(const std::string& configHome)
     if (configHome.empty())
         return std::nullopt;
     const std::string folder = JoinPath(configHome, "orbisk");
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec || !fs::is_directory(folder, ec))
+    if (!CreateFolderPath(folder))
         return std::nullopt;
     return folder;
 }
@@ -47,8 +46,8 @@ std::optional<std::string> PrepareSettingsFilePath(const SettingsLocation& where
         beside = JoinPath(where.programDir, SettingsFileName);
         std::error_code ec;
         besideExists = fs::exists(fs::symlink_status(beside, ec));
-        // Every write replaces the file through a new file in its folder, so
-        // the folder itself must take writes.
+        // A new file, and the safe replacement of an old one, need a folder
+        // that takes writes.
         if (::access(where.programDir.c_str(), W_OK) == 0)
             return beside;
     }
