@@ -5,13 +5,16 @@
 #include "ui/MainForm.h"
 
 #include "core/ScanEngine.h"
+#include "export/SaveColors.h"
 #include "shell/controls/TStShellListView.h"
 #include "shell/controls/TStShellTreeView.h"
+#include "ui/AboutBox.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
 #include "ui/EventHook.h"
 #include "ui/MainImageList.h"
 #include "ui/MessageBox.h"
+#include "ui/OptionsDlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -149,11 +152,18 @@ bool TMainFrm::FormKeyPress(QWidget* receiver, QKeyEvent& key)
     return false;
 }
 
-// The about box is shown here once it exists.
-void TMainFrm::AboutActExecute() {}
+// A running scan goes on behind the box.
+void TMainFrm::AboutActExecute() { ShowAboutBox(this); }
 
-// The options dialog is shown here once it exists.
-void TMainFrm::SettingsActExecute() { StopBackgroundWork(); }
+// The options take effect where they are read: at the next scan, folder
+// choice or save; they reach the settings file when the window closes.
+void TMainFrm::SettingsActExecute()
+{
+    StopBackgroundWork();
+    int32_t colorCount = SaveColorCount;
+    if (ExecuteOptionsDialog(this, Settings_, ScreenColorCount(), colorCount))
+        SaveColorCount = colorCount;
+}
 
 void TMainFrm::StartScanExecute()
 {
