@@ -268,6 +268,10 @@ private:
     bool StartSelectionWatched_ = false;
     bool ListHasFocus_ = false;
     std::string StartFolder_ { "/" };
+    // Save icon's dialog opens on the filter entry and in the folder of the
+    // last confirmed save of this run.
+    int SaveFilterIndex_ = 1;
+    QString SaveDialogFolder_;
 
     QList<QAction*> ActionList_;
     QAction* AboutAct_ = nullptr;

@@ -175,9 +175,6 @@ void TMainFrm::StartScanExecute()
 
 void TMainFrm::StopScanExecute() { EndScan(); }
 
-// The current icon is saved here once the save dialog exists.
-void TMainFrm::SaveIconExecute() { StopBackgroundWork(); }
-
 void TMainFrm::DelIconExecute()
 {
     StopBackgroundWork();

@@ -24,7 +24,7 @@ MessageAnswer Show(MessageRequest request)
                     request.text, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
     if (question)
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(request.answer == MessageAnswer::No ? QMessageBox::No : QMessageBox::Yes);
     switch (box.exec()) {
     case QMessageBox::Yes: return MessageAnswer::Yes;
     case QMessageBox::No: return MessageAnswer::No;
@@ -45,9 +45,9 @@ QString ErrorBoxText(const QString& message)
 
 void ShowMessage(const QString& text) { Show(MessageKind::Plain, text); }
 
-bool AskYesNo(const QString& caption, const QString& text)
+bool AskYesNo(const QString& caption, const QString& text, MessageAnswer defaultAnswer)
 {
-    return Show(MessageRequest { MessageKind::Question, caption, text, MessageAnswer::Yes }) == MessageAnswer::Yes;
+    return Show(MessageRequest { MessageKind::Question, caption, text, defaultAnswer }) == MessageAnswer::Yes;
 }
 
 void ShowErrorMessage(const QString& message) { Show(MessageKind::Error, ErrorBoxText(message)); }

@@ -13,7 +13,7 @@ namespace orbisk {
 enum class MessageKind {
     Plain, // one OK button, no icon
     Error, // the application's error box: one OK button, error icon
-    Question, // Yes and No buttons, Yes the default, no icon
+    Question, // Yes and No buttons, no icon
 };
 
 enum class MessageAnswer { Ok, Yes, No };
@@ -22,8 +22,8 @@ struct MessageRequest {
     MessageKind kind = MessageKind::Plain;
     QString caption;
     QString text;
-    // The button chosen; a hook may set it, otherwise the box's default
-    // button stands.
+    // The default button (Yes or No for a question); a hook may set the
+    // button chosen, otherwise the default stands.
     MessageAnswer answer = MessageAnswer::Ok;
 };
 
@@ -32,8 +32,9 @@ using MessageBoxHook = std::function<void(MessageRequest&)>;
 // Shows text with the application's title as caption.
 void ShowMessage(const QString& text);
 
-// Asks a question with caption; true when the answer is Yes.
-bool AskYesNo(const QString& caption, const QString& text);
+// Asks a question with caption; true when the answer is Yes. Yes is the
+// default button unless defaultAnswer says No.
+bool AskYesNo(const QString& caption, const QString& text, MessageAnswer defaultAnswer = MessageAnswer::Yes);
 
 // Shows a failure that no handler dealt with, as the application's error box
 // shows it: the message, with a full stop appended when its last character

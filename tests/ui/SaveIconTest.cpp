@@ -1,0 +1,238 @@
+#include "SaveTestSupport.h"
+
+#include "export/TafIcon.h"
+#include "ui/AboutBox.h"
+#include "ui/DrawGrid.h"
+#include "ui/OptionsDlg.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace orbisk;
+using namespace orbisk::test;
+
+namespace {
+
+QByteArray Contents(const std::string& path)
+{
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QLineEdit* NameBox(QFileDialog* d) { return d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); }
+
+// Chooses filter entry `entry` (1 or 2) as the user would, with the keys.
+void ChooseEntry(QFileDialog* d, int entry)
+{
+    auto* combo = d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    QTest::keyClick(combo, entry == 2 ? Qt::Key_Down : Qt::Key_Up);
+}
+
+// Runs the thread's file operations as an ordinary user, for whom
+// permissions hold (root's are not checked).
+struct AsOrdinaryUser {
+    const bool root = ::geteuid() == 0;
+    AsOrdinaryUser()
+    {
+        if (root)
+            ::setfsgid(65534), ::setfsuid(65534);
+    }
+    ~AsOrdinaryUser()
+    {
+        if (root)
+            ::setfsuid(0), ::setfsgid(0);
+    }
+};
+
+} // namespace
+
+class SaveIconTest : public QObject {
+    Q_OBJECT
+
+    WindowFixture w_;
+
+    // Save icon, with steps run in its dialog.
+    void SaveIcon(std::function<void(QFileDialog*)> steps, bool* shown = nullptr)
+    {
+        WhenShown<QFileDialog>(std::move(steps), shown);
+        w_.Command("SaveIcon")->trigger();
+    }
+    static void Type(QFileDialog* d, const std::string& name)
+    {
+        NameBox(d)->setText(QString::fromStdString(name));
+        QTest::keyClick(NameBox(d), Qt::Key_Return);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Orbisk 1.2"));
+        QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    }
+    void init() { w_.Init(); }
+    void cleanup() { w_.Cleanup(); }
+
+    void nothingToSaveOpensNoDialog()
+    {
+        bool shown = true;
+        SaveIcon([](QFileDialog*) {}, &shown);
+        QTRY_VERIFY(!shown);
+        QVERIFY(w_.ScanFile("app.exe", 5));
+        w_.frm->DrawGrid1()->SetColCount(4);
+        w_.frm->DrawGrid1()->SetRowCount(2);
+        w_.frm->DrawGrid1()->FocusCell(3, 1);
+        shown = true;
+        SaveIcon([](QFileDialog*) {}, &shown);
+        QTRY_VERIFY(!shown);
+    }
+
+    void formatFollowsTheFilterEntryAlone_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("magic");
+        QTest::newRow("bitmap named .ico") << 2 << "picture.ico" << "picture.ico" << QByteArray("BM");
+        QTest::newRow("a point in the name") << 1 << "my.icons" << "my.icons" << QByteArray("\0\0\1\0", 4);
+        QTest::newRow("no extension, icon") << 1 << "x" << "x.ico" << QByteArray("\0\0\1\0", 4);
+        QTest::newRow("no extension, bitmap") << 2 << "x" << "x.bmp" << QByteArray("BM");
+    }
+    void formatFollowsTheFilterEntryAlone()
+    {
+        QFETCH(int, entry);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, magic);
+        QVERIFY(w_.ScanFile("app.exe", 5));
+        TDrawGrid* grid = w_.frm->DrawGrid1();
+        grid->FocusCell(3, 0);
+        w_.Icons().MarkIcon(1);
+        const TGridRect selection = grid->Selection();
+        QString proposed;
+        SaveIcon([&](QFileDialog* d) {
+            proposed = NameBox(d)->text();
+            d->setDirectory(w_.dir->path());
+            ChooseEntry(d, entry);
+            Type(d, typed.toStdString());
+        });
+        QCOMPARE(proposed, QStringLiteral("app-3"));
+        QVERIFY(Contents(w_.Path(written.toUtf8())).startsWith(magic));
+        QStringList files { QStringLiteral("app.exe"), written };
+        files.sort();
+        QCOMPARE(QDir(w_.dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
+        // Nothing else changes: marks, cells, the selection, the icon object.
+        QCOMPARE(w_.Icons().CountMarkedIcons(), 1u);
+        QVERIFY(w_.Icons()[1].Marked);
+        QCOMPARE(w_.Icons().size(), 5u);
+        QCOMPARE(grid->Selection(), selection);
+        QVERIFY(w_.frm->WorkIcon()->Empty());
+    }
+
+    void replaceQuestionNamesTheFinalFile_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void replaceQuestionNamesTheFinalFile()
+    {
+        QFETCH(bool, yes);
+        QVERIFY(w_.ScanFile("app.exe", 1));
+        QFile old(QString::fromStdString(w_.Path("x.ico")));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        QString question;
+        SaveIcon([&](QFileDialog* d) {
+            d->setDirectory(w_.dir->path());
+            WhenShown<QMessageBox>([&](QMessageBox* box) {
+                question = box->text();
+                box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+            });
+            Type(d, "x");
+        });
+        QVERIFY2(question.contains(QLatin1String("x.ico")), qPrintable(question));
+        QCOMPARE(Contents(w_.Path("x.ico")).startsWith(QByteArray("\0\0\1\0", 4)), yes);
+        QVERIFY(!QFile::exists(QString::fromStdString(w_.Path("x"))));
+    }
+
+    void filterEntryOfTheLastConfirmedSaveComesBack()
+    {
+        QVERIFY(w_.ScanFile("app.exe", 1));
+        QStringList opened;
+        const auto firstOpen = [&](QFileDialog* d) {
+            opened << d->selectedNameFilter();
+            d->setDirectory(w_.dir->path());
+            ChooseEntry(d, 2);
+            Type(d, "a");
+        };
+        const auto cancelled = [&](QFileDialog* d) {
+            opened << d->selectedNameFilter();
+            ChooseEntry(d, 1);
+            d->reject();
+        };
+        SaveIcon(firstOpen);
+        SaveIcon(cancelled);
+        SaveIcon(cancelled);
+        QCOMPARE(opened, (QStringList { "*.ico", "*.bmp", "*.bmp" }));
+        QVERIFY(Contents(w_.Path("a.bmp")).startsWith("BM"));
+    }
+
+    void aFileThatCannotBeWrittenIsReportedAndNothingIsLeft_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("read-only folder") << "ro";
+        QTest::newRow("missing folder") << "missing";
+    }
+    void aFileThatCannotBeWrittenIsReportedAndNothingIsLeft()
+    {
+        QFETCH(QString, folder);
+        QVERIFY(w_.ScanFile("app.exe", 1));
+        QVERIFY(QDir(w_.dir->path()).mkdir(QStringLiteral("ro")));
+        ::chmod(w_.Path("ro").c_str(), 0555);
+        ::chmod(w_.dir->path().toUtf8().constData(), 0755);
+        const std::string target = w_.Path(folder.toUtf8()) + "/icon.ico";
+        {
+            AsOrdinaryUser user;
+            SaveIcon([&](QFileDialog* d) { Type(d, target); });
+        }
+        QCOMPARE(w_.boxes.size(), 1);
+        QCOMPARE(w_.boxes[0].kind, MessageKind::Error);
+        QCOMPARE(w_.boxes[0].text, QString::fromStdString("Cannot create file " + target + "."));
+        QCOMPARE(QDir(w_.Path("ro").c_str()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+        QVERIFY(w_.frm->WorkIcon()->Empty());
+        // The window goes on: the next save works.
+        SaveIcon([&](QFileDialog* d) { Type(d, w_.Path("ok.ico")); });
+        QVERIFY(!Contents(w_.Path("ok.ico")).isEmpty());
+    }
+
+    void aboutLeavesTheScanRunning()
+    {
+        const std::string path = w_.Path("slow.ico");
+        QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly);
+        w_.frm->Engine()->SetHooks({ [](const std::string&, int n) -> HICON {
+                                        QThread::msleep(2);
+                                        return n < 100000 ? SolidIcon() : nullptr;
+                                    },
+                                     {} });
+        w_.frm->BeginScan(path, true);
+        bool running = false;
+        WhenShown<TAboutBox>([&](TAboutBox*) { running = w_.frm->Engine()->ScanRunning(); });
+        w_.Command("AboutAct")->trigger();
+        QVERIFY(running);
+        QVERIFY(w_.frm->Engine()->ScanRunning());
+        WhenShown<TOptionsDlg>([](TOptionsDlg* d) { d->reject(); });
+        w_.Command("SettingsAct")->trigger();
+        QVERIFY(!w_.frm->Engine()->ScanRunning());
+    }
+};
+
+QTEST_MAIN(SaveIconTest)
+#include "SaveIconTest.moc"

@@ -1,0 +1,78 @@
+// The main window's save commands: Save icon writes the current icon under a
+// name the user chooses.
+
+#include "ui/MainForm.h"
+
+#include "core/ScanEngine.h"
+#include "export/BitmapExport.h"
+#include "export/SaveColors.h"
+#include "export/SaveIconName.h"
+#include "export/TafIcon.h"
+#include "platform/files/NativePath.h"
+#include "ui/MessageBox.h"
+#include "ui/SaveDialog.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <sys/stat.h>
+
+namespace orbisk {
+
+namespace {
+
+// The dialog asked about the name it returned; when another name is written,
+// the question is asked here.
+bool MayReplace(const std::string& fileName)
+{
+    struct stat st {};
+    if (::lstat(fileName.c_str(), &st) != 0)
+        return true;
+    const QString name = QFile::decodeName(QByteArray::fromStdString(SplitFilePath(fileName).name));
+    return AskYesNo(QCoreApplication::applicationName(),
+                    QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(name), MessageAnswer::No);
+}
+
+} // namespace
+
+void TMainFrm::SaveIconExecute()
+{
+    StopBackgroundWork();
+    if (!ScanEngine_ || !WorkIcon_)
+        return;
+    const TIconList& icons = ScanEngine_->Icons();
+    const long long index = CurrentIconIndex();
+    if (icons.empty() || index >= (long long)icons.size())
+        return;
+    const IconEntry& entry = icons[std::size_t(index)];
+    const TfileList& files = ScanEngine_->Files();
+    const std::string file = entry.FileIndex >= 0 && std::size_t(entry.FileIndex) < files.size()
+        ? files[std::size_t(entry.FileIndex)].FileName
+        : std::string();
+    const QString proposed = QFile::decodeName(QByteArray::fromStdString(ProposedIconFileName(file, entry.IconIndex)));
+    const auto chosen = ExecuteSaveDialog(this, proposed, SaveFilterIndex_, SaveDialogFolder_);
+    if (!chosen)
+        return;
+    SaveFilterIndex_ = chosen->FilterIndex;
+    const QString extension = SaveDialogExtension(chosen->FilterIndex);
+    if (extension.isEmpty())
+        return;
+    std::string fileName = QFile::encodeName(chosen->FileName).toStdString();
+    if (!HasExtension(fileName)) {
+        fileName += extension.toStdString();
+        if (!MayReplace(fileName))
+            return;
+    }
+    // The format follows the filter entry alone, whatever the name's extension.
+    WorkIcon_->SetHandle(entry.Handle);
+    struct Release {
+        TafIcon& icon;
+        ~Release() { icon.ReleaseHandle(); }
+    } release { *WorkIcon_ };
+    if (chosen->FilterIndex == 1)
+        TafIcon::WriteIconFile(*WorkIcon_, fileName);
+    else
+        WriteBitmapFile(*WorkIcon_, fileName);
+}
+
+} // namespace orbisk
