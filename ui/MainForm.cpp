@@ -9,6 +9,7 @@
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
 #include "ui/MessageBox.h"
+#include "ui/SaveMarkedDlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -66,6 +67,8 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
     BuildStatusBar();
     BuildPopupMenus();
     resize(DesignedWidth, DesignedHeight);
+    SaveMarkedDlg_ = new TSaveMarkedDlg(this);
+    connect(SaveMarkedDlg_, &TSaveMarkedDlg::BatchEnded, this, [this] { DrawGrid1_->Repaint(); });
     FormCreate();
 }
 
@@ -74,6 +77,8 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
 TMainFrm::~TMainFrm()
 {
     disconnect(qApp, nullptr, this, nullptr);
+    // Its worker reads the lists, which go before the window's children.
+    delete SaveMarkedDlg_;
     delete KeyPreview_;
 }
 
@@ -235,6 +240,8 @@ void TMainFrm::BeginScan(const std::string& path, bool oneFileMode)
 {
     if (!ScanEngine_)
         return;
+    // The scan empties the lists a batch save may still be reading.
+    SaveMarkedDlg_->Batch().Stop();
     ScanEngine_->SetWithSub(Settings_.WithSub);
     ScanEngine_->SetFileExt(Settings_.FileExt);
     ScanEngine_->SetOneFileMode(oneFileMode);
@@ -247,7 +254,11 @@ void TMainFrm::EndScan()
         ScanEngine_->EndScan();
 }
 
-void TMainFrm::StopBackgroundWork() { EndScan(); }
+void TMainFrm::StopBackgroundWork()
+{
+    EndScan();
+    SaveMarkedDlg_->Batch().Stop();
+}
 
 std::string TMainFrm::SettingsFileName() const { return SettingsFile_ ? SettingsFile_->FileName() : std::string(); }
 

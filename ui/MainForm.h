@@ -32,6 +32,7 @@ class TStShellFolder;
 class TStShellItem;
 class TStShellListView;
 class TStShellTreeView;
+class TSaveMarkedDlg;
 class TafIcon;
 
 // The main window: tool bars, the folder tree pane, the file list pane, the
@@ -98,10 +99,12 @@ public:
     void BeginScan(const std::string& path, bool oneFileMode = false);
     // Stops a running scan and waits for it.
     void EndScan();
-    // Stops all work running beside the window (the scan) and waits for it:
-    // the first step of every command that changes the icon list, the
-    // options or the window's state, and of closing.
+    // Stops all work running beside the window (the scan, the batch save)
+    // and waits for it: the first step of every command that changes the
+    // icon list, the options or the window's state, and of closing.
     void StopBackgroundWork();
+    // The progress dialog of Save selected icons, made with the window.
+    TSaveMarkedDlg* SaveMarkedDlg() const { return SaveMarkedDlg_; }
 
     // The commands, in their fixed order: AboutAct, SettingsAct, StartScan,
     // StopScan, SaveIcon, DelIcon, SelectAll, UnselectAll, DeleteSelected,
@@ -272,6 +275,7 @@ private:
     // last confirmed save of this run.
     int SaveFilterIndex_ = 1;
     QString SaveDialogFolder_;
+    TSaveMarkedDlg* SaveMarkedDlg_ = nullptr;
 
     QList<QAction*> ActionList_;
     QAction* AboutAct_ = nullptr;

@@ -209,9 +209,6 @@ void TMainFrm::DeleteSelectedExecute()
     ShowIconName(DrawGrid1_->Col(), DrawGrid1_->Row());
 }
 
-// The marked icons are saved here once the folder browser exists.
-void TMainFrm::SaveSelectedExecute() { StopBackgroundWork(); }
-
 void TMainFrm::GoodByExecute() { close(); }
 
 } // namespace orbisk

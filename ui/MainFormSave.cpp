@@ -1,5 +1,6 @@
 // The main window's save commands: Save icon writes the current icon under a
-// name the user chooses.
+// name the user chooses; Save selected icons writes every marked icon into a
+// folder, on a worker, behind the progress dialog.
 
 #include "ui/MainForm.h"
 
@@ -9,8 +10,12 @@
 #include "export/SaveIconName.h"
 #include "export/TafIcon.h"
 #include "platform/files/NativePath.h"
+#include "platform/pixels/Display.h"
+#include "shell/browser/SelectDirectory.h"
+#include "ui/DrawGrid.h"
 #include "ui/MessageBox.h"
 #include "ui/SaveDialog.h"
+#include "ui/SaveMarkedDlg.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -73,6 +78,23 @@ void TMainFrm::SaveIconExecute()
         TafIcon::WriteIconFile(*WorkIcon_, fileName);
     else
         WriteBitmapFile(*WorkIcon_, fileName);
+}
+
+void TMainFrm::SaveSelectedExecute()
+{
+    StopBackgroundWork();
+    // The marks the batch cleared show, however the command ends.
+    struct Repaint {
+        TDrawGrid* grid;
+        ~Repaint() { grid->Repaint(); }
+    } repaint { DrawGrid1_ };
+    if (!ScanEngine_ || !ScanEngine_->Icons().AnyIconMarked())
+        return;
+    std::string folder;
+    if (!SelectDirectory(folder, { .AllowCreate = true, .PerformCreate = true, .Prompt = true }, 0, this))
+        return;
+    SaveMarkedJob job { folder, Settings_.SaveFileExt, SaveColorCount, DisplayBitsPerPixel(), {} };
+    SaveMarkedDlg_->Execute(std::move(job), ScanEngine_->Icons(), ScanEngine_->Files(), ScanEngine_->Folders());
 }
 
 } // namespace orbisk

@@ -1,10 +1,13 @@
 #include "SaveTestSupport.h"
 
 #include "export/TafIcon.h"
+#include "shell/browser/ConfirmBox.h"
+#include "shell/browser/SelectDirDlg.h"
 #include "ui/AboutBox.h"
 #include "ui/DrawGrid.h"
 #include "ui/OptionsDlg.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -211,6 +214,44 @@ private slots:
         // The window goes on: the next save works.
         SaveIcon([&](QFileDialog* d) { Type(d, w_.Path("ok.ico")); });
         QVERIFY(!Contents(w_.Path("ok.ico")).isEmpty());
+    }
+
+    // The options reach the next scan, the next saves and the settings file.
+    void newSettingsAreUsedFromTheNextScanAndSaveOn()
+    {
+        QVERIFY(w_.ScanFile("app.exe", 2));
+        w_.Icons().MarkIcon(0);
+        WhenShown<TOptionsDlg>([](TOptionsDlg* d) {
+            d->findChild<QCheckBox*>(QStringLiteral("cbSUBFolders"))->setChecked(true);
+            d->findChild<QComboBox*>(QStringLiteral("ColorsComboBox"))->setCurrentIndex(2); // 256 colors
+            d->findChild<QComboBox*>(QStringLiteral("FileTypesCombo"))->setCurrentIndex(1); // Bitmap
+            d->findChild<QPushButton*>(QStringLiteral("OKBtn"))->click();
+        });
+        w_.Command("SettingsAct")->trigger();
+        QVERIFY(w_.frm->Settings().WithSub);
+
+        SaveIcon([&](QFileDialog* d) { Type(d, w_.Path("deep.ico")); });
+        const QByteArray icon = Contents(w_.Path("deep.ico"));
+        QVERIFY(icon.size() > 37);
+        QCOMPARE(int(icon[36]), 8); // bits per pixel of the image
+
+        const std::string out = w_.Path("out");
+        SetConfirmHook([](const QString&) { return true; });
+        WhenShown<TSelectDirDlg>([&](TSelectDirDlg* d) {
+            d->findChild<QLineEdit*>(QStringLiteral("EditBox"))->setText(QString::fromStdString(out));
+            d->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+        });
+        w_.Command("SaveSelected")->trigger();
+        SetConfirmHook({});
+        QVERIFY(Contents(out + "/icon1.bmp").startsWith("BM"));
+
+        w_.frm->BeginScan(w_.dir->path().toStdString());
+        QVERIFY(w_.frm->Engine()->WithSub());
+        const std::string ini = w_.frm->SettingsFileName();
+        w_.frm->close();
+        const QByteArray stored = Contents(ini);
+        for (const char* line : { "WithSub=1", "SaveColors=256", "SaveFileExt=1" })
+            QVERIFY2(stored.contains(line), stored.constData());
     }
 
     void aboutLeavesTheScanRunning()

@@ -1,0 +1,218 @@
+#include "TestIcons.h"
+
+#include "export/BatchFileNames.h"
+#include "export/BatchSave.h"
+#include "export/SaveColors.h"
+#include "platform/extract/ExtractIcon.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace orbisk;
+using namespace orbisk::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+// What the progress dialog would have been told, in order.
+struct RecordingView : SaveMarkedView {
+    std::vector<std::string> reports;
+    std::vector<std::string> errorBoxes;
+    void SetProgressMax(std::size_t m) override { reports.push_back("max " + std::to_string(m)); }
+    void StepProgress(std::size_t s) override
+    {
+        if (!reports.empty() && reports.back().starts_with("step "))
+            s += std::stoul(reports.back().substr(5)), reports.pop_back();
+        reports.push_back("step " + std::to_string(s));
+    }
+    void ShowErrors(const std::string& text) override
+    {
+        reports.push_back("errors");
+        errorBoxes.push_back(text);
+    }
+    void CloseRequest() override { reports.push_back("close"); }
+};
+
+HICON Solid(uint32_t argb)
+{
+    IconData d;
+    d.width = d.height = 32;
+    d.color.assign(32 * 32, argb);
+    d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
+    return CreateIcon(std::move(d));
+}
+
+uint32_t ColorOf(int i) { return 0xff000000u | uint32_t(i * 20) << 16 | uint32_t(255 - i * 20); }
+
+class BatchSaveTest : public ::testing::Test {
+protected:
+    fs::path root_ = fs::temp_directory_path() / ("orbisk-batch-" + std::to_string(::getpid()));
+    fs::path out_ = root_ / "out";
+    FolderList folders_;
+    TfileList files_;
+    TIconList icons_;
+    RecordingView view_;
+    BatchSave batch_ { view_ };
+
+    void SetUp() override
+    {
+        fs::create_directories(out_);
+        folders_.emplace_back(root_.string() + "/src");
+        files_.emplace_back(FileListRec { 0, "app.exe" });
+        for (int i = 0; i < 10; ++i)
+            icons_.Append(0, i, Solid(ColorOf(i)));
+    }
+    void TearDown() override
+    {
+        batch_.Stop();
+        fs::remove_all(root_);
+    }
+    void Mark(std::initializer_list<int> indexes)
+    {
+        for (int i : indexes)
+            icons_.MarkIcon(std::size_t(i));
+    }
+    void Run(std::string folder, int saveFileExt = 0, int32_t colorCount = TrueColor32)
+    {
+        batch_.Start({ std::move(folder), saveFileExt, colorCount, 32, {} }, icons_, files_, folders_);
+        ASSERT_TRUE(batch_.WaitForBatch(std::chrono::seconds(30)));
+    }
+    std::string Source(int i) const { return root_.string() + "/src/app.exe #" + std::to_string(i); }
+    std::vector<std::string> Entries(const fs::path& folder) const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(folder))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // The colour in the middle of the icon file, as the extractor reads it.
+    uint32_t SavedColor(const fs::path& file) const
+    {
+        const UniqueIcon icon(ExtractIcon(file.string(), 0));
+        return icon ? icon->Pixel(16, 16) : 0;
+    }
+};
+
+} // namespace
+
+TEST_F(BatchSaveTest, MarkedIconsAreNumberedInListOrderAndUnmarked)
+{
+    Mark({ 2, 7, 9 });
+    Run(out_.string());
+    EXPECT_EQ(Entries(out_), (std::vector<std::string> { "icon1.ico", "icon2.ico", "icon3.ico" }));
+    EXPECT_EQ(SavedColor(out_ / "icon1.ico"), ColorOf(2));
+    EXPECT_EQ(SavedColor(out_ / "icon2.ico"), ColorOf(7));
+    EXPECT_EQ(SavedColor(out_ / "icon3.ico"), ColorOf(9));
+    EXPECT_EQ(view_.reports, (std::vector<std::string> { "max 3", "step 3", "close" }));
+    EXPECT_FALSE(icons_.AnyIconMarked());
+}
+
+TEST_F(BatchSaveTest, AFailedWriteIsOneLineAndLeavesNoPartialFile)
+{
+    Mark({ 1, 4, 6 });
+    fs::path decoy = out_ / "icon3.ico";
+    std::ofstream(decoy) << "replaced without a question";
+    int call = 0;
+    batch_.SetWriter([&call](OutputStream& stream, const TafIcon& icon) {
+        TafIcon::WriteIconStream(stream, icon.Handle());
+        if (++call == 2)
+            throw EWriteError();
+    });
+    Run(out_.string());
+    EXPECT_EQ(Entries(out_), (std::vector<std::string> { "icon1.ico", "icon3.ico" }));
+    EXPECT_EQ(SavedColor(out_ / "icon1.ico"), ColorOf(1));
+    EXPECT_EQ(SavedColor(out_ / "icon3.ico"), ColorOf(6));
+    ASSERT_EQ(view_.errorBoxes.size(), 1u);
+    EXPECT_EQ(view_.errorBoxes[0], "Error saving " + Source(4) + " to " + out_.string() + "/icon2.ico\n");
+    EXPECT_EQ(view_.reports, (std::vector<std::string> { "max 3", "step 3", "errors", "close" }));
+    EXPECT_FALSE(icons_.AnyIconMarked());
+}
+
+// Every icon fails, each with its own line, and every mark is cleared.
+TEST_F(BatchSaveTest, ADestinationThatCannotTakeFilesFailsEveryIcon)
+{
+    std::ofstream(root_ / "a-file") << "x";
+    const std::pair<std::string, int> cases[] = {
+        { (root_ / "never-created").string(), 0 },
+        { (root_ / "a-file").string(), 1 },
+        { out_.string(), 5 }, // a format the batch does not know
+    };
+    for (const auto& [folder, saveFileExt] : cases) {
+        SCOPED_TRACE(folder + " " + std::to_string(saveFileExt));
+        view_ = {};
+        Mark({ 0, 3 });
+        Run(folder, saveFileExt);
+        const char* ext = SaveFileExtension(saveFileExt);
+        std::string lines;
+        int n = 1;
+        for (int i : { 0, 3 })
+            lines += "Error saving " + Source(i) + " to " + folder + "/icon" + std::to_string(n++) + (ext ? ext : "")
+                + "\n";
+        EXPECT_EQ(view_.errorBoxes, (std::vector<std::string> { lines }));
+        EXPECT_FALSE(icons_.AnyIconMarked());
+        EXPECT_TRUE(Entries(out_).empty());
+    }
+}
+
+TEST_F(BatchSaveTest, BitmapsAreTheSameAtEveryColourDepth)
+{
+    Mark({ 0, 1 });
+    Run(out_.string(), 1, 16);
+    EXPECT_EQ(Entries(out_), (std::vector<std::string> { "icon1.bmp", "icon2.bmp" }));
+    const auto at16 = ReadAll((out_ / "icon2.bmp").string());
+    Mark({ 0, 1 });
+    Run(out_.string(), 1, TrueColor32);
+    EXPECT_EQ(ReadAll((out_ / "icon2.bmp").string()), at16);
+    ASSERT_GE(at16.size(), 2u);
+    EXPECT_EQ(at16[0], 'B');
+}
+
+// The dialog waits for the close request whatever happened before.
+TEST_F(BatchSaveTest, NothingMarkedStillClosesTheDialog)
+{
+    Run(out_.string());
+    EXPECT_EQ(view_.reports, (std::vector<std::string> { "close" }));
+    EXPECT_TRUE(Entries(out_).empty());
+}
+
+TEST_F(BatchSaveTest, AFolderDeletedDuringTheBatchFailsTheRestAndKeepsGoing)
+{
+    Mark({ 0, 1, 2, 3 });
+    int call = 0;
+    batch_.SetWriter([&](OutputStream& stream, const TafIcon& icon) {
+        TafIcon::WriteIconStream(stream, icon.Handle());
+        if (++call == 2)
+            fs::remove_all(out_);
+    });
+    Run(out_.string());
+    ASSERT_EQ(view_.errorBoxes.size(), 1u);
+    for (int n : { 2, 3, 4 })
+        EXPECT_NE(view_.errorBoxes[0].find("/icon" + std::to_string(n) + ".ico\n"), std::string::npos) << n;
+    EXPECT_FALSE(icons_.AnyIconMarked());
+    EXPECT_FALSE(fs::exists(out_));
+}
+
+TEST_F(BatchSaveTest, NamesThatAreNotUtf8ArePassedAsTheyAre)
+{
+    const std::string folder = out_.string() + "/bad\xff\xfe";
+    fs::create_directory(folder);
+    files_.emplace_back(FileListRec { 0, "odd\xc3(.dll" });
+    icons_.Append(1, 4, Solid(ColorOf(4)));
+    icons_.MarkIcon(icons_.size() - 1);
+    Run(folder);
+    EXPECT_EQ(SavedColor(folder + "/icon1.ico"), ColorOf(4));
+    view_ = {};
+    icons_.MarkIcon(icons_.size() - 1);
+    Run(folder + "/missing");
+    EXPECT_EQ(view_.errorBoxes, (std::vector<std::string> { "Error saving " + root_.string() + "/src/odd\xc3(.dll #4 to "
+                                                             + folder + "/missing/icon1.ico\n" }));
+}
+
+TEST(BatchFileNames, TheRootTakesNoSecondSeparator)
+{
+    EXPECT_EQ(BatchSaveFileName("/", 1, ".ico"), "/icon1.ico");
+    EXPECT_EQ(BatchSaveFileName("/out/", 12, ".bmp"), "/out/icon12.bmp");
+}
