@@ -1,5 +1,5 @@
 // Writes the folder of icon files that the end-to-end run scans: four icon
-// files, a cursor, a library of five icons and a text file, eleven icons in
+// files, a cursor, a library of five icons and a text file, ten icons in
 // all.
 
 #include "fixtures/Fixtures.h"

@@ -3,14 +3,20 @@
 # settings file whose start folder holds generated icon files, and uses it as
 # a person would, by its menus and keys:
 #   Action > Start loading, Action > Select all,
-#   Action > Delete selected icons, answered Yes, Action > Exit.
+#   Action > Delete selected icons, answered Yes,
+#   Settings: "Scan subfolders" ticked, "256 colors" chosen, OK,
+#   Action > Exit.
 # Then it checks what the program left behind: it ended by itself with exit
 # code 0, and orbisk.ini holds the 13 keys with the start folder and the list
-# mode it was given.
+# mode it was given and the options chosen (WithSub=1, SaveColors=256).
 #
-# With --expect-icons the scan must also have found the icons (the question
-# "Delete selected icons ?" is asked only when marked icons exist) and Yes
-# must have removed them (a second Delete selected icons asks nothing).
+# With --expect-icons the scan must also have found the icons: before they
+# are deleted, Select all and Save selected icons into a new folder typed in
+# the folder browser (its creation confirmed) must leave icon1.ico ...
+# icon10.ico there, one valid icon file for each icon of the generated folder;
+# the question "Delete selected icons ?" is asked only when marked icons exist,
+# and Yes must have removed them (a second Delete selected icons asks
+# nothing).
 #
 # usage: run-e2e.sh [--expect-icons] ORBISK ICON_MAKER
 # Exit codes: 0 passed, 1 failed, 77 Xvfb or xdotool missing (skipped).
@@ -100,8 +106,46 @@ action_menu() {
   sleep 0.4
 }
 
+# Waits for a window whose title matches the pattern to show; its id, or
+# nothing.
+window_named() {
+  timeout "${2:-4}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true
+}
+
+# Waits until no window whose title matches the pattern shows any more.
+gone() {
+  timeout "${2:-5}" sh -c "while xdotool search --onlyvisible --name '$1' >/dev/null 2>&1; do sleep 0.1; done"
+}
+
 action_menu 1 # Start loading
 sleep 1.5
+icon_count=10 # the icons of the folder orbisk-e2e-icons makes
+if [ "$expect_icons" = 1 ]; then
+  saved="$work/saved/new folder"
+  action_menu 5 # Select all
+  action_menu 8 # Save selected icons
+  browser=$(window_named '^Select Directory$')
+  [ -n "$browser" ] || fail "Save selected icons showed no folder browser"
+  xdotool mousemove --window "$browser" 100 34 click 1 # the folder name box
+  xdotool key ctrl+a
+  xdotool type --delay 10 "$saved"
+  xdotool key Return # OK
+  question=$(window_named '^Orbisk 1\.2$')
+  [ -n "$question" ] || fail "no question before the new folder was made"
+  xdotool windowfocus --sync "$question"
+  xdotool key Return # Yes, the default button
+  # The batch may be over before its progress dialog is ever seen.
+  for _ in $(seq 100); do
+    [ -e "$saved/icon$icon_count.ico" ] && ! xdotool search --onlyvisible --name '^Saving icons$' >/dev/null 2>&1 &&
+      break
+    sleep 0.1
+  done
+  for n in $(seq "$icon_count"); do
+    header=$(od -An -tx1 -N6 "$saved/icon$n.ico" 2>/dev/null | tr -d ' \n' || true)
+    [ "$header" = 000001000100 ] || fail "icon$n.ico is not an icon file of one image: '$header'"
+  done
+  [ ! -e "$saved/icon$((icon_count + 1)).ico" ] || fail "more files than icons were saved"
+fi
 action_menu 5 # Select all
 action_menu 7 # Delete selected icons
 box=$(timeout 4 xdotool search --sync --onlyvisible --name '^Warning !$' 2>/dev/null | head -n 1) || true
@@ -122,6 +166,22 @@ if [ "$expect_icons" = 1 ]; then
     fail "the marked icons were still there after Yes"
   fi
 fi
+
+# Settings, on the menu bar right of Action: the Action menu is opened and
+# left with Esc, which leaves the bar taking keys, and Right moves on to it.
+xdotool mousemove --window "$window" 20 10 click 1
+sleep 0.4
+xdotool key --delay 80 Escape Right Return
+options=$(window_named '^Options$')
+[ -n "$options" ] || fail "Settings showed no options dialog"
+xdotool mousemove --window "$options" 30 40 click 1 # Scan subfolders
+xdotool mousemove --window "$options" 200 166 click 1 # the colour depth list
+sleep 0.4
+xdotool key --delay 80 Down Down Return # 256 colors
+sleep 0.2
+xdotool mousemove --window "$options" 80 258 click 1 # OK
+gone '^Options$' || fail "OK did not close the options dialog"
+
 action_menu 9 # Exit
 
 for _ in $(seq 100); do
@@ -143,5 +203,7 @@ for key in "${keys[@]}"; do
 done
 grep -qxF "StartInFolder=$work/icons" "$ini" || fail "the start folder was not kept: $(cat "$ini")"
 grep -qx 'ListMode=4' "$ini" || fail "the list mode was not kept: $(cat "$ini")"
+grep -qx 'WithSub=1' "$ini" || fail "Scan subfolders was not stored: $(cat "$ini")"
+grep -qx 'SaveColors=256' "$ini" || fail "256 colors was not stored: $(cat "$ini")"
 
 echo "e2e: passed in $((SECONDS - started)) s"
