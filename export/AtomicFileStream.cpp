@@ -2,9 +2,11 @@
 
 namespace orbisk {
 
-AtomicFileStream::AtomicFileStream(const std::string& fileName)
+AtomicFileStream::AtomicFileStream(const std::string& fileName, FileSync sync)
     : fileName_(fileName)
 {
+    if (sync == FileSync::Later)
+        file_.DeferSync();
     if (file_.Open(fileName))
         throw EFCreateError(fileName);
 }

@@ -17,6 +17,10 @@ public:
     }
 };
 
+// When a saved file is made durable: at once, or by the caller once a whole
+// batch of files is written (see AtomicFile::DeferSync).
+enum class FileSync { AtOnce, Later };
+
 // An output stream onto a file that replaces a file of that name (see
 // AtomicFile): a failed save leaves no empty or partial new file, and an
 // existing file keeps its owner, permissions, links and, unless it has to be
@@ -26,7 +30,7 @@ public:
     // Throws EFCreateError when the file cannot be written: a missing
     // folder, a new file in a folder that takes none, a name that is a
     // folder or a special file, or an existing file that is write-protected.
-    explicit AtomicFileStream(const std::string& fileName);
+    explicit AtomicFileStream(const std::string& fileName, FileSync sync = FileSync::AtOnce);
 
     // Puts the written bytes in place of the target. Throws EWriteError when
     // they cannot be stored or synced to disk, EFCreateError when the

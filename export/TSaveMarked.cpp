@@ -3,6 +3,7 @@
 #include "export/AtomicFileStream.h"
 #include "export/BatchFileNames.h"
 #include "export/BitmapExport.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/files/NativePath.h"
 
 namespace orbisk {
@@ -35,6 +36,11 @@ void TSaveMarked::Run()
             mark.store(0);
             ++n;
         }
+        // One sync for the whole batch, not two for each file. What it
+        // reports concerns the whole file system rather than one of these
+        // icons, so it makes no error line.
+        if (wroteAny_)
+            (void)SyncFileSystem(job_.Folder);
         if (!errors_.empty()) {
             std::string text;
             for (const std::string& line : errors_)
@@ -70,7 +76,7 @@ void TSaveMarked::SaveMarkedIcon(std::size_t i, int n)
 
 void TSaveMarked::WriteFile(const std::string& fileName)
 {
-    AtomicFileStream file(fileName);
+    AtomicFileStream file(fileName, FileSync::Later);
     if (job_.Write)
         job_.Write(file, icon_);
     else if (job_.SaveFileExt == 0)
@@ -78,6 +84,7 @@ void TSaveMarked::WriteFile(const std::string& fileName)
     else
         WriteBitmapStream(file, icon_);
     file.Commit();
+    wroteAny_ = true;
 }
 
 std::string TSaveMarked::Source(const IconEntry& entry) const

@@ -44,6 +44,10 @@ struct SaveMarkedJob {
 // the next icon once cancelled is set, and always asks for the progress
 // dialog to close as its last report.
 //
+// The files are made durable together at the end, with one sync of the
+// destination's file system; a file that fails is never left, whole or in
+// part, under its name.
+//
 // It reads the lists and writes only the marks: nobody may change the lists
 // until it has ended. It draws and writes through an icon object of its own,
 // never the window's.
@@ -80,6 +84,7 @@ private:
     const std::atomic<bool>& cancelled_;
     TafIcon icon_;
     std::vector<std::string> errors_;
+    bool wroteAny_ = false;
 
     mutable std::mutex mutex_;
     std::condition_variable finishedCv_;

@@ -177,7 +177,9 @@ std::error_code AtomicFile::Flush()
         return fd_ >= 0 ? std::error_code() : Error(EBADF);
     if (fd_ < 0)
         return temp_.empty() ? Error(EBADF) : std::error_code();
-    int code = SyncError(fd_);
+    // Sync before the rename: after a crash the name holds either the old
+    // file or the whole new one.
+    int code = deferSync_ ? 0 : SyncError(fd_);
     // A failing close can be a late write error on some file systems.
     if (::close(fd_) != 0 && code == 0)
         code = errno;
@@ -201,7 +203,8 @@ std::error_code AtomicFile::Commit()
         return Error(code);
     }
     temp_.clear();
-    SyncFolder(FolderOf(target_));
+    if (!deferSync_)
+        SyncFolder(FolderOf(target_));
     return {};
 }
 
@@ -224,7 +227,7 @@ std::error_code AtomicFile::CommitInPlace()
     }
     if (code == 0 && ::ftruncate(fd_, off_t(pending_.size())) != 0)
         code = errno;
-    if (code == 0)
+    if (code == 0 && !deferSync_)
         code = SyncError(fd_);
     if (::close(fd_) != 0 && code == 0)
         code = errno;
@@ -243,6 +246,16 @@ void AtomicFile::Discard() noexcept
     temp_.clear();
     pending_.clear();
     inPlace_ = false;
+}
+
+std::error_code SyncFileSystem(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Error(errno);
+    const int code = ::syncfs(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return code ? Error(code) : std::error_code();
 }
 
 std::error_code ReplaceFileContents(const std::string& path, std::string_view bytes)

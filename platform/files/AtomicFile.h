@@ -50,6 +50,11 @@ public:
     std::error_code Commit();
     // Removes the temporary file; the target stays as it was.
     void Discard() noexcept;
+    // Leaves making the new file durable to the caller: Flush() and Commit()
+    // then sync neither the file nor its folder, and the caller syncs once
+    // for a whole batch of files (SyncFileSystem). Until then a crash may
+    // lose the new contents; a failed write still never reaches the target.
+    void DeferSync() { deferSync_ = true; }
 
     // The file that Commit() replaces (a link's target), whether it existed
     // when the file was opened, and whether it is written in place.
@@ -66,8 +71,14 @@ private:
     std::string pending_; // in place: the new contents
     bool targetExists_ = false;
     bool inPlace_ = false;
+    bool deferSync_ = false;
     int fd_ = -1; // the temporary file, or in place the target
 };
+
+// Makes every file written on the file system that holds path durable, with
+// their names (syncfs): the one sync that ends a batch written with
+// DeferSync().
+std::error_code SyncFileSystem(const std::string& path);
 
 // Replaces the contents of the file at path with bytes through an AtomicFile.
 // On failure the error is returned; the old file is left as it was, except
