@@ -192,6 +192,27 @@ private slots:
         if (command == "SaveSelected")
             QCOMPARE(w_.Icons().CountMarkedIcons(), 3u);
     }
+
+    // A scan may start while the error box is up (the folder tree follows a
+    // change on disk): it must not wait for the box that waits for it.
+    void aScanStartedUnderTheErrorBoxEndsTheBatch()
+    {
+        QVERIFY(w_.ScanFile("app.exe", 3));
+        w_.Icons().MarkAllIcons();
+        UseHoldingWriter(0, 1);
+        release_ = true;
+        const std::string folder = w_.dir->path().toStdString();
+        SetMessageBoxHook([&](MessageRequest& r) {
+            w_.boxes << r;
+            w_.frm->BeginScan(folder);
+        });
+        SaveSelectedInto(w_.Path("out"));
+        QCOMPARE(w_.boxes.size(), 1);
+        QVERIFY(w_.boxes[0].text.startsWith(QLatin1String("Error saving ")));
+        QVERIFY(!Dialog()->isVisible());
+        QVERIFY(!Dialog()->Batch().Running());
+        QCOMPARE(w_.frm->Engine()->ScanRoot(), folder);
+    }
 };
 
 QTEST_MAIN(SaveSelectedTest)
