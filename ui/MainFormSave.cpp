@@ -19,6 +19,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QPointer>
 
 #include <sys/stat.h>
 
@@ -83,11 +84,17 @@ void TMainFrm::SaveIconExecute()
 void TMainFrm::SaveSelectedExecute()
 {
     StopBackgroundWork();
-    // The marks the batch cleared show, however the command ends.
+    // The marks the batch cleared show, however the command ends, unless the
+    // window was closed for good meanwhile (a signal to end the program).
+    const QPointer<TMainFrm> self(this);
     struct Repaint {
-        TDrawGrid* grid;
-        ~Repaint() { grid->Repaint(); }
-    } repaint { DrawGrid1_ };
+        const QPointer<TMainFrm>& window;
+        ~Repaint()
+        {
+            if (window)
+                window->DrawGrid1()->Repaint();
+        }
+    } repaint { self };
     if (!ScanEngine_ || !ScanEngine_->Icons().AnyIconMarked())
         return;
     std::string folder;

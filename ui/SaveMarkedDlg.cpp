@@ -4,6 +4,7 @@
 #include "ui/MessageBox.h"
 
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -50,9 +51,13 @@ void TSaveMarkedDlg::Execute(SaveMarkedJob job, TIconList& icons, const TfileLis
     Pending_.emplace(PendingBatch { std::move(job), icons, files, folders });
     ProgressBar_->setRange(0, 100);
     ProgressBar_->setValue(0);
+    // The window (and with it this dialog) may be closed for good while the
+    // dialog runs, by a signal to end the program.
+    const QPointer<TSaveMarkedDlg> self(this);
     exec();
     // A dialog that never showed starts nothing later.
-    Pending_.reset();
+    if (self)
+        Pending_.reset();
 }
 
 // Once per showing: a window manager may activate the dialog again, and
