@@ -41,15 +41,18 @@ void BatchSave::Start(SaveMarkedJob job, TIconList& icons, const TfileList& file
         worker_ = std::make_unique<TSaveMarked>(std::move(job), icons, files, folders, mailbox_, cancelled_);
     } catch (const std::system_error&) {
         // No thread: the dialog must not wait for a worker that never came.
-        view_.CloseRequest();
+        // Posted like the worker's own, so it arrives once the dialog runs.
+        mailbox_.PostClose();
     }
 }
 
 void BatchSave::Stop()
 {
     cancelled_.store(true);
-    if (!worker_)
+    if (!worker_) {
+        DeliverReports();
         return;
+    }
     // Called while a report is being shown (from inside the error box's own
     // event loop): that box is the one the worker waits for, and it cannot
     // close before this returns, so the worker goes on without it.
@@ -62,8 +65,10 @@ void BatchSave::Stop()
 
 bool BatchSave::WaitForBatch(std::chrono::milliseconds timeout)
 {
-    if (!worker_)
+    if (!worker_) {
+        DeliverReports();
         return true;
+    }
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!worker_->WaitFor(PollInterval)) {
         DeliverReports();
