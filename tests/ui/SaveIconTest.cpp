@@ -3,7 +3,6 @@
 #include "export/TafIcon.h"
 #include "shell/browser/ConfirmBox.h"
 #include "shell/browser/SelectDirDlg.h"
-#include "ui/AboutBox.h"
 #include "ui/DrawGrid.h"
 #include "ui/OptionsDlg.h"
 
@@ -252,26 +251,6 @@ private slots:
         const QByteArray stored = Contents(ini);
         for (const char* line : { "WithSub=1", "SaveColors=256", "SaveFileExt=1" })
             QVERIFY2(stored.contains(line), stored.constData());
-    }
-
-    void aboutLeavesTheScanRunning()
-    {
-        const std::string path = w_.Path("slow.ico");
-        QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly);
-        w_.frm->Engine()->SetHooks({ [](const std::string&, int n) -> HICON {
-                                        QThread::msleep(2);
-                                        return n < 100000 ? SolidIcon() : nullptr;
-                                    },
-                                     {} });
-        w_.frm->BeginScan(path, true);
-        bool running = false;
-        WhenShown<TAboutBox>([&](TAboutBox*) { running = w_.frm->Engine()->ScanRunning(); });
-        w_.Command("AboutAct")->trigger();
-        QVERIFY(running);
-        QVERIFY(w_.frm->Engine()->ScanRunning());
-        WhenShown<TOptionsDlg>([](TOptionsDlg* d) { d->reject(); });
-        w_.Command("SettingsAct")->trigger();
-        QVERIFY(!w_.frm->Engine()->ScanRunning());
     }
 };
 

@@ -193,24 +193,6 @@ private slots:
             QCOMPARE(w_.Icons().CountMarkedIcons(), 3u);
     }
 
-    // A signal to end the program closes the window from inside the progress
-    // dialog's event loop.
-    void closingTheWindowDuringTheBatchStopsIt()
-    {
-        QVERIFY(w_.ScanFile("app.exe", 5));
-        w_.Icons().MarkAllIcons();
-        UseHoldingWriter(2);
-        WhenReady([this] { return Dialog()->isVisible() && calls_ >= 2; },
-                  [this] {
-                      release_ = true;
-                      w_.frm->close();
-                  });
-        SaveSelectedInto(w_.Path("out"));
-        QTRY_VERIFY(w_.frm.isNull());
-        QVERIFY(QFile::exists(QString::fromStdString(w_.Path("out/icon2.ico"))));
-        QVERIFY(!QFile::exists(QString::fromStdString(w_.Path("out/icon3.ico"))));
-    }
-
     // A scan may start while the error box is up (the folder tree follows a
     // change on disk): it must not wait for the box that waits for it.
     void aScanStartedUnderTheErrorBoxEndsTheBatch()
