@@ -80,9 +80,9 @@ void TSaveMarked::WriteFile(const std::string& fileName)
     if (job_.Write)
         job_.Write(file, icon_);
     else if (job_.SaveFileExt == 0)
-        TafIcon::WriteIconStream(file, icon_.Handle());
+        TafIcon::WriteIconStream(file, icon_.Handle(), job_.ColorCount);
     else
-        WriteBitmapStream(file, icon_);
+        WriteBitmapStream(file, icon_, job_.DisplayBits);
     file.Commit();
     wroteAny_ = true;
 }

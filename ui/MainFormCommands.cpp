@@ -160,9 +160,9 @@ void TMainFrm::AboutActExecute() { ShowAboutBox(this); }
 void TMainFrm::SettingsActExecute()
 {
     StopBackgroundWork();
-    int32_t colorCount = SaveColorCount;
-    if (ExecuteOptionsDialog(this, Settings_, ScreenColorCount(), colorCount))
-        SaveColorCount = colorCount;
+    int32_t colorCount = SaveColorCount_;
+    if (ExecuteOptionsDialog(this, Settings_, ScreenColorCount(DisplayBits_), colorCount))
+        SaveColorCount_ = colorCount;
 }
 
 void TMainFrm::StartScanExecute()

@@ -76,9 +76,9 @@ void TMainFrm::SaveIconExecute()
         ~Release() { icon.ReleaseHandle(); }
     } release { *WorkIcon_ };
     if (chosen->FilterIndex == 1)
-        TafIcon::WriteIconFile(*WorkIcon_, fileName);
+        TafIcon::WriteIconFile(*WorkIcon_, fileName, SaveColorCount_);
     else
-        WriteBitmapFile(*WorkIcon_, fileName);
+        WriteBitmapFile(*WorkIcon_, fileName, DisplayBits_);
 }
 
 void TMainFrm::SaveSelectedExecute()
@@ -100,7 +100,7 @@ void TMainFrm::SaveSelectedExecute()
     std::string folder;
     if (!SelectDirectory(folder, { .AllowCreate = true, .PerformCreate = true, .Prompt = true }, 0, this))
         return;
-    SaveMarkedJob job { folder, Settings_.SaveFileExt, SaveColorCount, DisplayBitsPerPixel(), {} };
+    SaveMarkedJob job { folder, Settings_.SaveFileExt, SaveColorCount_, DisplayBits_, {} };
     SaveMarkedDlg_->Execute(std::move(job), ScanEngine_->Icons(), ScanEngine_->Files(), ScanEngine_->Folders());
 }
 

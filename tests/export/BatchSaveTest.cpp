@@ -120,7 +120,7 @@ TEST_F(BatchSaveTest, AFailedWriteIsOneLineAndLeavesNoPartialFile)
     std::ofstream(decoy) << "replaced without a question";
     int call = 0;
     batch_.SetWriter([&call](OutputStream& stream, const TafIcon& icon) {
-        TafIcon::WriteIconStream(stream, icon.Handle());
+        TafIcon::WriteIconStream(stream, icon.Handle(), TrueColor32);
         if (++call == 2)
             throw EWriteError();
     });

@@ -1,5 +1,6 @@
 #include "SaveTestSupport.h"
 
+#include "export/SaveColors.h"
 #include "export/TafIcon.h"
 #include "shell/browser/ConfirmBox.h"
 #include "shell/browser/SelectDirDlg.h"
@@ -42,7 +43,7 @@ class SaveSelectedTest : public QObject {
                 std::this_thread::sleep_for(1ms);
             if (call == failAt)
                 throw EWriteError();
-            TafIcon::WriteIconStream(stream, icon.Handle());
+            TafIcon::WriteIconStream(stream, icon.Handle(), TrueColor32);
         });
     }
     // Save selected icons into folder, typed in the folder browser.
