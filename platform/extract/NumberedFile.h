@@ -30,6 +30,17 @@ public:
     void Forget() { valid_ = false; }
     IconNumbering& Numbering() { return numbering_; }
 
+    // The directory kept, to be taken to another thread's NumberedFile.
+    struct Directory {
+        std::string path;
+        FileIdentity identity;
+        IconNumbering numbering;
+    };
+    // Gives the directory away; nothing is kept after it. Call after Use.
+    Directory Release();
+    // Keeps a directory read elsewhere, as if Use had read it.
+    void Adopt(Directory directory);
+
     // This thread's icons (the numbering of ExtractIcon) and cursors.
     static NumberedFile& IconsOfThisThread();
     static NumberedFile& CursorsOfThisThread();

@@ -45,6 +45,21 @@ Error ErrnoError()
 
 Result<RegularFile> RegularFile::Open(const std::string& path)
 {
+    if (auto seen = Identify(path); !seen)
+        return seen.AsError();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return ErrnoError();
+    RegularFile file(fd, {});
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return Error { "Not a regular file" };
+    file.identity_ = IdentityOf(st);
+    return file;
+}
+
+Result<FileIdentity> RegularFile::Identify(const std::string& path)
+{
     struct stat st;
     if (::stat(path.c_str(), &st) != 0)
         return ErrnoError();
@@ -52,14 +67,7 @@ Result<RegularFile> RegularFile::Open(const std::string& path)
         return Error { "Is a directory" };
     if (!S_ISREG(st.st_mode))
         return Error { "Not a regular file" };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return ErrnoError();
-    RegularFile file(fd, {});
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return Error { "Not a regular file" };
-    file.identity_ = IdentityOf(st);
-    return file;
+    return IdentityOf(st);
 }
 
 RegularFile::RegularFile(RegularFile&& other) noexcept

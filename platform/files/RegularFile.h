@@ -25,6 +25,10 @@ struct FileIdentity {
 class RegularFile {
 public:
     static Result<RegularFile> Open(const std::string& path);
+    // The identity Open would give the file at path, without opening it:
+    // fails where Open fails on the look at the path (missing, a folder, a
+    // special file).
+    static Result<FileIdentity> Identify(const std::string& path);
 
     RegularFile(RegularFile&& other) noexcept;
     RegularFile& operator=(RegularFile&& other) noexcept;
