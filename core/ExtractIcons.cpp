@@ -1,12 +1,14 @@
 #include "core/ExtractIcons.h"
 
 #include "core/GridLayout.h"
+#include "core/ReadAhead.h"
 #include "platform/files/NativePath.h"
 #include "core/ScanView.h"
 #include "platform/extract/ExtractIcon.h"
 
 #include <climits>
 #include <exception>
+#include <optional>
 #include <string>
 
 namespace orbisk {
@@ -50,9 +52,27 @@ void ExtractIcons(const ScanJob& job, const FolderList& folders, const TfileList
     const int fitColumns = FitCells(mailbox.GridClientWidth());
     const int fitRows = FitCells(mailbox.GridClientHeight());
     const std::size_t total = files.size();
-    for (std::size_t k = 0; k < total; ++k) {
+    const auto pathOf = [&](std::size_t k) {
         const FileListRec& rec = files[k];
-        const std::string path = JoinPath(folders[std::size_t(rec.FolderIndex)], rec.FileName);
+        return JoinPath(folders[std::size_t(rec.FolderIndex)], rec.FileName);
+    };
+    // Readers prepare the files for the platform's extraction only.
+    using FileReadAhead = ReadAhead<PreparedIconFile>;
+    std::optional<FileReadAhead> readAhead;
+    if (!job.hooks.extract && job.ReaderThreads > 0 && total > 1) {
+        readAhead.emplace([total] { return total; }, pathOf,
+            [](const std::string& path) { return PrepareIconFile(path, IconsAheadPerFile); },
+            FileReadAhead::Options { job.ReaderThreads, FilesAhead,
+                job.hooks.readAheadAtOnce ? FileReadAhead::Start::AtOnce : FileReadAhead::Start::WhenWaiting });
+    }
+    for (std::size_t k = 0; k < total; ++k) {
+        const std::string path = pathOf(k);
+        if (readAhead) {
+            std::optional<PreparedIconFile> prepared = readAhead->Take(k, stopped);
+            if (!prepared)
+                break; // stopped while the file was being read
+            UsePreparedIconFile(std::move(*prepared));
+        }
         const bool finished = ExtractFileIcons(job, path, int32_t(k), icons, mailbox, stopped, fitColumns, fitRows);
         mailbox.PostStatus(ScanView::ProgressPanel, std::to_string(k * 100 / total) + "%");
         mailbox.PostStatus(ScanView::DetailPanel, path);

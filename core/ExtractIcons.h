@@ -7,8 +7,17 @@
 #include "core/TfileList.h"
 
 #include <atomic>
+#include <cstddef>
 
 namespace orbisk {
+
+// Once the worker has waited for storage, job.ReaderThreads readers open,
+// recognise and parse the next files and decode their first icons (see
+// ReadAhead); the worker makes the handles, in list order. At most
+// FilesAhead files past the worker's are held, each with at most
+// IconsAheadPerFile icons (a file with more decodes the rest on the worker).
+inline constexpr std::size_t FilesAhead = 256;
+inline constexpr int IconsAheadPerFile = 16;
 
 // The second phase of a scan, on the worker thread: asks every recorded file
 // for icon 0, 1, 2 ... until it gives none, appending one IconEntry per icon.

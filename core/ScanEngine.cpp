@@ -89,7 +89,7 @@ void ScanEngine::BeginScan(const std::string& path)
     view_.Repaint();
     PublishGridClientSize();
     mailbox_.SetWakeEnabled(EnsureWakeChannel());
-    ScanJob job { scanRoot_, oneFileMode_, withSub_, fileExt_, hooks_ };
+    ScanJob job { scanRoot_, oneFileMode_, withSub_, fileExt_, hooks_, readerThreads_ };
     try {
         worker_ = std::make_unique<TGatherPics>(std::move(job), folders_, files_, icons_, mailbox_, stopped_);
     } catch (const std::system_error&) {

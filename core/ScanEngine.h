@@ -60,6 +60,9 @@ public:
     void SetOneFileMode(bool on) { oneFileMode_ = on; }
     bool OneFileMode() const { return oneFileMode_; }
     void SetHooks(ScanHooks hooks) { hooks_ = std::move(hooks); }
+    // Threads that read files ahead of the worker (0: none).
+    void SetReaderThreads(int readers) { readerThreads_ = readers; }
+    int ReaderThreads() const { return readerThreads_; }
     // The path of the last scan, trailing separators removed ("/" stays "/").
     const std::string& ScanRoot() const { return scanRoot_; }
 
@@ -128,6 +131,7 @@ private:
     bool oneFileMode_ = false;
     std::string scanRoot_;
     ScanHooks hooks_;
+    int readerThreads_ = DefaultReaderThreads;
 
     std::unique_ptr<TGatherPics> worker_;
     // Taken from the mailbox, not yet shown; kept here so that a nested

@@ -17,7 +17,15 @@ struct ScanHooks {
     ExtractFn extract;
     // Runs after the walk has handled each directory entry.
     std::function<void()> afterEntry;
+    // Starts the extraction's readers with the first file, even where they
+    // would wait until the worker has had to wait for storage (see
+    // ReadAhead).
+    bool readAheadAtOnce = false;
 };
+
+// Threads that read the next files of the extraction ahead of the scanning
+// worker (see ReadAhead); 0 leaves every read to the worker.
+inline constexpr int DefaultReaderThreads = 8;
 
 // What one scanning worker reads. BeginScan copies it from the engine's
 // settings, so changing the settings never races a running scan.
@@ -27,6 +35,8 @@ struct ScanJob {
     bool WithSub = false;
     std::string FileExt;
     ScanHooks hooks;
+    // Read-ahead threads (the extraction has none when hooks.extract is set).
+    int ReaderThreads = DefaultReaderThreads;
 };
 
 } // namespace orbisk
