@@ -1,12 +1,14 @@
 #include "core/CollectFiles.h"
 
-#include "platform/files/NativePath.h"
-#include "core/PassesFilter.h"
+#include "core/FolderListing.h"
+#include "core/ReadAhead.h"
 #include "core/ScanView.h"
+#include "platform/files/NativePath.h"
 
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <unordered_set>
 
 #include <dirent.h>
@@ -29,9 +31,6 @@ void CollectOneFile(const ScanJob& job, FolderList& folders, TfileList& files, S
     mailbox.PostCaption("File: " + JoinPath(folder, rec.FileName));
 }
 
-// A directory entry sorted into what the walk does with it.
-enum class EntryKind { Skip, Folder, File };
-
 class FolderWalk {
 public:
     FolderWalk(const ScanJob& job, FolderList& folders, TfileList& files, ScanMailbox& mailbox,
@@ -49,27 +48,37 @@ public:
         const std::string& root = folders_.emplace_back(job_.ScanRoot);
         mailbox_.PostStatus(ScanView::DetailPanel, "Scanning " + root);
         mailbox_.PostCaption("Folder: " + root);
-        for (std::size_t i = 0; i < folders_.size() && !stopped_.load(std::memory_order_relaxed); ++i)
-            SearchFolder(i);
+        std::optional<FolderReadAhead> readAhead;
+        if (job_.ReaderThreads > 0)
+            readAhead.emplace([this] { return folders_.size(); }, [this](std::size_t i) { return folders_[i]; },
+                [withSub = job_.WithSub, fileExt = job_.FileExt](const std::string& path) {
+                    return ListFolder(path, withSub, fileExt, MaxEntriesAhead);
+                },
+                FolderReadAhead::Options { job_.ReaderThreads, FoldersAhead,
+                    job_.hooks.readAheadAtOnce ? FolderReadAhead::Start::AtOnce : FolderReadAhead::Start::WhenWaiting });
+        for (std::size_t i = 0; i < folders_.size() && !stopped_.load(std::memory_order_relaxed); ++i) {
+            if (!readAhead) {
+                SearchFolder(i);
+                continue;
+            }
+            std::optional<FolderListing> listing = readAhead->Take(i, stopped_);
+            if (!listing)
+                break; // stopped while the folder was being read
+            if (listing->listed)
+                ReplayListing(i, *listing);
+            else
+                SearchFolder(i);
+        }
     }
 
 private:
+    using FolderReadAhead = ReadAhead<FolderListing>;
+
     DIR* OpenFolder(std::size_t i);
     void SearchFolder(std::size_t i);
-    void HandleEntry(DIR* dir, std::size_t i, const dirent& entry);
-    EntryKind Classify(DIR* dir, const dirent& entry) const;
+    void ReplayListing(std::size_t i, const FolderListing& listing);
+    void HandleEntry(std::size_t i, const char* name, EntryKind kind);
     void PostFileCount();
-
-    // Folders are told apart by device and inode, so a folder reached twice
-    // (a bind mount of an ancestor, say) is walked only the first time.
-    struct FolderId {
-        dev_t dev;
-        ino_t ino;
-        bool operator==(const FolderId&) const = default;
-    };
-    struct FolderIdHash {
-        std::size_t operator()(const FolderId& id) const { return std::hash<ino_t>()(id.ino) * 31 + std::hash<dev_t>()(id.dev); }
-    };
 
     const ScanJob& job_;
     FolderList& folders_;
@@ -103,14 +112,17 @@ void FolderWalk::SearchFolder(std::size_t i)
     DIR* dir = OpenFolder(i);
     if (!dir)
         return;
+    const auto handle = [&](const dirent& entry) {
+        HandleEntry(i, entry.d_name, ClassifyEntry(::dirfd(dir), entry, job_.WithSub, job_.FileExt));
+    };
     // The first entry is handled without a count; after every later attempt
     // to fetch an entry, found or not, the count is shown.
     if (const dirent* first = ::readdir(dir)) {
-        HandleEntry(dir, i, *first);
+        handle(*first);
         while (!stopped_.load(std::memory_order_relaxed)) {
             const dirent* next = ::readdir(dir);
             if (next)
-                HandleEntry(dir, i, *next);
+                handle(*next);
             PostFileCount();
             if (!next)
                 break;
@@ -119,41 +131,35 @@ void FolderWalk::SearchFolder(std::size_t i)
     ::closedir(dir);
 }
 
-EntryKind FolderWalk::Classify(DIR* dir, const dirent& entry) const
+// The same steps as SearchFolder, over the entries a reader listed.
+void FolderWalk::ReplayListing(std::size_t i, const FolderListing& listing)
 {
-    unsigned char type = entry.d_type;
-    struct stat st;
-    if (type == DT_UNKNOWN) {
-        // Some file systems do not fill d_type; only then is the entry looked at.
-        if (::fstatat(::dirfd(dir), entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            return EntryKind::Skip; // gone since it was listed
-        type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+    if (!visited_.insert(listing.id).second || listing.entries.empty())
+        return;
+    const std::size_t n = listing.entries.size();
+    HandleEntry(i, listing.entries[0].name.c_str(), listing.entries[0].kind);
+    for (std::size_t next = 1; !stopped_.load(std::memory_order_relaxed); ++next) {
+        if (next < n)
+            HandleEntry(i, listing.entries[next].name.c_str(), listing.entries[next].kind);
+        PostFileCount();
+        if (next >= n)
+            break;
     }
-    if (type == DT_DIR)
-        return job_.WithSub ? EntryKind::Folder : EntryKind::Skip;
-    if (!PassesFilter(entry.d_name, job_.FileExt))
-        return EntryKind::Skip;
-    if (type == DT_LNK && ::fstatat(::dirfd(dir), entry.d_name, &st, 0) == 0 && S_ISDIR(st.st_mode))
-        return EntryKind::Skip; // a link to a folder
-    return EntryKind::File;
 }
 
-void FolderWalk::HandleEntry(DIR* dir, std::size_t i, const dirent& entry)
+void FolderWalk::HandleEntry(std::size_t i, const char* name, EntryKind kind)
 {
-    const char* name = entry.d_name;
-    if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
-        switch (Classify(dir, entry)) {
-        case EntryKind::Folder:
-            if (folders_.size() < MaxListSize)
-                folders_.emplace_back(JoinPath(folders_[i], name));
-            break;
-        case EntryKind::File:
-            if (files_.size() < MaxListSize)
-                files_.emplace_back(FileListRec { int32_t(i), name });
-            break;
-        case EntryKind::Skip:
-            break;
-        }
+    switch (kind) {
+    case EntryKind::Folder:
+        if (folders_.size() < MaxListSize)
+            folders_.emplace_back(JoinPath(folders_[i], name));
+        break;
+    case EntryKind::File:
+        if (files_.size() < MaxListSize)
+            files_.emplace_back(FileListRec { int32_t(i), name });
+        break;
+    case EntryKind::Skip:
+        break;
     }
     if (job_.hooks.afterEntry)
         job_.hooks.afterEntry();

@@ -6,8 +6,16 @@
 #include "core/TfileList.h"
 
 #include <atomic>
+#include <cstddef>
 
 namespace orbisk {
+
+// Once the walk has waited for storage, job.ReaderThreads readers list the
+// next folders of the queue (see ReadAhead); the walk records their entries
+// in order. At most FoldersAhead folders past the walk's are held, each with
+// at most MaxEntriesAhead entries (a larger folder is read by the walk).
+inline constexpr std::size_t FoldersAhead = 64;
+inline constexpr std::size_t MaxEntriesAhead = 2048;
 
 // The first phase of a scan, on the worker thread: decides which files the
 // scan takes icons from. Both lists start empty.

@@ -60,7 +60,7 @@ public:
     void SetOneFileMode(bool on) { oneFileMode_ = on; }
     bool OneFileMode() const { return oneFileMode_; }
     void SetHooks(ScanHooks hooks) { hooks_ = std::move(hooks); }
-    // Threads that read files ahead of the worker (0: none).
+    // Threads that read folders and files ahead of the worker (0: none).
     void SetReaderThreads(int readers) { readerThreads_ = readers; }
     int ReaderThreads() const { return readerThreads_; }
     // The path of the last scan, trailing separators removed ("/" stays "/").

@@ -17,14 +17,15 @@ struct ScanHooks {
     ExtractFn extract;
     // Runs after the walk has handled each directory entry.
     std::function<void()> afterEntry;
-    // Starts the extraction's readers with the first file, even where they
-    // would wait until the worker has had to wait for storage (see
-    // ReadAhead).
+    // Starts the readers of the walk and of the extraction with the first
+    // folder and file, even where they would wait until the worker has had
+    // to wait for storage (see ReadAhead).
     bool readAheadAtOnce = false;
 };
 
-// Threads that read the next files of the extraction ahead of the scanning
-// worker (see ReadAhead); 0 leaves every read to the worker.
+// Threads that read the next folders of the walk and the next files of the
+// extraction ahead of the scanning worker (see ReadAhead); 0 leaves every
+// read to the worker.
 inline constexpr int DefaultReaderThreads = 8;
 
 // What one scanning worker reads. BeginScan copies it from the engine's

@@ -20,10 +20,13 @@ namespace {
 
 // Every kind of file a scan meets, in sub-folders: programs, libraries and
 // icon libraries, icon, cursor and bitmap files, a damaged program, files
-// with no icon, and files that cannot be read (a FIFO, a dangling link, a
-// locked file).
+// with no icon, files that cannot be read (a FIFO, a dangling link, a locked
+// file), and links to folders (one of them a loop).
 void MakeMixedTree(const TempTree& t, int folders)
 {
+    t.Folder("d0");
+    std::filesystem::create_directory_symlink(t.Root(), t.Path("d0/up"));
+    std::filesystem::create_directory_symlink(t.Path("d0"), t.Path("toD0"));
     const ImageSpec small { .width = 16, .height = 16, .bits = 4 };
     const ImageSpec large { .pixel = AlphaPattern(2) };
     for (int f = 0; f < folders; ++f) {
