@@ -46,9 +46,12 @@ std::optional<std::string> PrepareSettingsFilePath(const SettingsLocation& where
         beside = JoinPath(where.programDir, SettingsFileName);
         std::error_code ec;
         besideExists = fs::exists(fs::symlink_status(beside, ec));
-        // A new file, and the safe replacement of an old one, need a folder
-        // that takes writes.
-        if (::access(where.programDir.c_str(), W_OK) == 0)
+        // A folder that takes writes keeps a new file and replaces an old one
+        // safely; a file that takes writes is kept up to date in place even
+        // in a folder that does not. A read-only file in a read-only folder
+        // (an installed default) could never keep this user's settings.
+        if (::access(where.programDir.c_str(), W_OK) == 0
+            || (besideExists && ::access(beside.c_str(), W_OK) == 0))
             return beside;
     }
     const std::optional<std::string> folder = ConfigFolder(where.configHome);

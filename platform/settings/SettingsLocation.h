@@ -20,12 +20,12 @@ struct SettingsLocation {
 };
 
 // The path of the settings file: orbisk.ini in the program's folder when that
-// folder takes writes (as a program unpacked in a folder of its own does),
-// otherwise orbisk/orbisk.ini in the configuration folder, which is then
-// created. A settings file found beside a program whose folder takes no
-// writes is copied there as the start of the user's own (only when the user
-// has none yet), since nothing could ever be saved to it. nullopt when
-// neither place can hold the file.
+// folder takes writes (as a program unpacked in a folder of its own does) or
+// an orbisk.ini there does, otherwise orbisk/orbisk.ini in the configuration
+// folder, which is then created. A settings file found beside a program where
+// nothing could ever be saved is copied there as the start of the user's own
+// (only when the user has none yet). nullopt when neither place can hold the
+// file.
 std::optional<std::string> PrepareSettingsFilePath(const SettingsLocation& where);
 
 } // namespace orbisk
