@@ -124,8 +124,10 @@ int Thumbnail(const Args& args)
         return 1;
     }
     // Written in full or not at all: a file manager never finds half a
-    // thumbnail, nor an empty file where there is none.
-    orbisk::AtomicFileStream out(args.output);
+    // thumbnail, nor an empty file where there is none. A thumbnail is a
+    // cache entry made again when lost, so it is not synced to disk: a file
+    // manager asks for hundreds of them while the user scrolls.
+    orbisk::AtomicFileStream out(args.output, orbisk::FileSync::Later);
     orbisk::WriteFastPng(out, thumbnail->argb, thumbnail->width, thumbnail->height);
     out.Commit();
     return 0;
