@@ -187,6 +187,7 @@ void TMainFrm::FormCreate()
     }
     SetUpSettingsFile();
     LoadSettings();
+    OpenTreeOn(StartFolder_);
     ShellTree_->SetListView(ShellList_);
     ShellList_->SetTreeView(ShellTree_);
     SkipFolderSelected_ = true;

@@ -212,6 +212,8 @@ private:
     void BuildStatusBar();
     void ConnectGrid();
     void ConnectPane();
+    void ConfigureShellTree();
+    void ConfigureShellList();
     void Panel1Resize();
     void ToolBarResize();
     void Panel6Resize();

@@ -15,6 +15,8 @@ namespace orbisk {
 
 void TMainFrm::ConnectPane()
 {
+    ConfigureShellTree();
+    ConfigureShellList();
     // F5 and Esc come through the key preview (FormKeyPress).
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         Guarded([&] { FocusChanged(now); });
@@ -24,6 +26,54 @@ void TMainFrm::ConnectPane()
     ShellTree_->setFocus(Qt::OtherFocusReason);
     ShellTree_->installEventFilter(this);
     ShellTree_->viewport()->installEventFilter(this);
+}
+
+// The tree shows the computer and its drives, opens on the start folder
+// (set once the settings are read) and admits file-system folders only.
+void TMainFrm::ConfigureShellTree()
+{
+    ShellTree_->SetSpecialRootFolder(sfDrives);
+    ShellTree_->SetSpecialStartInFolder(sfNone);
+    ShellTree_->SetStartInFolder(QStringLiteral("/"));
+    ShellTree_->SetOptions({ toExpandTopNode, toShowHidden });
+    ShellTree_->OnFilterItem = [this](QObject*, TStShellItem* item, bool& accept) {
+        Guarded([&] {
+            if (item)
+                ShellTreeFilterItem(*item, accept);
+        });
+    };
+    ShellTree_->SetFiltered(true);
+    ShellTree_->OnFolderSelected = [this](QObject*, TStShellFolder* folder) {
+        Guarded([&] { ShellTreeFolderSelected(folder); });
+    };
+    ShellTree_->SetExpandInterval(2000);
+    ShellTree_->SetCompressedColor(Qt::blue);
+    ShellTree_->setRootIsDecorated(false);
+    ShellTree_->setIndentation(19);
+}
+
+// The list shows what the tree selects once the two are linked; it keeps its
+// own view menu as its pop-up menu.
+void TMainFrm::ConfigureShellList()
+{
+    ShellList_->OnFilterItem = [this](QObject*, TStShellItem* item, bool& accept) {
+        Guarded([&] {
+            if (item)
+                ShellListFilterItem(*item, accept);
+        });
+    };
+    ShellList_->SetFiltered(true);
+    ShellList_->SetOpenDialogMode(true);
+    ShellList_->SetOptimization(otDisplay);
+    ShellList_->SetOptions({ loShowHidden });
+    // The designed style; the saved list mode replaces it.
+    ShellList_->SetViewStyle(ListViewStyle_);
+    ShellList_->SetMultiSelect(true);
+    ShellList_->SetReadOnly(true);
+    ShellList_->SetCompressedColor(Qt::blue);
+    ShellList_->OnItemDblClick = [this](QObject*, TStShellItem* item, bool& defaultAction) {
+        Guarded([&] { ShellListItemDblClick(item, defaultAction); });
+    };
 }
 
 // The tree makes its start-up selection while it paints for the first time,

@@ -4,6 +4,7 @@
 #include "ui/MainForm.h"
 
 #include "export/SaveColors.h"
+#include "shell/controls/TStShellListView.h"
 #include "ui/StartFolder.h"
 
 #include <QAction>
@@ -158,7 +159,11 @@ void TMainFrm::PressViewButton(TViewStyle style)
     SetListViewStyle(style);
 }
 
-void TMainFrm::SetListViewStyle(TViewStyle style) { ListViewStyle_ = style; }
+void TMainFrm::SetListViewStyle(TViewStyle style)
+{
+    ListViewStyle_ = style;
+    ShellList_->SetViewStyle(style);
+}
 
 void TMainFrm::LargeIconTbClick() { SetListViewStyle(TViewStyle::vsIcon); }
 
