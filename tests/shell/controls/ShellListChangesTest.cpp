@@ -89,6 +89,22 @@ TEST_F(ShellListChanges, OutsideChangesReachTheListAndKeepTheSelection)
     ASSERT_EQ(list->SelectedItems().front()->DisplayName(), QStringLiteral("keep.ico"));
 }
 
+// Many changes at once reach the list as a bare update of its folder, which
+// must read the folder again like any other change.
+TEST_F(ShellListChanges, ABareFolderUpdateReadsTheFolderAgain)
+{
+    auto list = MakeList();
+    list->SetRootFolder(tmp_->path());
+    bool bare = false;
+    list->OnShellChangeNotify = [&](QObject*, TStShellItem*, TStShellItem*, TStNotifyEventsSet events) {
+        bare = bare || events == TStNotifyEventsSet{neFolderUpdate};
+    };
+    for (int i = 0; i < 300; ++i)
+        Touch(At(("f" + std::to_string(i) + ".ico").c_str()));
+    ASSERT_TRUE(WaitFor([&] { return Captions(*list).size() == 300 && !list->RefreshPending(); }));
+    ASSERT_TRUE(bare);
+}
+
 TEST_F(ShellListChanges, RefreshFindsTheSameItemBeforeOneThatHoldsItsName)
 {
     WriteFile(At("icon.ico"), 10);
