@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/FirstPaintReport.h"
 #include "app/QuitOnSignal.h"
 #include "ui/MainForm.h"
 
@@ -42,6 +43,7 @@ int main(int argc, char* argv[])
     QPointer<orbisk::TMainFrm> mainFrm = new orbisk::TMainFrm;
     if (!commandLine.openPath.empty())
         mainFrm->OpenPath(commandLine.openPath);
+    orbisk::ReportFirstPaintIfAsked(*mainFrm);
     mainFrm->show();
     orbisk::QuitOnSignal quitOnSignal([&mainFrm] {
         if (mainFrm)
