@@ -52,8 +52,9 @@ void TMainFrm::ConfigureShellTree()
     ShellTree_->setIndentation(19);
 }
 
-// The list shows what the tree selects once the two are linked; it keeps its
-// own view menu as its pop-up menu.
+// The list shows what the tree selects once the two are linked, so it is
+// given no root folder of its own (reading one would only be thrown away);
+// it keeps its own view menu as its pop-up menu.
 void TMainFrm::ConfigureShellList()
 {
     ShellList_->OnFilterItem = [this](QObject*, TStShellItem* item, bool& accept) {
@@ -106,7 +107,8 @@ void TMainFrm::ShellListFilterItem(const TStShellItem& item, bool& accept) const
     accept = item.IsFileSystemFile() || item.IsFileSystemFolder();
 }
 
-// The tree fills the linked list with the folder itself once this returns.
+// The tree fills the linked list with the folder itself once this returns;
+// giving the list the folder here as well would read every folder twice.
 void TMainFrm::ShellTreeFolderSelected(const TStShellFolder* folder)
 {
     if (SkipFolderSelected_ || !folder || !folder->IsFileSystemFolder())
