@@ -1,6 +1,7 @@
 #include "platform/extract/ImageForSize.h"
 
 #include "platform/extract/FileSource.h"
+#include "platform/extract/IconGroup.h"
 #include "platform/extract/IconDecoders.h"
 #include "platform/extract/IconGroupDecoder.h"
 #include "platform/files/RegularFile.h"
@@ -66,6 +67,25 @@ Result<DecodedImage> DecodeFirstIconForSizeFromBytes(std::span<const uint8_t> by
 {
     MemorySource source(bytes);
     return DecodeFirstIconForSize(source, size, chosen);
+}
+
+Result<DecodedImage> DecodeIconForSize(const std::string& path, int n, int size, ImageInfo* chosen)
+{
+    auto group = ReadIconGroup(path, n);
+    if (!group)
+        return group.AsError();
+    std::vector<ImageInfo> infos;
+    infos.reserve(group->images.size());
+    for (const GroupImage& image : group->images)
+        infos.push_back({ image.width, image.height, image.bits, image.format == ImageFormat::Png });
+    for (std::size_t i : RankForSize(infos, size)) {
+        if (auto image = DecodeGroupImage(*group, i)) {
+            if (chosen)
+                *chosen = infos[i];
+            return image;
+        }
+    }
+    return Error { "no image of the icon decodes" };
 }
 
 } // namespace orbisk

@@ -32,4 +32,10 @@ Result<DecodedImage> DecodeFirstIconForSize(const std::string& path, int size, I
 Result<DecodedImage> DecodeFirstIconForSizeFromBytes(std::span<const uint8_t> bytes, int size,
                                                      ImageInfo* chosen = nullptr);
 
+// The image that shows icon n of the file at path (numbered as ExtractIcon
+// numbers icons) best at `size` pixels: of the images of its group
+// (ReadIconGroup) that decode, the first in RankForSize, at its own size.
+// Fails when the file has no icon n or none of its images decodes.
+Result<DecodedImage> DecodeIconForSize(const std::string& path, int n, int size, ImageInfo* chosen = nullptr);
+
 } // namespace orbisk
