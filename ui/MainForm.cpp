@@ -1,6 +1,7 @@
 #include "ui/MainForm.h"
 
 #include "core/ScanEngine.h"
+#include "core/SharpIconCache.h"
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
 #include "platform/pixels/Display.h"
@@ -77,6 +78,8 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
 TMainFrm::~TMainFrm()
 {
     disconnect(qApp, nullptr, this, nullptr);
+    // Its thread posts to the grid.
+    SharpIcons_.reset();
     // Its worker reads the lists, which go before the window's children.
     delete SaveMarkedDlg_;
     delete KeyPreview_;
@@ -247,6 +250,9 @@ void TMainFrm::BeginScan(const std::string& path, bool oneFileMode)
     ScanEngine_->SetFileExt(Settings_.FileExt);
     ScanEngine_->SetOneFileMode(oneFileMode);
     ScanEngine_->BeginScan(path);
+    // Its icons are named by their places in the scan.
+    if (SharpIcons_)
+        SharpIcons_->Clear();
 }
 
 void TMainFrm::EndScan()

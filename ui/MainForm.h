@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -27,6 +28,8 @@ class QToolBar;
 namespace orbisk {
 
 class ScanEngine;
+class SharpIconCache;
+struct IconEntry;
 class TDrawGrid;
 class TStShellFolder;
 class TStShellItem;
@@ -130,6 +133,9 @@ public:
     long long CurrentIconIndex() const;
     // Draws entry index's cell at once (after its mark changed).
     void DrawIconCell(long long index, const QRect& cellRect);
+    // The icons the grid draws on a screen whose pixel ratio is above 1
+    // (null until the grid first paints on one).
+    SharpIconCache* SharpIcons() const { return SharpIcons_.get(); }
     // Marks every icon in the block of cells, both ends included.
     void MarkRange(int left, int top, int right, int bottom);
 
@@ -249,6 +255,11 @@ private:
     void DrawGrid1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
     // The third panel's text for the icon in cell (col, row).
     void ShowIconName(int col, int row);
+    // Draws entry's icon from its group's best image when the screen has
+    // more than 32 device pixels for it and that image is ready; false when
+    // the 32-pixel icon is to be drawn.
+    bool DrawSharpIcon(QPainter& canvas, const IconEntry& entry, int x, int y);
+    void EnsureSharpCapacity();
 
     void LoadWindowSettings(const TIniFile& file);
     void LoadOptions(const TIniFile& file);
@@ -265,6 +276,9 @@ private:
     std::unique_ptr<TIniFile> SettingsFile_;
     std::unique_ptr<TafIcon> WorkIcon_;
     std::unique_ptr<ScanEngine> ScanEngine_;
+    // Set while a repaint for newly made sharp icons waits in the event queue.
+    std::atomic<bool> SharpRepaintPosted_ { false };
+    std::unique_ptr<SharpIconCache> SharpIcons_;
     AppSettings Settings_;
     int DisplayBits_ = 32;
     int32_t SaveColorCount_ = 0;

@@ -5,9 +5,11 @@
 #include "ui/MainForm.h"
 
 #include "core/ScanEngine.h"
+#include "core/SharpIconCache.h"
 #include "export/TafIcon.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
+#include "platform/pixels/DrawIcon.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -63,10 +65,49 @@ void TMainFrm::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect
         canvas.drawRect(rect.adjusted(0, 0, -1, -1));
         canvas.setBrush(remembered);
     }
+    if (DrawSharpIcon(canvas, entry, rect.left() + IconInset, rect.top() + IconInset))
+        return;
     // Borrowed for the drawing only: the entry keeps owning its handle.
     WorkIcon_->SetHandle(entry.Handle);
     WorkIcon_->Draw(canvas, rect.left() + IconInset, rect.top() + IconInset);
     WorkIcon_->ReleaseHandle();
+}
+
+// The pixel ratio is read at every paint, so a window moved to a screen of
+// another ratio asks for icons of the new size and, until they are made, draws
+// the 32-pixel ones as on any screen.
+bool TMainFrm::DrawSharpIcon(QPainter& canvas, const IconEntry& entry, int x, int y)
+{
+    const int pixels = SharpIconPixels(canvas.device()->devicePixelRatioF());
+    if (pixels <= GridIconPixels || !entry.Handle)
+        return false;
+    if (!SharpIcons_) {
+        SharpIcons_ = std::make_unique<SharpIconCache>();
+        QWidget* grid = DrawGrid1_->viewport();
+        SharpIcons_->SetOnReady([this, grid] {
+            if (SharpRepaintPosted_.exchange(true))
+                return;
+            QMetaObject::invokeMethod(grid, [this, grid] {
+                SharpRepaintPosted_.store(false);
+                grid->update();
+            }, Qt::QueuedConnection);
+        });
+        EnsureSharpCapacity();
+    }
+    const HICON sharp = SharpIcons_->Find(entry.FileIndex, entry.IconIndex, pixels,
+        [&] { return ScanEngine_->FilePath(std::size_t(entry.FileIndex)); });
+    return sharp && DrawIconEx(canvas, x, y, sharp, GridIconPixels, GridIconPixels, DI_NORMAL);
+}
+
+// Twice the cells a screen of the grid shows, so that drawing a screen never
+// drops icons drawn on it.
+void TMainFrm::EnsureSharpCapacity()
+{
+    if (!SharpIcons_)
+        return;
+    const long long columns = DrawGrid1_->ClientWidth() / TDrawGrid::ColStep + 2;
+    const long long rows = DrawGrid1_->ClientHeight() / TDrawGrid::RowStep + 2;
+    SharpIcons_->EnsureCapacity(std::size_t(2 * columns * rows));
 }
 
 void TMainFrm::DrawIconCell(long long index, const QRect& cellRect)
@@ -147,7 +188,11 @@ void TMainFrm::MarkRange(int left, int top, int right, int bottom)
     }
 }
 
-void TMainFrm::Panel6Resize() { ArrangeGrid(); }
+void TMainFrm::Panel6Resize()
+{
+    ArrangeGrid();
+    EnsureSharpCapacity();
+}
 
 void TMainFrm::ArrangeGrid()
 {
