@@ -56,6 +56,7 @@ public:
 
     // Bytes of the icons held, pixels and masks.
     std::size_t HeldBytes() const;
+    // Icons held and icons being made.
     std::size_t HeldCount() const;
     // True when no request waits or is being worked on.
     bool Idle() const;
