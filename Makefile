@@ -76,9 +76,13 @@ $(TSAN_DIR)/build.ninja:
 	cmake -S . -B $(TSAN_DIR) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	      -DORBISK_SANITIZE=thread $(WERROR)
 
+# The build runs some of its own programs (the icon renderer), so they see the
+# same options as the tests.
+TSAN_ENV := TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp"
+
 tsan: setup $(TSAN_DIR)/build.ninja
-	cmake --build $(TSAN_DIR) -j $(JOBS)
-	cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=halt_on_error=1 \
+	$(TSAN_ENV) cmake --build $(TSAN_DIR) -j $(JOBS)
+	cd $(TSAN_DIR) && QT_QPA_PLATFORM=offscreen $(TSAN_ENV) \
 	  ctest --output-on-failure -j $(JOBS) -L tsan
 
 $(FUZZ_DIR)/build.ninja:
