@@ -9,37 +9,16 @@
 #include "export/SaveColors.h"
 #include "export/SaveIconName.h"
 #include "export/TafIcon.h"
-#include "platform/files/NativePath.h"
 #include "platform/pixels/Display.h"
 #include "shell/browser/SelectDirectory.h"
 #include "ui/DrawGrid.h"
-#include "ui/MessageBox.h"
 #include "ui/SaveDialog.h"
 #include "ui/SaveMarkedDlg.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QPointer>
 
-#include <sys/stat.h>
-
 namespace orbisk {
-
-namespace {
-
-// The dialog asked about the name it returned; when another name is written,
-// the question is asked here.
-bool MayReplace(const std::string& fileName)
-{
-    struct stat st {};
-    if (::lstat(fileName.c_str(), &st) != 0)
-        return true;
-    const QString name = QFile::decodeName(QByteArray::fromStdString(SplitFilePath(fileName).name));
-    return AskYesNo(QCoreApplication::applicationName(),
-                    QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(name), MessageAnswer::No);
-}
-
-} // namespace
 
 void TMainFrm::SaveIconExecute()
 {
@@ -63,12 +42,10 @@ void TMainFrm::SaveIconExecute()
     const QString extension = SaveDialogExtension(chosen->FilterIndex);
     if (extension.isEmpty())
         return;
-    std::string fileName = QFile::encodeName(chosen->FileName).toStdString();
-    if (!HasExtension(fileName)) {
-        fileName += extension.toStdString();
-        if (!MayReplace(fileName))
-            return;
-    }
+    const auto named = SaveFileNameWithExtension(chosen->FileName, extension);
+    if (!named)
+        return;
+    const std::string& fileName = *named;
     // The format follows the filter entry alone, whatever the name's extension.
     WorkIcon_->SetHandle(entry.Handle);
     struct Release {

@@ -1,42 +1,87 @@
 #include "ui/SaveDialog.h"
 
+#include "export/SaveIconName.h"
+#include "platform/files/NativePath.h"
+#include "ui/MessageBox.h"
+
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileDialog>
+
+#include <sys/stat.h>
 
 namespace orbisk {
 
 namespace {
 
-const QStringList Filters { QStringLiteral("*.ico"), QStringLiteral("*.bmp") };
+const QStringList IconFilters { QStringLiteral("*.ico"), QStringLiteral("*.bmp") };
 
 } // namespace
 
-QString SaveDialogExtension(int filterIndex)
+QString FilterExtension(const QString& filter)
 {
-    return filterIndex >= 1 && filterIndex <= Filters.size() ? Filters[filterIndex - 1].mid(1) : QString();
+    // The last "*.ext" of the entry, up to a blank, ")" or ";".
+    const qsizetype star = filter.lastIndexOf(QLatin1String("*."));
+    if (star < 0)
+        return {};
+    qsizetype end = star + 2;
+    while (end < filter.size() && !QStringLiteral(" );").contains(filter[end]) && filter[end] != QLatin1Char('*'))
+        ++end;
+    return end > star + 2 ? filter.mid(star + 1, end - star - 1) : QString();
 }
 
-std::optional<SaveDialogResult> ExecuteSaveDialog(QWidget* owner, const QString& name, int filterIndex,
-                                                  QString& folder)
+QString SaveDialogExtension(int filterIndex)
 {
+    return filterIndex >= 1 && filterIndex <= IconFilters.size() ? FilterExtension(IconFilters[filterIndex - 1])
+                                                                 : QString();
+}
+
+std::optional<SaveDialogResult> ExecuteSaveDialog(QWidget* owner, const QString& name, const QStringList& filters,
+                                                  int filterIndex, QString& folder)
+{
+    if (filters.isEmpty())
+        return std::nullopt;
     QFileDialog dialog(owner, QString(), folder);
     dialog.setObjectName(QStringLiteral("SaveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(Filters);
-    const int entry = filterIndex >= 1 && filterIndex <= Filters.size() ? filterIndex : 1;
-    dialog.selectNameFilter(Filters[entry - 1]);
+    dialog.setNameFilters(filters);
+    const int entry = filterIndex >= 1 && filterIndex <= filters.size() ? filterIndex : 1;
+    dialog.selectNameFilter(filters[entry - 1]);
     // The dialog adds the extension itself, before it asks about replacing a
     // file, so that the question names the file that is written.
-    dialog.setDefaultSuffix(SaveDialogExtension(entry).mid(1));
+    dialog.setDefaultSuffix(FilterExtension(filters[entry - 1]).mid(1));
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        if (const int chosen = int(Filters.indexOf(filter)) + 1; chosen > 0)
-            dialog.setDefaultSuffix(SaveDialogExtension(chosen).mid(1));
+        dialog.setDefaultSuffix(FilterExtension(filter).mid(1));
     });
     dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     folder = dialog.directory().absolutePath();
-    return SaveDialogResult { dialog.selectedFiles().constFirst(), int(Filters.indexOf(dialog.selectedNameFilter())) + 1 };
+    return SaveDialogResult { dialog.selectedFiles().constFirst(),
+                              int(filters.indexOf(dialog.selectedNameFilter())) + 1 };
+}
+
+std::optional<SaveDialogResult> ExecuteSaveDialog(QWidget* owner, const QString& name, int filterIndex,
+                                                  QString& folder)
+{
+    return ExecuteSaveDialog(owner, name, IconFilters, filterIndex, folder);
+}
+
+std::optional<std::string> SaveFileNameWithExtension(const QString& chosen, const QString& extension)
+{
+    std::string fileName = QFile::encodeName(chosen).toStdString();
+    if (HasExtension(fileName))
+        return fileName;
+    fileName += QFile::encodeName(extension).toStdString();
+    struct stat st {};
+    if (::lstat(fileName.c_str(), &st) != 0)
+        return fileName;
+    const QString shown = QFile::decodeName(QByteArray::fromStdString(SplitFilePath(fileName).name));
+    if (!AskYesNo(QCoreApplication::applicationName(),
+                  QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(shown), MessageAnswer::No))
+        return std::nullopt;
+    return fileName;
 }
 
 } // namespace orbisk

@@ -1,31 +1,48 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
+#include <string>
 
 class QWidget;
 
 namespace orbisk {
 
-// The Save icon command's file dialog. Its two filter entries, "*.ico" and
-// "*.bmp" (1 and 2), choose the format; a name typed without an extension gets
-// the chosen entry's, and the dialog asks before replacing an existing file
-// under the name it returns, extension included.
+// The save commands' file dialog. Its filter entries (numbered from 1)
+// choose the format; a name typed without an extension gets the chosen
+// entry's, and the dialog asks before replacing an existing file under the
+// name it returns, extension included.
 struct SaveDialogResult {
     QString FileName;
     int FilterIndex = 1;
 };
 
 // Opens the dialog in folder (the process's current folder when empty) with
-// name proposed, on entry filterIndex (1 or 2; any other opens on the first).
-// nullopt when the user cancels; otherwise folder becomes the folder the
-// dialog was left in, for the next use.
+// name proposed, on entry filterIndex of filters ("Icon file (*.ico)" or
+// "*.ico"; an index out of range opens on the first). nullopt when the user
+// cancels; otherwise folder becomes the folder the dialog was left in, for
+// the next use.
+std::optional<SaveDialogResult> ExecuteSaveDialog(QWidget* owner, const QString& name, const QStringList& filters,
+                                                  int filterIndex, QString& folder);
+
+// Save icon's dialog: the entries "*.ico" and "*.bmp" (1 and 2).
 std::optional<SaveDialogResult> ExecuteSaveDialog(QWidget* owner, const QString& name, int filterIndex,
                                                   QString& folder);
 
-// The extension entry filterIndex gives a name without one: ".ico" for 1,
-// ".bmp" for 2; empty for any other (nothing is written then).
+// The extension Save icon's entry filterIndex gives a name without one:
+// ".ico" for 1, ".bmp" for 2; empty for any other (nothing is written then).
 QString SaveDialogExtension(int filterIndex);
+
+// The extension a filter entry gives: ".png" for "PNG image (*.png)" and for
+// "*.png"; empty when it names none.
+QString FilterExtension(const QString& filter);
+
+// The name to write for what the dialog returned: a name without an
+// extension gets extension, and the user is asked before a file under that
+// name is replaced (the dialog asked about the name it returned only).
+// nullopt when the user keeps the existing file.
+std::optional<std::string> SaveFileNameWithExtension(const QString& chosen, const QString& extension);
 
 } // namespace orbisk
