@@ -35,6 +35,7 @@ class TStShellFolder;
 class TStShellItem;
 class TStShellListView;
 class TStShellTreeView;
+class TIconGroupCommands;
 class TSaveMarkedDlg;
 class TafIcon;
 
@@ -108,6 +109,8 @@ public:
     void StopBackgroundWork();
     // The progress dialog of Save selected icons, made with the window.
     TSaveMarkedDlg* SaveMarkedDlg() const { return SaveMarkedDlg_; }
+    // Save icon group and Copy, and the grid cells' tooltips.
+    TIconGroupCommands* GroupCommands() const { return GroupCommands_; }
 
     // The commands, in their fixed order: AboutAct, SettingsAct, StartScan,
     // StopScan, SaveIcon, DelIcon, SelectAll, UnselectAll, DeleteSelected,
@@ -292,6 +295,7 @@ private:
     int SaveFilterIndex_ = 1;
     QString SaveDialogFolder_;
     TSaveMarkedDlg* SaveMarkedDlg_ = nullptr;
+    TIconGroupCommands* GroupCommands_ = nullptr;
 
     QList<QAction*> ActionList_;
     QAction* AboutAct_ = nullptr;

@@ -12,6 +12,7 @@
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
 #include "ui/EventHook.h"
+#include "ui/IconGroupCommands.h"
 #include "ui/MainImageList.h"
 #include "ui/MessageBox.h"
 #include "ui/OptionsDlg.h"
@@ -116,6 +117,8 @@ void TMainFrm::BuildPopupMenus()
     GridPopupMenu_ = new QMenu(this);
     GridPopupMenu_->setObjectName(QStringLiteral("GridPopupMenu"));
     GridPopupMenu_->addActions({ DelIcon_, SaveIcon_, SelectAll_, UnselectAll_, DeleteSelected_, SaveSelected_ });
+    // The group items follow the commands', after a separator.
+    GroupCommands_ = new TIconGroupCommands(*this, *GridPopupMenu_);
     // A right-click leaves the current cell where it is (the grid moves it
     // with the left button only), so the menu acts on the current icon.
     DrawGrid1_->setContextMenuPolicy(Qt::CustomContextMenu);

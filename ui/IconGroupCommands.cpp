@@ -1,0 +1,187 @@
+#include "ui/IconGroupCommands.h"
+
+#include "core/ScanEngine.h"
+#include "export/GroupFileWriter.h"
+#include "export/GroupPng.h"
+#include "export/GroupSizesText.h"
+#include "export/SaveIconName.h"
+#include "ui/DrawGrid.h"
+#include "ui/ErrorGuard.h"
+#include "ui/EventHook.h"
+#include "ui/MainForm.h"
+#include "ui/SaveDialog.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QToolTip>
+
+#include <memory>
+
+namespace orbisk {
+
+namespace {
+
+const QStringList GroupFilters { QStringLiteral("Icon file with all sizes (*.ico)"),
+                                 QStringLiteral("PNG image, largest size (*.png)") };
+constexpr int IconFileEntry = 1;
+constexpr int PngEntry = 2;
+
+std::string IconName(const std::string& path, int number) { return path + " #" + std::to_string(number); }
+
+IconGroup ReadGroupOrThrow(const std::string& path, int number)
+{
+    auto group = ReadIconGroup(path, number);
+    if (!group)
+        throw Exception("Cannot read the icon group of " + IconName(path, number) + " (" + group.error() + ")");
+    return std::move(*group);
+}
+
+// The largest image that decodes, as Copy takes it; the largest when none
+// does (writing it then fails with the reason).
+std::size_t LargestDecodable(const IconGroup& group)
+{
+    const std::vector<std::size_t> order = LargestFirst(group);
+    for (std::size_t i : order) {
+        if (DecodeGroupImage(group, i))
+            return i;
+    }
+    return order.empty() ? 0 : order.front();
+}
+
+QByteArray PngData(const QImage& image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return {};
+    return png;
+}
+
+} // namespace
+
+TIconGroupCommands::TIconGroupCommands(TMainFrm& window, QMenu& gridMenu)
+    : QObject(&window)
+    , Window_(window)
+{
+    SaveIconGroup_ = new QAction(QStringLiteral("Save icon group..."), this);
+    SaveIconGroup_->setObjectName(QStringLiteral("SaveIconGroup"));
+    connect(SaveIconGroup_, &QAction::triggered, this, GuardedSlot([this] { SaveIconGroupExecute(); }));
+
+    CopyIcon_ = new QAction(QStringLiteral("Copy"), this);
+    CopyIcon_->setObjectName(QStringLiteral("CopyIcon"));
+    CopyIcon_->setShortcut(QKeySequence::Copy);
+    CopyIcon_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(CopyIcon_, &QAction::triggered, this, GuardedSlot([this] { CopyIconExecute(); }));
+
+    gridMenu.addSeparator();
+    gridMenu.addAction(SaveIconGroup_);
+    gridMenu.addAction(CopyIcon_);
+
+    TDrawGrid* grid = Window_.DrawGrid1();
+    // Ctrl+C works while the grid holds the focus.
+    grid->addAction(CopyIcon_);
+    auto* tips = new EventHook(
+        [this](QObject*, QEvent* event) {
+            if (event->type() != QEvent::ToolTip)
+                return false;
+            Guarded([&] { ShowCellTip(*static_cast<QHelpEvent*>(event)); });
+            return true;
+        },
+        this);
+    grid->viewport()->installEventFilter(tips);
+}
+
+std::optional<TIconGroupCommands::IconSource> TIconGroupCommands::IconAt(long long index) const
+{
+    const ScanEngine* engine = Window_.Engine();
+    // A scan may be appending: only entries below the count read are touched.
+    if (!engine || index < 0 || index >= (long long)engine->Icons().size())
+        return std::nullopt;
+    const IconEntry& entry = engine->Icons()[std::size_t(index)];
+    if (entry.FileIndex < 0)
+        return std::nullopt;
+    std::string path = engine->FilePath(std::size_t(entry.FileIndex));
+    if (path.empty())
+        return std::nullopt;
+    return IconSource { std::move(path), entry.IconIndex };
+}
+
+void TIconGroupCommands::SaveIconGroupExecute()
+{
+    Window_.StopBackgroundWork();
+    const auto icon = IconAt(Window_.CurrentIconIndex());
+    if (!icon)
+        return;
+    // Read before the dialog: a file that has gone or changed is told at once.
+    IconGroup group = ReadGroupOrThrow(icon->path, icon->number);
+    const QString proposed
+        = QFile::decodeName(QByteArray::fromStdString(ProposedIconFileName(icon->path, icon->number)));
+    const auto chosen = ExecuteSaveDialog(&Window_, proposed, GroupFilters, SaveFilterIndex_, SaveDialogFolder_);
+    if (!chosen || chosen->FilterIndex < IconFileEntry || chosen->FilterIndex > PngEntry)
+        return;
+    SaveFilterIndex_ = chosen->FilterIndex;
+    const auto fileName = SaveFileNameWithExtension(chosen->FileName,
+                                                    FilterExtension(GroupFilters[chosen->FilterIndex - 1]));
+    if (!fileName)
+        return;
+    if (chosen->FilterIndex == PngEntry) {
+        WriteGroupPng(group, LargestDecodable(group), 0, *fileName);
+        return;
+    }
+    // A cursor file's images are icon images as well; the entry asked for an
+    // icon file.
+    if (group.kind == GroupKind::Cursor)
+        group.kind = GroupKind::Icon;
+    WriteGroupFile(group, *fileName);
+}
+
+void TIconGroupCommands::CopyIconExecute()
+{
+    const auto icon = IconAt(Window_.CurrentIconIndex());
+    if (!icon)
+        return;
+    const QImage image = LargestIconImage(icon->path, icon->number);
+    if (image.isNull())
+        throw Exception("Cannot read the icon group of " + IconName(icon->path, icon->number));
+    auto data = std::make_unique<QMimeData>();
+    data->setImageData(image);
+    // Programs that take no Qt image still take a PNG file's bytes.
+    if (const QByteArray png = PngData(image); !png.isEmpty())
+        data->setData(QStringLiteral("image/png"), png);
+    QGuiApplication::clipboard()->setMimeData(data.release());
+}
+
+QString TIconGroupCommands::CellSizesText(int col, int row)
+{
+    const auto icon = IconAt((long long)row * Window_.DrawGrid1()->ColCount() + col);
+    if (!icon)
+        return {};
+    if (TipKnown_ && TipIcon_.path == icon->path && TipIcon_.number == icon->number)
+        return TipText_;
+    TipText_ = IconSizesText(icon->path, icon->number);
+    TipIcon_ = *icon;
+    TipKnown_ = true;
+    return TipText_;
+}
+
+void TIconGroupCommands::ShowCellTip(const QHelpEvent& help)
+{
+    TDrawGrid* grid = Window_.DrawGrid1();
+    int col = 0, row = 0;
+    const QString text = grid->MouseToCell(help.pos(), col, row) ? CellSizesText(col, row) : QString();
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        return;
+    }
+    // The tip goes when the pointer leaves the cell.
+    QToolTip::showText(help.globalPos(), text, grid->viewport(), grid->CellRect(col, row));
+}
+
+} // namespace orbisk

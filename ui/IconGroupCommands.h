@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QAction;
+class QHelpEvent;
+class QMenu;
+
+namespace orbisk {
+
+class TMainFrm;
+
+// What the window offers for an icon's whole group, beside the commands of
+// its action list: "Save icon group..." (every size as an icon file, or the
+// largest as a PNG image) and "Copy" (the largest image to the clipboard,
+// also on Ctrl+C in the grid), both on the grid's current icon and placed
+// after a separator at the end of the grid's pop-up menu; and the tooltip of
+// a grid cell, which lists the sizes its icon's group holds.
+//
+// The group is read from the icon's file when asked for, never while the
+// grid paints or the scan runs through the file.
+class TIconGroupCommands : public QObject {
+public:
+    // Adds the items to gridMenu and the tooltip and Ctrl+C to the window's
+    // grid; owned by the window.
+    TIconGroupCommands(TMainFrm& window, QMenu& gridMenu);
+
+    QAction* SaveIconGroup() const { return SaveIconGroup_; }
+    QAction* CopyIcon() const { return CopyIcon_; }
+
+    // The tooltip of the cell (col, row): "16, 32, 48, 256 px"; empty for a
+    // cell without an icon or an icon whose group cannot be read.
+    QString CellSizesText(int col, int row);
+
+private:
+    struct IconSource {
+        std::string path; // the icon's file
+        int number = 0; // its place in the file, as ExtractIcon numbers icons
+    };
+    // The icon the cell at index shows; nullopt past the last icon.
+    std::optional<IconSource> IconAt(long long index) const;
+
+    void SaveIconGroupExecute();
+    void CopyIconExecute();
+    void ShowCellTip(const QHelpEvent& help);
+
+    TMainFrm& Window_;
+    QAction* SaveIconGroup_ = nullptr;
+    QAction* CopyIcon_ = nullptr;
+    // The dialog opens on the entry and in the folder of the last save.
+    int SaveFilterIndex_ = 1;
+    QString SaveDialogFolder_;
+    // The last tooltip asked for: the tooltip is asked for again each time
+    // the pointer moves within its cell.
+    IconSource TipIcon_;
+    QString TipText_;
+    bool TipKnown_ = false;
+};
+
+} // namespace orbisk
