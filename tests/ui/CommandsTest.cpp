@@ -183,7 +183,7 @@ private slots:
             QVERIFY(!item->icon().isNull());
         QCOMPARE(Texts(frm_->findChild<QMenu*>(QStringLiteral("GridPopupMenu"))->actions()),
                  (QStringList { "Delete icon", "Save icon", "Select all", "Unselect all", "Delete selected icons",
-                                "Save selected icons" }));
+                                "Save selected icons", "-", "Save icon group...", "Copy" }));
         QCOMPARE(Texts(frm_->findChild<QMenu*>(QStringLiteral("TreePopupMenu"))->actions()),
                  (QStringList { "Start scan", "Stop scan" }));
 
