@@ -4,7 +4,9 @@
 #include "export/GroupFileWriter.h"
 #include "export/GroupPng.h"
 #include "export/GroupSizesText.h"
+#include "export/SaveColors.h"
 #include "export/SaveIconName.h"
+#include "export/TafIcon.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
 #include "ui/EventHook.h"
@@ -110,7 +112,7 @@ std::optional<TIconGroupCommands::IconSource> TIconGroupCommands::IconAt(long lo
     std::string path = engine->FilePath(std::size_t(entry.FileIndex));
     if (path.empty())
         return std::nullopt;
-    return IconSource { std::move(path), entry.IconIndex };
+    return IconSource { std::move(path), entry.IconIndex, entry.Handle };
 }
 
 void TIconGroupCommands::SaveIconGroupExecute()
@@ -133,6 +135,18 @@ void TIconGroupCommands::SaveIconGroupExecute()
         return;
     if (chosen->FilterIndex == PngEntry) {
         WriteGroupPng(group, LargestDecodable(group), 0, *fileName);
+        return;
+    }
+    // A bitmap holds one image and no group: its icon file is the icon the
+    // grid shows, at full colour.
+    if (group.kind == GroupKind::Bitmap) {
+        TafIcon shown;
+        shown.SetHandle(icon->handle);
+        struct Release {
+            TafIcon& icon;
+            ~Release() { icon.ReleaseHandle(); }
+        } release { shown };
+        TafIcon::WriteIconFile(shown, *fileName, TrueColor32);
         return;
     }
     // A cursor file's images are icon images as well; the entry asked for an

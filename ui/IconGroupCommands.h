@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/pixels/IconHandle.h"
+
 #include <QObject>
 #include <QString>
 
@@ -40,6 +42,7 @@ private:
     struct IconSource {
         std::string path; // the icon's file
         int number = 0; // its place in the file, as ExtractIcon numbers icons
+        HICON handle = nullptr; // the image the grid shows, owned by the list
     };
     // The icon the cell at index shows; nullopt past the last icon.
     std::optional<IconSource> IconAt(long long index) const;

@@ -151,6 +151,27 @@ private slots:
         }
     }
 
+    // A bitmap has no group: its icon file holds the one icon the grid shows.
+    void aBitmapsIconFileHoldsTheIconItShows()
+    {
+        const std::string bitmap = w_.Path("picture.bmp");
+        QVERIFY(WriteFile(bitmap, BmpFile(ImageSpec { .width = 32, .height = 32, .pixel = AlphaPattern(3) })));
+        w_.frm->BeginScan(bitmap, true);
+        QVERIFY(w_.frm->Engine()->WaitForScan(std::chrono::seconds(20)) && w_.Icons().size() == 1);
+        w_.frm->DrawGrid1()->FocusCell(0, 0);
+        WhenShown<QFileDialog>([&](QFileDialog* d) {
+            auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            name->setText(QString::fromStdString(w_.Path("picture")));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        w_.Command("SaveIconGroup")->trigger();
+        QVERIFY(w_.boxes.isEmpty());
+        auto copy = ReadIconGroup(w_.Path("picture.ico"), 0);
+        QVERIFY(copy);
+        QCOMPARE(copy->images.size(), std::size_t(1));
+        QCOMPARE(copy->images[0].width, 32);
+    }
+
     void aGroupThatCannotBeReadIsReportedBeforeTheDialog()
     {
         QVERIFY(ScanLibrary());
