@@ -1,6 +1,5 @@
 #include "platform/extract/IconNumbering.h"
 
-#include "platform/extract/IconFitting.h"
 #include "platform/extract/IconGroupDecoder.h"
 
 namespace orbisk {
@@ -19,21 +18,18 @@ IconNumbering::IconNumbering(ContainerPtr container)
         yields_.assign(container_->GroupCount(), Yield::Unknown);
 }
 
-Result<IconData> IconNumbering::Icon(ByteSource& source, int n, ImageInfo* chosen)
+// Icon() lives in IconNumberingIcon.cpp: its decoder fits images with Qt,
+// which programs that only read groups (the thumbnailer) do not load.
+Result<uint32_t> IconNumbering::Group(ByteSource& source, int n)
 {
-    IconData icon;
-    auto g = Find(source, n, chosen, &icon);
-    if (!g)
-        return g.AsError();
-    return icon;
+    return Find(source, n, nullptr, nullptr, nullptr);
 }
 
-Result<uint32_t> IconNumbering::Group(ByteSource& source, int n) { return Find(source, n, nullptr, nullptr); }
-
 // Walks the groups to the n-th that yields. A group whose yield is unknown
-// needs one image that decodes; group n is decoded whole when `icon` wants
-// its image.
-Result<uint32_t> IconNumbering::Find(ByteSource& source, int n, ImageInfo* chosen, IconData* icon)
+// needs one image that decodes; group n is decoded whole by `decode` when
+// `icon` wants its image.
+Result<uint32_t> IconNumbering::Find(ByteSource& source, int n, ImageInfo* chosen, IconData* icon,
+                                     GroupDecoder decode)
 {
     if (!container_ || n < 0)
         return Error { "no such icon" };
@@ -45,10 +41,10 @@ Result<uint32_t> IconNumbering::Find(ByteSource& source, int n, ImageInfo* chose
     }
     for (; g < yields_.size(); ++g) {
         const bool wanted = seen == n;
-        if (wanted && icon) {
+        if (wanted && icon && decode) {
             if (yields_[g] == Yield::No)
                 continue;
-            auto decoded = DecodeGroup(source, *container_, g, chosen);
+            auto decoded = decode(source, *container_, g, chosen);
             yields_[g] = decoded ? Yield::Yes : Yield::No;
             if (!decoded)
                 continue;

@@ -27,7 +27,10 @@ public:
     IconContainer* Container() const { return container_.get(); }
 
 private:
-    Result<uint32_t> Find(ByteSource& source, int n, ImageInfo* chosen, IconData* icon);
+    // Decodes group g whole, at the size the icons of the grid have.
+    using GroupDecoder = Result<IconData> (*)(ByteSource& source, IconContainer& container, uint32_t g,
+                                              ImageInfo* chosen);
+    Result<uint32_t> Find(ByteSource& source, int n, ImageInfo* chosen, IconData* icon, GroupDecoder decode);
     uint32_t Found(int n, uint32_t g);
 
     enum class Yield : int8_t { Unknown, Yes, No };
