@@ -2,7 +2,8 @@
 #   make run     release build, then start Orbisk
 #   make release release build of every target: program, tools, tests, benchmarks
 #   make test    build with AddressSanitizer + UBSan and run the whole suite
-#   make bench   release build of the benchmarks, then run them all
+#   make bench   release build of the benchmarks, then run them all; fails at
+#                the end when any of them missed its target
 #   make screenshot  the main window after a scan of generated icons, as a PNG
 #   make e2e     the real program on a virtual X server, driven by its menus
 #   make fuzz    run every fuzz target in turn for FUZZ_SECONDS each (default 120)
@@ -61,8 +62,10 @@ test: setup $(ASAN_DIR)/build.ninja
 
 bench: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target benchmarks
-	@set -e; for b in $(RELEASE_DIR)/bench/bench_*; do \
-	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; QT_QPA_PLATFORM=offscreen "$$b"; done
+	@failed=""; for b in $(RELEASE_DIR)/bench/bench_*; do \
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$(basename $$b)"; \
+	  QT_QPA_PLATFORM=offscreen "$$b" || failed="$$failed $$(basename $$b)"; done; \
+	  if [ -n "$$failed" ]; then echo "targets missed by:$$failed"; exit 1; fi
 
 screenshot: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS) --target orbisk-screenshot
