@@ -113,7 +113,9 @@ void TMainFrm::ShellTreeFolderSelected(const TStShellFolder* folder)
 {
     if (SkipFolderSelected_ || !folder || !folder->IsFileSystemFolder())
         return;
-    if (Settings_.AutoScan)
+    // A folder deleted by another program moves the tree's selection; that
+    // is no reason to throw away the icons shown and their marks.
+    if (Settings_.AutoScan && !ShellTree_->SelectionFollowsChange())
         BeginScan(folder->NativePath(), false);
 }
 

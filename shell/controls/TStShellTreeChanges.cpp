@@ -115,7 +115,12 @@ void TStShellTreeView::RemoveKeepingSelection(Node* node)
     if (holdsSelection && node->parent) {
         Node* parent = node->parent;
         const std::size_t next = std::size_t(node->row) + 1;
+        selectionFollowsChange_ = true;
+        const QPointer<TStShellTreeView> self(this);
         SelectNode(next < parent->children.size() ? parent->children[next].get() : parent);
+        if (!self)
+            return;
+        selectionFollowsChange_ = false;
         if (!index.isValid())
             return; // a handler of the new selection removed it already
     }

@@ -91,6 +91,9 @@ public:
     // State.
     bool Initialised() const { return initialised_; }
     bool SuppressListRefresh() const { return suppressListRefresh_; }
+    // True while OnFolderSelected reports a selection the tree moved itself
+    // because the selected folder went away, not one the user made.
+    bool SelectionFollowsChange() const { return selectionFollowsChange_; }
     // The next change reported by the watcher is passed to
     // OnShellChangeNotify only.
     bool IgnoreNextChange() const { return ignoreNextChange_; }
@@ -186,6 +189,7 @@ private:
     bool windowCreated_ = false;
     bool initialised_ = false;
     bool suppressListRefresh_ = false;
+    bool selectionFollowsChange_ = false;
     bool ignoreNextChange_ = false;
     std::vector<TStShellTreeModel::NewChild>* pending_ = nullptr;
 };

@@ -323,10 +323,13 @@ private slots:
         Open();
         QVERIFY(SelectInTree(Path(QStringLiteral("icons/sub"))));
         QTRY_COMPARE(ListFolder(), Native(Path(QStringLiteral("icons/sub"))));
+        QTRY_COMPARE(Engine().ScanRoot(), Native(Path(QStringLiteral("icons/sub"))));
         QVERIFY(QDir(Path(QStringLiteral("icons"))).rmdir(QStringLiteral("sub")));
         QTRY_VERIFY(TreeFolder() != Native(Path(QStringLiteral("icons/sub"))));
         QVERIFY(QFileInfo(QFile::decodeName(QByteArray::fromStdString(TreeFolder()))).isDir());
         QTRY_COMPARE(ListFolder(), TreeFolder());
+        // The tree moved on by itself: what the user scanned stays shown.
+        QCOMPARE(Engine().ScanRoot(), Native(Path(QStringLiteral("icons/sub"))));
 
         frm_->EndScan();
         Focus(Tree());
