@@ -15,7 +15,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   for p in "$build"/fuzz/fuzz_*; do
-    [ -x "$p" ] && targets+=("$(basename "$p" | sed 's/^fuzz_//')")
+    [ -f "$p" ] && [ -x "$p" ] && targets+=("$(basename "$p" | sed 's/^fuzz_//')")
   done
 fi
 export ASAN_OPTIONS="detect_leaks=1:allocator_may_return_null=0"

@@ -77,7 +77,10 @@ std::vector<ProfileLine> SplitLines(std::string_view text)
         const std::size_t nl = text.find('\n', pos);
         line.next = nl == std::string_view::npos ? text.size() : nl + 1;
         line.end = nl == std::string_view::npos ? text.size() : nl;
-        if (line.end > pos && nl != std::string_view::npos && text[line.end - 1] == '\r')
+        // A CR before the line break, or ending a file that has none after
+        // its last line, is part of the break: a writer that adds the break
+        // later must not change what the line means.
+        if (line.end > pos && text[line.end - 1] == '\r')
             --line.end;
         Classify(line, text.substr(pos, line.end - pos));
         lines.push_back(line);
@@ -193,7 +196,7 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
     }
     const ProfileLine& anchor = lines[after];
     std::string out(text.substr(0, anchor.next));
-    if (anchor.next == anchor.end)
+    if (out.back() != '\n') // the file's last line, without its break
         out += eol;
     return out.append(entry).append(eol).append(text.substr(anchor.next));
 }
