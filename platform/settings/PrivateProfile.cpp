@@ -111,6 +111,15 @@ std::string_view LineBreakOf(std::string_view text)
     return nl != std::string_view::npos && nl > 0 && text[nl - 1] == '\r' ? "\r\n" : "\n";
 }
 
+// Gives the text's last line its line break, when it has none yet: a CR it
+// ends with becomes the first half of one.
+void EndLastLine(std::string& out, std::string_view eol)
+{
+    if (out.empty() || out.back() == '\n')
+        return;
+    out += out.back() == '\r' ? std::string_view("\n") : eol;
+}
+
 // Cuts a value to the longest length the reader returns, without splitting
 // a UTF-8 sequence.
 std::string Truncated(std::string_view value)
@@ -178,8 +187,7 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
     std::size_t first = 0, last = 0;
     if (!FindSection(lines, section, first, last)) {
         std::string out(text);
-        if (!out.empty() && out.back() != '\n')
-            out += eol;
+        EndLastLine(out, eol);
         return out.append("[").append(section).append("]").append(eol).append(entry).append(eol);
     }
     for (std::size_t i = first + 1; i < last; ++i) {
@@ -196,8 +204,7 @@ std::string SetProfileValue(std::string_view text, std::string_view section, std
     }
     const ProfileLine& anchor = lines[after];
     std::string out(text.substr(0, anchor.next));
-    if (out.back() != '\n') // the file's last line, without its break
-        out += eol;
+    EndLastLine(out, eol);
     return out.append(entry).append(eol).append(text.substr(anchor.next));
 }
 
