@@ -2,32 +2,20 @@
 // user runs them, on files built in code.
 
 #include "fixtures/Fixtures.h"
+#include "tests/tools/ExtractRun.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
-
-#include <sys/wait.h>
 
 using namespace orbisk::test;
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 Bytes Slurp(const std::string& path)
 {
@@ -48,41 +36,16 @@ const std::vector<ImageSpec> kImages {
     Encoded(ImageSpec { .width = 256, .height = 256, .pixel = AlphaPattern(3), .png = true }),
 };
 
-class GroupCommands : public testing::Test {
+class GroupCommands : public ExtractTest {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orbisk-groupcmd-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ASSERT_NO_FATAL_FAILURE(ExtractTest::SetUp());
         GroupSpec cursor { { kImages[1], kImages[0] } };
         cursor.hotspots = { { 4, 5 }, { 4, 5 } };
         ASSERT_TRUE(WriteFile(F("app.exe"), PeFile(Groups(2, kImages), PeKind::Pe32, nullptr, { cursor, cursor })));
         ASSERT_TRUE(WriteFile(F("pic.bmp"), BmpFile(ImageSpec { .width = 8, .height = 4, .bits = 24 })));
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    ToolRun Run(const std::string& args) const
-    {
-        ToolRun r;
-        const std::string err = F("stderr");
-        FILE* out = ::popen((std::string(ORBISK_EXTRACT) + " " + args + " 2>" + Quote(err)).c_str(), "r");
-        if (!out)
-            return r;
-        std::array<char, 4096> buffer {};
-        while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), out))
-            r.out.append(buffer.data(), n);
-        const int raw = ::pclose(out);
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::ifstream in(err);
-        std::stringstream text;
-        text << in.rdbuf();
-        r.err = text.str();
-        return r;
-    }
-    std::string F(const std::string& name) const { return dir_ + "/" + name; }
-
-    std::string dir_;
 };
 
 } // namespace

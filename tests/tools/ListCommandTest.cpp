@@ -1,42 +1,27 @@
 // orbisk-extract list, run as a user runs it, on files built in code.
 
 #include "fixtures/Fixtures.h"
+#include "tests/tools/ExtractRun.h"
 
 #include <QImage>
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace orbisk::test;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
-class ListCommand : public testing::Test {
+class ListCommand : public ExtractTest {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orbisk-listcmd-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ASSERT_NO_FATAL_FAILURE(ExtractTest::SetUp());
         std::vector<GroupSpec> groups = Groups(2, { ImageSpec { .width = 16, .height = 16, .bits = 4 },
                                                     ImageSpec { .width = 48, .height = 48, .bits = 8 } });
         groups.push_back({ { ImageSpec { .width = 256, .height = 256, .png = true } } });
@@ -45,30 +30,6 @@ protected:
         ASSERT_TRUE(WriteFile(dir_ + "/pic.bmp", BmpFile(ImageSpec { .width = 64, .height = 16, .bits = 8 })));
         ASSERT_TRUE(WriteFile(dir_ + "/notes.txt", { 'h', 'i' }));
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    ToolRun Run(const std::string& args) const
-    {
-        ToolRun r;
-        const std::string err = dir_ + "/stderr";
-        const std::string command = std::string(ORBISK_EXTRACT) + " " + args + " 2>" + Quote(err);
-        FILE* out = ::popen(command.c_str(), "r");
-        if (!out)
-            return r;
-        std::array<char, 4096> buffer {};
-        while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), out))
-            r.out.append(buffer.data(), n);
-        const int raw = ::pclose(out);
-        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        std::ifstream in(err);
-        std::stringstream text;
-        text << in.rdbuf();
-        r.err = text.str();
-        return r;
-    }
-    std::string F(const std::string& name) const { return dir_ + "/" + name; }
-
-    std::string dir_;
 };
 
 } // namespace
