@@ -3,6 +3,7 @@
 // batch may take at most twice as long as copying its files. The batch's time
 // includes making its files durable (one sync at the end).
 
+#include "IconBenchSupport.h"
 #include "export/BatchSave.h"
 #include "export/SaveColors.h"
 
@@ -33,25 +34,6 @@ struct QuietView : SaveMarkedView {
     void CloseRequest() override {}
 };
 
-// A 32 x 32 gradient with a transparent corner, different for each icon.
-HICON MakeIcon(int i)
-{
-    IconData d;
-    d.width = d.height = 32;
-    d.color.resize(32 * 32);
-    d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const uint32_t r = uint32_t(x * 8 + i) & 0xff, g = uint32_t(y * 8 + 3 * i) & 0xff,
-                           b = uint32_t((x + y) * 4 + 7 * i) & 0xff;
-            const bool clear = x + y < 6;
-            d.color[std::size_t(y * 32 + x)] = clear ? 0 : (0xff000000u | r << 16 | g << 8 | b);
-            if (clear)
-                d.mask[std::size_t(y * 4 + x / 8)] |= uint8_t(0x80 >> (x % 8));
-        }
-    return CreateIcon(std::move(d));
-}
-
 double Seconds(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -75,7 +57,7 @@ int main()
     folders.emplace_back(root.string());
     files.emplace_back(FileListRec { 0, "source.dll" });
     for (int i = 0; i < iconCount; ++i)
-        icons.Append(0, i, MakeIcon(i));
+        icons.Append(0, i, bench::GradientIcon(i));
 
     QuietView view;
     BatchSave batch(view);
