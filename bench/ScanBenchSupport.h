@@ -1,15 +1,19 @@
 #pragma once
 
 // Shared by the scan benchmarks: a window-side view that counts what it is
-// shown, a scratch folder, and a scan served by a Qt event loop the way the
-// main window serves it.
+// shown, a scratch folder and a tree of folders to scan, a scan served by a
+// Qt event loop the way the main window serves it, and the walk timed against
+// find(1).
 
 #include "core/ScanEngine.h"
 #include "core/PlainScanView.h"
 
 #include <QCoreApplication>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -53,6 +57,23 @@ private:
     std::string path_;
 };
 
+// Makes root/topT and root/topT/subS, `tops` x (1 + `subs`) folders in all,
+// filling each with fill(folder) as soon as it is made.
+template <typename Fill>
+void MakeTree(const std::string& root, int tops, int subs, Fill fill)
+{
+    for (int t = 0; t < tops; ++t) {
+        const std::string top = root + "/top" + std::to_string(t);
+        std::filesystem::create_directory(top);
+        fill(top);
+        for (int s = 0; s < subs; ++s) {
+            const std::string sub = top + "/sub" + std::to_string(s);
+            std::filesystem::create_directory(sub);
+            fill(sub);
+        }
+    }
+}
+
 // Starts a scan and serves the event loop until it has ended and everything
 // it posted has been shown. Returns the seconds taken.
 inline double ServeScan(ScanEngine& engine, const std::string& path)
@@ -62,6 +83,37 @@ inline double ServeScan(ScanEngine& engine, const std::string& path)
     while (engine.ScanRunning())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     engine.EndScan(); // the last updates
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Scans root and returns the seconds the walk took: it is over when the first
+// file is asked for its icons (extraction is stubbed to find none), or at the
+// scan's end when no file was.
+inline double WalkSeconds(ScanEngine& engine, const std::string& root)
+{
+    std::atomic<bool> walked { false };
+    std::chrono::steady_clock::time_point walkEnd {};
+    engine.SetHooks(ScanHooks { [&](const std::string&, int) -> HICON {
+                                   if (!walked.exchange(true))
+                                       walkEnd = std::chrono::steady_clock::now();
+                                   return nullptr;
+                               },
+        {} });
+    const auto start = std::chrono::steady_clock::now();
+    engine.BeginScan(root);
+    while (engine.ScanRunning())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    engine.EndScan();
+    return std::chrono::duration<double>((walked ? walkEnd : std::chrono::steady_clock::now()) - start).count();
+}
+
+// The seconds `find root -type f` takes.
+inline double FindSeconds(const std::string& root)
+{
+    const std::string command = "find '" + root + "' -type f > /dev/null";
+    const auto start = std::chrono::steady_clock::now();
+    if (std::system(command.c_str()) != 0)
+        std::fprintf(stderr, "find failed\n");
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 

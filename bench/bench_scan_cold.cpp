@@ -22,7 +22,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -122,16 +121,8 @@ void MakeTree(const std::string& root)
 {
     const Samples samples = MakeSamples();
     std::mt19937 random(16);
-    for (int t = 0; t < TopFolders; ++t) {
-        const std::string top = root + "/top" + std::to_string(t);
-        std::filesystem::create_directory(top);
-        MakeFolder(top, samples, random);
-        for (int s = 0; s < SubFolders; ++s) {
-            const std::string sub = top + "/sub" + std::to_string(s);
-            std::filesystem::create_directory(sub);
-            MakeFolder(sub, samples, random);
-        }
-    }
+    bench::MakeTree(root, TopFolders, SubFolders,
+        [&](const std::string& folder) { MakeFolder(folder, samples, random); });
 }
 
 std::vector<std::string> ListFiles(const std::string& root)
@@ -186,36 +177,13 @@ ScanRun Scan(const std::string& root, int readers = DefaultReaderThreads)
     return run;
 }
 
-double FindSeconds(const std::string& root)
-{
-    const std::string command = "find '" + root + "' -type f > /dev/null";
-    const auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0)
-        std::fprintf(stderr, "find failed\n");
-    return Since(start);
-}
-
-// The walk alone, with the default filter: it is over when the first file is
-// asked for its icons (extraction is stubbed to find none).
+// The walk alone, with the default filter.
 double WalkSeconds(const std::string& root)
 {
     CountingView view;
     ScanEngine engine(view);
     engine.SetWithSub(true);
-    std::atomic<bool> walked { false };
-    std::chrono::steady_clock::time_point walkEnd {};
-    engine.SetHooks(ScanHooks { [&](const std::string&, int) -> HICON {
-                                   if (!walked.exchange(true))
-                                       walkEnd = std::chrono::steady_clock::now();
-                                   return nullptr;
-                               },
-        {} });
-    const auto start = std::chrono::steady_clock::now();
-    engine.BeginScan(root);
-    while (engine.ScanRunning())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    engine.EndScan();
-    return std::chrono::duration<double>((walked ? walkEnd : std::chrono::steady_clock::now()) - start).count();
+    return bench::WalkSeconds(engine, root);
 }
 
 template <typename Fn>

@@ -8,9 +8,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -35,57 +33,20 @@ void MakeFiles(const std::string& folder)
     }
 }
 
-void MakeTree(const std::string& root)
-{
-    for (int t = 0; t < TopFolders; ++t) {
-        const std::string top = root + "/top" + std::to_string(t);
-        std::filesystem::create_directory(top);
-        MakeFiles(top);
-        for (int s = 0; s < SubFolders; ++s) {
-            const std::string sub = top + "/sub" + std::to_string(s);
-            std::filesystem::create_directory(sub);
-            MakeFiles(sub);
-        }
-    }
-}
-
-double FindSeconds(const std::string& root)
-{
-    const std::string command = "find '" + root + "' -type f > /dev/null";
-    const auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0)
-        std::fprintf(stderr, "find failed\n");
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 struct WalkRun {
     double walkSeconds = 0;
     std::size_t files = 0;
     long texts = 0;
 };
 
-// The walk is over when the first file is asked for its icons; extraction is
-// stubbed to find none.
 WalkRun Walk(const std::string& root)
 {
     CountingView view;
     ScanEngine engine(view);
     engine.SetWithSub(true);
     engine.SetFileExt("*");
-    std::atomic<bool> walked { false };
-    std::chrono::steady_clock::time_point walkEnd;
-    engine.SetHooks(ScanHooks { [&](const std::string&, int) -> HICON {
-                                   if (!walked.exchange(true))
-                                       walkEnd = std::chrono::steady_clock::now();
-                                   return nullptr;
-                               },
-        {} });
-    const auto start = std::chrono::steady_clock::now();
-    engine.BeginScan(root);
-    while (engine.ScanRunning())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    engine.EndScan();
-    return { std::chrono::duration<double>(walkEnd - start).count(), engine.Files().size(), view.texts };
+    const double seconds = WalkSeconds(engine, root);
+    return { seconds, engine.Files().size(), view.texts };
 }
 
 } // namespace
@@ -96,7 +57,7 @@ int main(int argc, char** argv)
     ScratchDir dir("walk");
     std::printf("building %d folders with %d files each in %s ...\n", TopFolders * (SubFolders + 1), FilesPerFolder,
         dir.Path().c_str());
-    MakeTree(dir.Path());
+    MakeTree(dir.Path(), TopFolders, SubFolders, MakeFiles);
     FindSeconds(dir.Path()); // both start from a warm cache
     Walk(dir.Path());
 
