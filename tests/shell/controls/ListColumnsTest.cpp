@@ -26,22 +26,11 @@ bool SetModified(const std::string& path, int64_t secs)
 
 } // namespace
 
-class ListColumnsTest : public QObject {
+class ListColumnsTest : public QObject, private ListFolder {
     Q_OBJECT
 
-private:
-    std::unique_ptr<QTemporaryDir> tmp_;
-    std::string root_;
-
-    std::string At(const char* name) const { return root_ + "/" + name; }
-
 private slots:
-    void init()
-    {
-        tmp_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp_->isValid());
-        root_ = Native(tmp_->path());
-    }
+    void init() { QVERIFY(NewFolder()); }
 
     void sizeTexts_data()
     {

@@ -25,6 +25,22 @@ inline void PrintTo(const QStringList& list, std::ostream* os)
 
 namespace orbisk::test {
 
+// A fresh folder for each test: NewFolder() when the test starts, then
+// At(name) for a path in it.
+class ListFolder {
+protected:
+    bool NewFolder()
+    {
+        tmp_ = std::make_unique<QTemporaryDir>();
+        root_ = Native(tmp_->path());
+        return tmp_->isValid();
+    }
+    std::string At(const char* name) const { return root_ + "/" + name; }
+
+    std::unique_ptr<QTemporaryDir> tmp_;
+    std::string root_;
+};
+
 inline bool WriteFile(const std::string& path, std::size_t bytes)
 {
     const int fd = ::open(path.c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0644);

@@ -23,7 +23,7 @@ bool WaitFor(const std::function<bool()>& done)
     return QTest::qWaitFor(done, 5000);
 }
 
-class ShellListChanges : public ::testing::Test {
+class ShellListChanges : public ::testing::Test, protected ListFolder {
 protected:
     static void SetUpTestSuite() { app_ = new QApplication(argc_, argv_); }
     static void TearDownTestSuite()
@@ -32,17 +32,7 @@ protected:
         app_ = nullptr;
     }
 
-    void SetUp() override
-    {
-        tmp_ = std::make_unique<QTemporaryDir>();
-        ASSERT_TRUE(tmp_->isValid());
-        root_ = Native(tmp_->path());
-    }
-
-    std::string At(const char* name) const { return root_ + "/" + name; }
-
-    std::unique_ptr<QTemporaryDir> tmp_;
-    std::string root_;
+    void SetUp() override { ASSERT_TRUE(NewFolder()); }
 
 private:
     static inline int argc_ = 1;

@@ -15,22 +15,11 @@
 using namespace orbisk;
 using namespace orbisk::test;
 
-class ShellListViewTest : public QObject {
+class ShellListViewTest : public QObject, private ListFolder {
     Q_OBJECT
 
-private:
-    std::unique_ptr<QTemporaryDir> tmp_;
-    std::string root_;
-
-    std::string At(const char* name) const { return root_ + "/" + name; }
-
 private slots:
-    void init()
-    {
-        tmp_ = std::make_unique<QTemporaryDir>();
-        QVERIFY(tmp_->isValid());
-        root_ = Native(tmp_->path());
-    }
+    void init() { QVERIFY(NewFolder()); }
 
     void showsTheFolderWithFoldersFirstInNaturalOrder()
     {
