@@ -5,8 +5,8 @@
 // than with 1,000, alone and with the repaint it asks for, within 25% plus
 // 50 us of timer noise.
 
-#include "IconBenchSupport.h"
 #include "core/ScanEngine.h"
+#include "fixtures/PaintedIcon.h"
 #include "ui/DrawGrid.h"
 #include "ui/MainForm.h"
 
@@ -49,7 +49,7 @@ double Median(std::vector<double> v)
 // 32 x 32 icons with soft transparent edges, in 64 colourings.
 HICON MakeIcon(int i)
 {
-    return bench::PaintedIcon([i](int x, int y) {
+    return test::PaintedIcon([i](int x, int y) {
         const double r = std::hypot(x - 15.5, y - 15.5);
         const auto alpha = uint32_t(std::clamp((15.0 - r) * 128, 0.0, 255.0));
         const uint32_t red = uint32_t(x * 8 + i * 4) & 0xff, green = uint32_t(y * 8 + i * 12) & 0xff;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fixtures/PaintedIcon.h"
 #include "platform/pixels/ColorTables.h"
 #include "platform/pixels/IconHandle.h"
 #include "platform/pixels/NearestColor.h"
@@ -21,18 +22,10 @@ inline UniqueIcon CheckerIcon()
 {
     static const uint32_t colors[] = { 0xffff0000, 0xff008000, 0xff0000ff, 0xffffff00,
                                        0xffc8c8c8, 0xff0a0a0a, 0xff800080, 0xffffffff };
-    IconData d;
-    d.width = d.height = 32;
-    d.color.resize(32 * 32);
-    d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) {
-            const bool border = x < 2 || y < 3 || x >= 30 || y >= 30;
-            d.color[std::size_t(y * 32 + x)] = border ? 0 : colors[(x / 4 + y / 4) % 8];
-            if (border)
-                d.mask[std::size_t(y * 4 + x / 8)] |= uint8_t(0x80 >> (x % 8));
-        }
-    return UniqueIcon(CreateIcon(std::move(d)));
+    return UniqueIcon(PaintedIcon([](int x, int y) {
+        const bool border = x < 2 || y < 3 || x >= 30 || y >= 30;
+        return border ? 0u : colors[(x / 4 + y / 4) % 8];
+    }));
 }
 
 // What a conversion to `bits` per pixel makes of a colour, opaque.
