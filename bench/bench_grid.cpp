@@ -5,6 +5,7 @@
 // than with 1,000, alone and with the repaint it asks for, within 25% plus
 // 50 us of timer noise.
 
+#include "WindowBenchSupport.h"
 #include "core/ScanEngine.h"
 #include "fixtures/PaintedIcon.h"
 #include "ui/DrawGrid.h"
@@ -121,11 +122,7 @@ int main(int argc, char** argv)
     auto* frm = new TMainFrm(SettingsLocation { settings.path().toStdString(), settings.path().toStdString() });
     TDrawGrid& grid = *frm->DrawGrid1();
     frm->resize(View + QSize(200, 300));
-    frm->show();
-    QElapsedTimer wait;
-    wait.start();
-    while (!(frm->windowHandle() && frm->windowHandle()->isExposed()) && wait.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    bench::ShowAndWaitExposed(*frm);
     QCoreApplication::processEvents();
 
     TIconList& icons = frm->Engine()->Icons();

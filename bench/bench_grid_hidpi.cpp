@@ -7,6 +7,7 @@
 //
 // Each ratio runs in a process of its own, since Qt reads the ratio once.
 
+#include "WindowBenchSupport.h"
 #include "core/ScanEngine.h"
 #include "core/SharpIconCache.h"
 #include "fixtures/Fixtures.h"
@@ -93,11 +94,7 @@ Figures Measure(const std::string& dir)
     QTemporaryDir settings;
     auto* frm = new TMainFrm(SettingsLocation { settings.path().toStdString(), settings.path().toStdString() });
     frm->resize(View + QSize(200, 300));
-    frm->show();
-    QElapsedTimer wait;
-    wait.start();
-    while (!(frm->windowHandle() && frm->windowHandle()->isExposed()) && wait.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    bench::ShowAndWaitExposed(*frm);
 
     Figures out;
     const auto start = Clock::now();

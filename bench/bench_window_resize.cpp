@@ -5,6 +5,7 @@
 // step is printed too). The paint of the whole window that follows is
 // printed beside it.
 
+#include "WindowBenchSupport.h"
 #include "core/ScanEngine.h"
 #include "ui/MainForm.h"
 
@@ -63,11 +64,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir settings;
     auto* frm = new TMainFrm(SettingsLocation { settings.path().toStdString(), settings.path().toStdString() });
-    frm->show();
-    QElapsedTimer wait;
-    wait.start();
-    while (!(frm->windowHandle() && frm->windowHandle()->isExposed()) && wait.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    bench::ShowAndWaitExposed(*frm);
     for (int i = 0; i < IconCount; ++i)
         frm->Engine()->Icons().Append(0, i, MakeIcon(i));
     frm->ArrangeGrid();

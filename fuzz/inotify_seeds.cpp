@@ -3,9 +3,10 @@
 // split across two, a folder moved out of sight, and a queue overflow, on
 // the descriptors fuzz_inotify watches.
 
+#include "fixtures/InotifyRecords.h"
+
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <sys/inotify.h>
 #include <vector>
@@ -24,17 +25,8 @@ struct Record {
 std::vector<char> Input(uint8_t perRead, std::initializer_list<Record> records)
 {
     std::vector<char> bytes{char(perRead), 0};
-    for (const Record& r : records) {
-        inotify_event raw{};
-        raw.wd = r.wd;
-        raw.mask = r.mask;
-        raw.cookie = r.cookie;
-        raw.len = r.name.empty() ? 0 : uint32_t((r.name.size() / 16 + 1) * 16);
-        const std::size_t at = bytes.size();
-        bytes.resize(at + sizeof raw + raw.len);
-        std::memcpy(bytes.data() + at, &raw, sizeof raw);
-        std::memcpy(bytes.data() + at + sizeof raw, r.name.data(), r.name.size());
-    }
+    for (const Record& r : records)
+        orbisk::test::AppendInotifyRecord(bytes, r.wd, r.mask, r.cookie, r.name);
     return bytes;
 }
 

@@ -1,3 +1,4 @@
+#include "fixtures/InotifyRecords.h"
 #include "platform/namespace/PathParsing.h"
 #include "platform/notify/InotifyDecoder.h"
 #include "platform/notify/LoadedFolders.h"
@@ -34,17 +35,8 @@ public:
 std::vector<char> Read(std::initializer_list<InotifyEvent> events)
 {
     std::vector<char> bytes;
-    for (const InotifyEvent& e : events) {
-        inotify_event raw{};
-        raw.wd = e.wd;
-        raw.mask = e.mask;
-        raw.cookie = e.cookie;
-        raw.len = e.name.empty() ? 0 : uint32_t((e.name.size() / 16 + 1) * 16);
-        const std::size_t at = bytes.size();
-        bytes.resize(at + sizeof raw + raw.len);
-        std::memcpy(bytes.data() + at, &raw, sizeof raw);
-        std::memcpy(bytes.data() + at + sizeof raw, e.name.data(), e.name.size());
-    }
+    for (const InotifyEvent& e : events)
+        orbisk::test::AppendInotifyRecord(bytes, e.wd, e.mask, e.cookie, e.name);
     return bytes;
 }
 
