@@ -11,6 +11,16 @@ AtomicFileStream::AtomicFileStream(const std::string& fileName, FileSync sync)
         throw EFCreateError(fileName);
 }
 
+AtomicFileStream::AtomicFileStream(
+    const OutputFolder& folder, const std::string& name, const std::string& shownName, FileSync sync)
+    : fileName_(shownName)
+{
+    if (sync == FileSync::Later)
+        file_.DeferSync();
+    if (!folder.IsOpen() || file_.OpenIn(folder.Fd(), name))
+        throw EFCreateError(shownName);
+}
+
 void AtomicFileStream::Commit()
 {
     if (file_.Flush())

@@ -31,11 +31,18 @@ public:
     // folder, a new file in a folder that takes none, a name that is a
     // folder or a special file, or an existing file that is write-protected.
     explicit AtomicFileStream(const std::string& fileName, FileSync sync = FileSync::AtOnce);
+    // A plain file called name in folder (see AtomicFile::OpenIn); messages
+    // give shownName.
+    AtomicFileStream(const OutputFolder& folder, const std::string& name, const std::string& shownName,
+        FileSync sync);
 
     // Puts the written bytes in place of the target. Throws EWriteError when
     // they cannot be stored or synced to disk, EFCreateError when the
     // rename fails.
     void Commit();
+    // See AtomicFile::TemporaryPath: the file to remove if the process must
+    // end before Commit().
+    const std::string& TemporaryPath() const { return file_.TemporaryPath(); }
 
 protected:
     std::size_t Write(const void* data, std::size_t size) override { return file_.Write(data, size); }

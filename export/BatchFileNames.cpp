@@ -18,12 +18,23 @@ const char* SaveFileExtension(int saveFileExt)
 
 std::string BatchSaveFileName(const std::string& folder, int n, const std::string& extension)
 {
-    return JoinPath(folder, "icon" + std::to_string(n) + extension);
+    return JoinPath(folder, BatchSaveName(n, extension));
 }
+
+std::string BatchSaveName(int n, const std::string& extension) { return "icon" + std::to_string(n) + extension; }
 
 std::string BatchSaveErrorLine(const std::string& source, const std::string& destination)
 {
     return "Error saving " + source + " to " + destination;
+}
+
+} // namespace orbisk
+
+namespace orbisk {
+
+std::string BatchSyncErrorLine(const std::string& folder, const std::error_code& error)
+{
+    return "Error writing icons to " + folder + ": " + error.message();
 }
 
 } // namespace orbisk

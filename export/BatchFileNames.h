@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 
 namespace orbisk {
 
@@ -16,9 +17,15 @@ const char* SaveFileExtension(int saveFileExt);
 // (JoinPath): one separator even when the folder already ends with one, so
 // the root "/" gives "/icon1.ico".
 std::string BatchSaveFileName(const std::string& folder, int n, const std::string& extension);
+// The name alone: "icon" + n + extension.
+std::string BatchSaveName(int n, const std::string& extension);
 
 // "Error saving <source> to <destination>", where source names the icon as
 // its file path, " #" and its index in the file.
 std::string BatchSaveErrorLine(const std::string& source, const std::string& destination);
+
+// "Error writing icons to <folder>: <the system's message>": the files of a
+// batch could not be made durable, so some of them may be lost.
+std::string BatchSyncErrorLine(const std::string& folder, const std::error_code& error);
 
 } // namespace orbisk

@@ -1,9 +1,7 @@
 #include "export/TSaveMarked.h"
 
-#include "export/AtomicFileStream.h"
 #include "export/BatchFileNames.h"
 #include "export/BitmapExport.h"
-#include "platform/files/AtomicFile.h"
 #include "platform/files/NativePath.h"
 
 namespace orbisk {
@@ -26,21 +24,23 @@ void TSaveMarked::Run()
 {
     if (const std::size_t marked = icons_.CountMarkedIcons(); marked > 0) {
         mailbox_.PostMaximum(marked);
+        NumberedFileWriter files(job_.Folder);
         int n = 1;
         const std::size_t count = icons_.size();
         for (std::size_t i = 0; i < count && !cancelled_.load(); ++i) {
             std::atomic<uint8_t>& mark = icons_[i].Marked;
             if (!mark.load())
                 continue;
-            SaveMarkedIcon(i, n);
+            SaveMarkedIcon(files, i, n);
             mark.store(0);
             ++n;
         }
-        // One sync for the whole batch, not two for each file. What it
-        // reports concerns the whole file system rather than one of these
-        // icons, so it makes no error line.
-        if (wroteAny_)
-            (void)SyncFileSystem(job_.Folder);
+        // One sync for the whole batch, not two for each file. The files
+        // already stand under their names, so a failure here may still lose
+        // them: it is reported, never taken for success.
+        const std::error_code synced = job_.MakeDurable ? job_.MakeDurable(files) : files.MakeDurable();
+        if (synced)
+            errors_.push_back(BatchSyncErrorLine(job_.Folder, synced));
         if (!errors_.empty()) {
             std::string text;
             for (const std::string& line : errors_)
@@ -56,17 +56,18 @@ void TSaveMarked::Run()
     finishedCv_.notify_all();
 }
 
-void TSaveMarked::SaveMarkedIcon(std::size_t i, int n)
+void TSaveMarked::SaveMarkedIcon(NumberedFileWriter& files, std::size_t i, int n)
 {
     const IconEntry& entry = icons_[i];
     const char* extension = SaveFileExtension(job_.SaveFileExt);
-    const std::string destination = BatchSaveFileName(job_.Folder, n, extension ? extension : "");
+    const std::string name = BatchSaveName(n, extension ? extension : "");
+    const std::string destination = files.PathOf(name);
     icon_.SetHandle(entry.Handle);
     try {
         // A format the batch does not know is an error, not a silent success.
         if (!extension)
             throw EInvalidGraphic();
-        WriteFile(destination);
+        files.Write(name, [this](OutputStream& file) { WriteFile(file); });
     } catch (const std::exception&) {
         errors_.push_back(BatchSaveErrorLine(Source(entry), destination));
     }
@@ -74,17 +75,14 @@ void TSaveMarked::SaveMarkedIcon(std::size_t i, int n)
     mailbox_.PostStep();
 }
 
-void TSaveMarked::WriteFile(const std::string& fileName)
+void TSaveMarked::WriteFile(OutputStream& file) const
 {
-    AtomicFileStream file(fileName, FileSync::Later);
     if (job_.Write)
         job_.Write(file, icon_);
     else if (job_.SaveFileExt == 0)
         TafIcon::WriteIconStream(file, icon_.Handle(), job_.ColorCount);
     else
         WriteBitmapStream(file, icon_, job_.DisplayBits);
-    file.Commit();
-    wroteAny_ = true;
 }
 
 std::string TSaveMarked::Source(const IconEntry& entry) const

@@ -3,6 +3,7 @@
 #include "core/FolderList.h"
 #include "core/TIconList.h"
 #include "core/TfileList.h"
+#include "export/NumberedFileWriter.h"
 #include "export/OutputStream.h"
 #include "export/SaveMarkedMailbox.h"
 #include "export/TafIcon.h"
@@ -34,6 +35,9 @@ struct SaveMarkedJob {
     int DisplayBits = 32;
     // Replaces the format's own writer when set (tests make it fail).
     IconStreamWriter Write;
+    // Replaces the one sync that ends the batch when set (tests make it
+    // fail).
+    std::function<std::error_code(const NumberedFileWriter& files)> MakeDurable;
 };
 
 // The batch-save worker: one thread that saves every marked icon of the list,
@@ -45,8 +49,10 @@ struct SaveMarkedJob {
 // dialog to close as its last report.
 //
 // The files are made durable together at the end, with one sync of the
-// destination's file system; a file that fails is never left, whole or in
-// part, under its name.
+// destination's file system, whose failure is one more error line; a file
+// that fails is never left, whole or in part, under its name. A name in the
+// folder that is a link, a folder or a special file is not written (see
+// NumberedFileWriter): that icon gets an error line.
 //
 // It reads the lists and writes only the marks: nobody may change the lists
 // until it has ended. It draws and writes through an icon object of its own,
@@ -70,11 +76,11 @@ public:
 
 private:
     void Run();
-    void SaveMarkedIcon(std::size_t i, int n);
+    void SaveMarkedIcon(NumberedFileWriter& files, std::size_t i, int n);
     // The icon as the error line names it: its file's path, " #" and its
     // number in the file.
     std::string Source(const IconEntry& entry) const;
-    void WriteFile(const std::string& fileName);
+    void WriteFile(OutputStream& file) const;
 
     SaveMarkedJob job_;
     TIconList& icons_;
@@ -84,7 +90,6 @@ private:
     const std::atomic<bool>& cancelled_;
     TafIcon icon_;
     std::vector<std::string> errors_;
-    bool wroteAny_ = false;
 
     mutable std::mutex mutex_;
     std::condition_variable finishedCv_;

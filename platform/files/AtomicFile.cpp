@@ -25,15 +25,20 @@ constexpr int maxLinkHops = 40;
 std::error_code Error(int code) { return { code, std::system_category() }; }
 
 // The file that a write to path really changes: links are followed to their
-// end, which may be a name that does not exist yet (a dangling link is
-// written through, not replaced). nullopt for a loop of links or a link that
-// cannot be read.
-std::optional<std::string> FollowLinks(std::string path)
+// end, which may be a name that does not exist yet. nullopt for a loop of
+// links or a link that cannot be read.
+struct FollowedPath {
+    std::string path;
+    bool viaLink = false;
+};
+
+std::optional<FollowedPath> FollowLinks(std::string path)
 {
+    bool viaLink = false;
     for (int hop = 0; hop < maxLinkHops; ++hop) {
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return path;
+            return FollowedPath { path, viaLink };
         std::string target(MaxPathBytes, '\0');
         const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
         if (n <= 0 || std::size_t(n) >= target.size())
@@ -41,6 +46,7 @@ std::optional<std::string> FollowLinks(std::string path)
         target.resize(std::size_t(n));
         // A relative link is relative to the folder that holds it.
         path = target[0] == '/' ? target : JoinPath(SplitFilePath(path).folder, target);
+        viaLink = true;
     }
     return std::nullopt;
 }
@@ -65,16 +71,6 @@ std::string TempName(const std::string& path)
     return folder + "." + name + "." + suffix + ".tmp";
 }
 
-// Makes the rename itself durable; a folder that refuses fsync is no error.
-void SyncFolder(const std::string& folder)
-{
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 // Sync before the rename or after the write: after a crash the name holds
 // the whole file. (EINVAL: a file system with nothing to sync.)
 int SyncError(int fd) { return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno; }
@@ -83,19 +79,49 @@ int SyncError(int fd) { return ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno; 
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-std::error_code AtomicFile::Open(const std::string& path)
+std::error_code AtomicFile::Open(const std::string& path, DanglingLink dangling)
 {
     Discard();
+    folderFd_ = AT_FDCWD;
+    plainOnly_ = false;
     if (path.empty() || path.back() == '/')
         return Error(EISDIR);
     const auto target = FollowLinks(path);
     if (!target)
         return Error(ELOOP);
-    target_ = *target;
+    target_ = target->path;
     struct stat st {};
     targetExists_ = ::stat(target_.c_str(), &st) == 0;
+    if (!targetExists_) {
+        if (errno != ENOENT)
+            return Error(errno);
+        // A link to nothing is no file the user picked to replace.
+        if (target->viaLink && dangling == DanglingLink::Refuse)
+            return Error(ENOENT);
+        return OpenTemporary(nullptr);
+    }
+    return OpenExisting(st);
+}
+
+std::error_code AtomicFile::OpenIn(int folderFd, const std::string& name)
+{
+    Discard();
+    folderFd_ = folderFd;
+    plainOnly_ = true;
+    target_ = name;
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return Error(EINVAL);
+    struct stat st {};
+    targetExists_ = ::fstatat(folderFd_, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (!targetExists_)
         return errno == ENOENT ? OpenTemporary(nullptr) : Error(errno);
+    if (S_ISLNK(st.st_mode))
+        return Error(ELOOP);
+    return OpenExisting(st);
+}
+
+std::error_code AtomicFile::OpenExisting(const struct stat& st)
+{
     if (!S_ISREG(st.st_mode))
         return Error(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     // Marked read-only for everyone, or not the user's to write (whatever
@@ -103,15 +129,22 @@ std::error_code AtomicFile::Open(const std::string& path)
     // take the close of a file opened for writing for a change.
     if ((st.st_mode & 0222) == 0)
         return Error(EACCES);
-    if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0)
+    if (::faccessat(folderFd_, target_.c_str(), W_OK, AT_EACCESS | (plainOnly_ ? AT_SYMLINK_NOFOLLOW : 0)) != 0)
         return Error(errno);
-    if (st.st_nlink == 1 && !OpenTemporary(&st))
+    // A plain file of a batch is never written through another of its
+    // names: the new file takes this name alone.
+    if ((st.st_nlink == 1 || plainOnly_) && !OpenTemporary(&st))
         return {};
+    if (plainOnly_ && st.st_nlink != 1)
+        return Error(EMLINK);
 
-    const int fd = ::open(target_.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::openat(folderFd_, target_.c_str(),
+        O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (plainOnly_ ? O_NOFOLLOW : 0));
     if (fd < 0)
         return Error(errno);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)
+        || (plainOnly_ && (opened.st_dev != st.st_dev || opened.st_ino != st.st_ino || opened.st_nlink != 1))) {
         ::close(fd);
         return Error(EINVAL);
     }
@@ -128,7 +161,8 @@ std::error_code AtomicFile::OpenTemporary(const struct stat* replaced)
         temp_ = TempName(target_);
         // A new file gets the usual 0666 less the umask, like any file the
         // program creates.
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replaced ? 0600 : 0666);
+        fd_ = ::openat(folderFd_, temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+            replaced ? 0600 : 0666);
         if (fd_ < 0 && errno != EEXIST)
             break;
     }
@@ -197,15 +231,29 @@ std::error_code AtomicFile::Commit()
         return CommitInPlace();
     if (std::error_code error = Flush())
         return error;
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (::renameat(folderFd_, temp_.c_str(), folderFd_, target_.c_str()) != 0) {
         const int code = errno;
         Discard();
         return Error(code);
     }
     temp_.clear();
     if (!deferSync_)
-        SyncFolder(FolderOf(target_));
+        SyncFolder();
     return {};
+}
+
+// Makes the rename itself durable; a folder that refuses fsync is no error.
+void AtomicFile::SyncFolder() const
+{
+    if (plainOnly_) {
+        ::fsync(folderFd_);
+        return;
+    }
+    const int fd = ::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 // Every new byte is in memory before the first old one is overwritten, and
@@ -242,7 +290,7 @@ void AtomicFile::Discard() noexcept
         ::close(fd_);
     fd_ = -1;
     if (!temp_.empty())
-        ::unlink(temp_.c_str());
+        ::unlinkat(folderFd_, temp_.c_str(), 0);
     temp_.clear();
     pending_.clear();
     inPlace_ = false;
@@ -258,10 +306,31 @@ std::error_code SyncFileSystem(const std::string& path)
     return code ? Error(code) : std::error_code();
 }
 
+OutputFolder::~OutputFolder()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+std::error_code OutputFolder::Open(const std::string& path)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return fd_ >= 0 ? std::error_code() : Error(errno);
+}
+
+std::error_code OutputFolder::Sync() const
+{
+    if (fd_ < 0)
+        return Error(EBADF);
+    return ::syncfs(fd_) == 0 ? std::error_code() : Error(errno);
+}
+
 std::error_code ReplaceFileContents(const std::string& path, std::string_view bytes)
 {
     AtomicFile file;
-    if (std::error_code error = file.Open(path))
+    if (std::error_code error = file.Open(path, AtomicFile::DanglingLink::Create))
         return error;
     if (file.Write(bytes.data(), bytes.size()) != bytes.size())
         return Error(errno ? errno : EIO);

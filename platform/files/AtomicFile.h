@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <fcntl.h>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -17,7 +18,8 @@ namespace orbisk {
 //
 // A replaced file keeps what the user set on it: its owner, group and
 // permission bits, its other hard links, and a symbolic link stays a link
-// (the file it points to is written, also one that does not exist yet).
+// (the file it points to is written; a link to a name that does not exist
+// yet is written through only when the caller allows it).
 // Where a rename cannot keep that (the target has other links, or a new file
 // cannot be given the target's owner), or where the folder takes no new file
 // but the target itself may be written, the target is overwritten in place
@@ -28,6 +30,13 @@ namespace orbisk {
 // What may not be written is never replaced: a file the user's permissions
 // or the file system refuse, a file marked read-only (no write permission
 // bit at all; this holds for root too), a folder or a special file.
+//
+// A file of a batch, named by the program itself in a folder the user chose,
+// is opened with OpenIn() instead: relative to a descriptor of that folder,
+// so that a folder swapped for a link half-way cannot send the writes
+// elsewhere, and only as a plain file. A name that is a link (to anything),
+// a folder or a special file is refused, and a file with other hard links is
+// replaced by a new one rather than written through.
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -35,11 +44,22 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
+    // What a link to a name that does not exist is: a file to create (the
+    // settings file, kept where a link says) or a failure (a name the user
+    // picked to save over).
+    enum class DanglingLink { Refuse, Create };
+
     // Gets ready to replace path: checks the target and creates the
     // temporary file (or opens the target for writing in place). Fails, and
     // changes nothing, for a target that may not be written (see above), a
-    // loop of links, or a missing target whose folder cannot take it.
-    std::error_code Open(const std::string& path);
+    // loop of links, a link to nothing unless allowed, or a missing target
+    // whose folder cannot take it.
+    std::error_code Open(const std::string& path, DanglingLink dangling = DanglingLink::Refuse);
+    // The same for the file name (no "/") in the folder open as folderFd,
+    // which must stay open until the file is committed or discarded. Fails
+    // with ELOOP for a link, EISDIR for a folder, EINVAL for a special file
+    // or a name that is not a plain name.
+    std::error_code OpenIn(int folderFd, const std::string& name);
     // Appends bytes; returns how many were stored (fewer on a full disk).
     std::size_t Write(const void* data, std::size_t size);
     // Flushes what was written to the disk and closes the temporary file; on
@@ -56,15 +76,21 @@ public:
     // lose the new contents; a failed write still never reaches the target.
     void DeferSync() { deferSync_ = true; }
 
-    // The file that Commit() replaces (a link's target), whether it existed
+    // The file that Commit() replaces (a link's target; for OpenIn() the
+    // name in the folder), whether it existed
     // when the file was opened, and whether it is written in place.
     const std::string& Target() const { return target_; }
     bool TargetExists() const { return targetExists_; }
     bool InPlace() const { return inPlace_; }
+    // The temporary file while there is one (for OpenIn(), in the folder);
+    // empty otherwise.
+    const std::string& TemporaryPath() const { return temp_; }
 
 private:
+    std::error_code OpenExisting(const struct stat& st);
     std::error_code OpenTemporary(const struct stat* replaced);
     std::error_code CommitInPlace();
+    void SyncFolder() const;
 
     std::string target_;
     std::string temp_; // empty once committed or discarded
@@ -72,7 +98,32 @@ private:
     bool targetExists_ = false;
     bool inPlace_ = false;
     bool deferSync_ = false;
+    // Names are relative to this folder: AT_FDCWD for Open(), the caller's
+    // folder for OpenIn(), which also writes plain files only.
+    int folderFd_ = AT_FDCWD;
+    bool plainOnly_ = false;
     int fd_ = -1; // the temporary file, or in place the target
+};
+
+// A folder held open, to write the files of a batch into it (see
+// AtomicFile::OpenIn) whatever becomes of its path meanwhile.
+class OutputFolder {
+public:
+    OutputFolder() = default;
+    ~OutputFolder();
+    OutputFolder(const OutputFolder&) = delete;
+    OutputFolder& operator=(const OutputFolder&) = delete;
+
+    // Opens path, which must be a folder; a link the user gave as the
+    // folder itself is followed.
+    std::error_code Open(const std::string& path);
+    bool IsOpen() const { return fd_ >= 0; }
+    int Fd() const { return fd_; }
+    // Makes every file written on the folder's file system durable (syncfs).
+    std::error_code Sync() const;
+
+private:
+    int fd_ = -1;
 };
 
 // Makes every file written on the file system that holds path durable, with
@@ -83,6 +134,7 @@ std::error_code SyncFileSystem(const std::string& path);
 // Replaces the contents of the file at path with bytes through an AtomicFile.
 // On failure the error is returned; the old file is left as it was, except
 // after a failed write in place.
+// A link to a name that does not exist yet creates that file.
 std::error_code ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 } // namespace orbisk

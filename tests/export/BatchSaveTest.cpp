@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 using namespace orbisk;
 using namespace orbisk::test;
@@ -76,9 +77,11 @@ protected:
         for (int i : indexes)
             icons_.MarkIcon(std::size_t(i));
     }
-    void Run(std::string folder, int saveFileExt = 0, int32_t colorCount = TrueColor32)
+    void Run(std::string folder, int saveFileExt = 0, int32_t colorCount = TrueColor32,
+        std::function<std::error_code(const NumberedFileWriter&)> makeDurable = {})
     {
-        batch_.Start({ std::move(folder), saveFileExt, colorCount, 32, {} }, icons_, files_, folders_);
+        batch_.Start({ std::move(folder), saveFileExt, colorCount, 32, {}, std::move(makeDurable) }, icons_, files_,
+            folders_);
         ASSERT_TRUE(batch_.WaitForBatch(std::chrono::seconds(30)));
     }
     std::string Source(int i) const { return root_.string() + "/src/app.exe #" + std::to_string(i); }
@@ -159,6 +162,51 @@ TEST_F(BatchSaveTest, ADestinationThatCannotTakeFilesFailsEveryIcon)
         EXPECT_FALSE(icons_.AnyIconMarked());
         EXPECT_TRUE(Entries(out_).empty());
     }
+}
+
+// A link planted under a name the batch writes (to a file, or to a name
+// that does not exist yet), a FIFO or a folder: nothing is written through
+// it, each gets its line, the other icons are saved.
+TEST_F(BatchSaveTest, NamesThatAreNotPlainFilesAreLeftAlone)
+{
+    const fs::path victim = root_ / ".bashrc";
+    std::ofstream(victim) << "keep";
+    fs::create_symlink("../.bashrc", out_ / "icon1.ico");
+    fs::create_symlink("../created", out_ / "icon2.ico");
+    fs::create_directory(out_ / "icon3.ico");
+    ASSERT_EQ(::mkfifo((out_ / "icon4.ico").c_str(), 0600), 0);
+    Mark({ 0, 1, 2, 3, 4 });
+    Run(out_.string());
+
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep");
+    EXPECT_FALSE(fs::exists(root_ / "created"));
+    EXPECT_TRUE(fs::is_symlink(out_ / "icon1.ico"));
+    EXPECT_TRUE(fs::is_directory(out_ / "icon3.ico"));
+    EXPECT_TRUE(fs::is_fifo(out_ / "icon4.ico"));
+    EXPECT_EQ(SavedColor(out_ / "icon5.ico"), ColorOf(4));
+    std::string lines;
+    for (int i = 0; i < 4; ++i)
+        lines += "Error saving " + Source(i) + " to " + out_.string() + "/icon" + std::to_string(i + 1) + ".ico\n";
+    EXPECT_EQ(view_.errorBoxes, (std::vector<std::string> { lines }));
+    EXPECT_FALSE(icons_.AnyIconMarked());
+}
+
+// The files stand under their names before the sync that makes them
+// durable; when it fails they may be lost, and the user is told.
+TEST_F(BatchSaveTest, AFailedFinalSyncIsReportedNotTakenForSuccess)
+{
+    Mark({ 0, 2 });
+    int syncs = 0;
+    Run(out_.string(), 0, TrueColor32, [&syncs](const NumberedFileWriter& files) {
+        ++syncs;
+        EXPECT_TRUE(files.WroteAny());
+        return std::make_error_code(std::errc::io_error);
+    });
+    EXPECT_EQ(syncs, 1);
+    EXPECT_EQ(view_.errorBoxes,
+        (std::vector<std::string> { "Error writing icons to " + out_.string() + ": Input/output error\n" }));
+    EXPECT_EQ(view_.reports, "max 2 steps errors close");
 }
 
 TEST_F(BatchSaveTest, BitmapsAreTheSameAtEveryColourDepth)

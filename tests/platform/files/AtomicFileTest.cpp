@@ -134,6 +134,73 @@ TEST(AtomicFile, WritesThroughLinksAlsoDanglingOnes)
     EXPECT_EQ(ReplaceFileContents((folder.path / "loop").string(), "x"), std::errc::too_many_symbolic_link_levels);
 }
 
+// A name the user picked to save over may be a link to a file; a link to
+// nothing is no file to replace.
+TEST(AtomicFile, ASavedFileGoesThroughALinkOnlyToAFileThatExists)
+{
+    TempFolder folder;
+    std::ofstream(folder.path / "real.ico") << "old";
+    fs::create_symlink("real.ico", folder.path / "picked.ico");
+    fs::create_symlink("nothing.ico", folder.path / "dangling.ico");
+    AtomicFile file;
+    ASSERT_FALSE(file.Open((folder.path / "picked.ico").string()));
+    file.Write("new", 3);
+    ASSERT_FALSE(file.Commit());
+    EXPECT_EQ(Slurp(folder.path / "real.ico"), "new");
+    EXPECT_EQ(file.Open((folder.path / "dangling.ico").string()), std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(fs::exists(folder.path / "nothing.ico"));
+    EXPECT_EQ(folder.EntryCount(), 3u);
+}
+
+// The files of a batch: plain files in the folder that was opened, and
+// nothing else, whatever the folder holds or becomes.
+TEST(AtomicFile, FilesInAnOpenFolderAreWrittenOnlyAsPlainFiles)
+{
+    TempFolder folder;
+    const fs::path out = folder.path / "out";
+    fs::create_directory(out);
+    std::ofstream(folder.path / "victim") << "keep";
+    fs::create_symlink("../victim", out / "link");
+    fs::create_symlink("../not-yet", out / "dangling");
+    ASSERT_EQ(::mkfifo((out / "fifo").c_str(), 0600), 0);
+    fs::create_directory(out / "dir");
+    std::ofstream(out / "old") << "old";
+    fs::create_hard_link(out / "old", folder.path / "other-name");
+
+    OutputFolder output;
+    ASSERT_FALSE(output.Open(out.string()));
+    const auto write = [&output](const std::string& name) {
+        AtomicFile file;
+        if (const std::error_code error = file.OpenIn(output.Fd(), name))
+            return error;
+        file.Write("new", 3);
+        return file.Commit();
+    };
+    EXPECT_EQ(write("link"), std::errc::too_many_symbolic_link_levels);
+    EXPECT_EQ(write("dangling"), std::errc::too_many_symbolic_link_levels);
+    EXPECT_EQ(write("fifo"), std::errc::invalid_argument);
+    EXPECT_EQ(write("dir"), std::errc::is_a_directory);
+    EXPECT_EQ(write("../escape"), std::errc::invalid_argument);
+    EXPECT_EQ(Slurp(folder.path / "victim"), "keep");
+    EXPECT_FALSE(fs::exists(folder.path / "not-yet"));
+    EXPECT_FALSE(fs::exists(folder.path / "escape"));
+
+    // A file with another name elsewhere is replaced here only.
+    ASSERT_FALSE(write("old"));
+    EXPECT_EQ(Slurp(out / "old"), "new");
+    EXPECT_EQ(Slurp(folder.path / "other-name"), "old");
+
+    // The folder swapped for a link to another one half-way: the files still
+    // go into the folder that was opened.
+    fs::rename(out, folder.path / "moved");
+    fs::create_directory(folder.path / "elsewhere");
+    fs::create_symlink("elsewhere", out);
+    ASSERT_FALSE(write("icon1.ico"));
+    EXPECT_EQ(Slurp(folder.path / "moved" / "icon1.ico"), "new");
+    EXPECT_TRUE(fs::is_empty(folder.path / "elsewhere"));
+    EXPECT_FALSE(output.Sync());
+}
+
 TEST(AtomicFile, KeepsOwnerPermissionsAndHardLinks)
 {
     TempFolder folder;
