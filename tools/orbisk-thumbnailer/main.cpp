@@ -5,12 +5,13 @@
 // loads no Qt library at all, which would take longer than the thumbnail.
 
 #include "InputPath.h"
+#include "Watchdog.h"
 
 #include "export/AtomicFileStream.h"
 #include "export/FastPngWriter.h"
 #include "export/IconThumbnail.h"
 
-#include <csignal>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -36,9 +37,11 @@ constexpr const char* kHelp
 // Sizes beyond the largest image a file may hold only mean "its own size".
 constexpr long kMaxSize = 65536;
 
-// A file manager waits for the thumbnail; a file that takes seconds of work
-// is given up rather than left to stall every thumbnail after it.
+// A file manager waits for the thumbnail; a file that takes seconds of work,
+// or a disk that does not answer, is given up rather than left to stall
+// every thumbnail after it.
 constexpr rlim_t kCpuSeconds = 5;
+constexpr std::chrono::seconds kWallClockLimit { 10 };
 
 struct Args {
     int size = 0;
@@ -94,19 +97,11 @@ int ParseArgs(const std::vector<std::string>& args, Args& out)
     return -1;
 }
 
-void GiveUp(int)
-{
-    constexpr char message[] = "orbisk-thumbnailer: the file takes too long; given up\n";
-    (void)!::write(2, message, sizeof message - 1);
-    ::_exit(1);
-}
-
 void LimitCpuTime()
 {
     rlimit limit {};
     if (::getrlimit(RLIMIT_CPU, &limit) != 0 || (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur <= kCpuSeconds))
         return;
-    std::signal(SIGXCPU, GiveUp);
     limit.rlim_cur = kCpuSeconds;
     ::setrlimit(RLIMIT_CPU, &limit);
 }
@@ -128,8 +123,10 @@ int Thumbnail(const Args& args)
     // cache entry made again when lost, so it is not synced to disk: a file
     // manager asks for hundreds of them while the user scrolls.
     orbisk::AtomicFileStream out(args.output, orbisk::FileSync::Later);
+    orbisk::tool::Watchdog::SetTemporaryFile(out.TemporaryPath());
     orbisk::WriteFastPng(out, thumbnail->argb, thumbnail->width, thumbnail->height);
     out.Commit();
+    orbisk::tool::Watchdog::SetTemporaryFile({});
     return 0;
 }
 
@@ -140,6 +137,8 @@ int main(int argc, char* argv[])
     Args args;
     if (const int status = ParseArgs(std::vector<std::string>(argv + 1, argv + argc), args); status >= 0)
         return status;
+    // SIGXCPU at the CPU limit is the watchdog's, too.
+    const orbisk::tool::Watchdog watchdog(kWallClockLimit);
     LimitCpuTime();
     try {
         return Thumbnail(args);

@@ -1,0 +1,85 @@
+// The thumbnailer's watchdog, run in-process on work that blocks on purpose,
+// as a read from a disk that stops answering does.
+
+#include "Watchdog.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using orbisk::tool::Watchdog;
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+class WatchdogTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "orbisk-watchdog-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+        std::ofstream(dir_ / ".thumb.png.tmp") << "half a thumbnail";
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path dir_;
+};
+
+// Blocks in open() of a FIFO nobody writes to: a wait in the kernel that no
+// signal handler of the process ends.
+void BlockForever(const fs::path& fifo)
+{
+    ::mkfifo(fifo.c_str(), 0600);
+    ::open(fifo.c_str(), O_RDONLY);
+}
+
+} // namespace
+
+TEST_F(WatchdogTest, EndsBlockedWorkAndRemovesTheTemporaryFile)
+{
+    const fs::path temporary = dir_ / ".thumb.png.tmp";
+    EXPECT_EXIT(
+        {
+            const Watchdog watchdog(200ms);
+            Watchdog::SetTemporaryFile(temporary.string());
+            BlockForever(dir_ / "fifo");
+        },
+        testing::ExitedWithCode(1), "takes too long; given up");
+    EXPECT_FALSE(fs::exists(temporary));
+}
+
+TEST_F(WatchdogTest, ASignalThatEndsTheProcessRemovesTheTemporaryFileToo)
+{
+    const fs::path temporary = dir_ / ".thumb.png.tmp";
+    EXPECT_EXIT(
+        {
+            const Watchdog watchdog(1h);
+            Watchdog::SetTemporaryFile(temporary.string());
+            ::kill(::getpid(), SIGTERM);
+            BlockForever(dir_ / "fifo");
+        },
+        testing::ExitedWithCode(1), "stopped");
+    EXPECT_FALSE(fs::exists(temporary));
+}
+
+// Work that ends in time goes on; the file it finished is not touched.
+TEST_F(WatchdogTest, WorkThatEndsInTimeIsLeftAlone)
+{
+    const fs::path temporary = dir_ / ".thumb.png.tmp";
+    {
+        const Watchdog watchdog(50ms);
+        Watchdog::SetTemporaryFile(temporary.string());
+        Watchdog::SetTemporaryFile({});
+    }
+    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(fs::exists(temporary));
+}
