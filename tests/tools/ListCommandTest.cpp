@@ -63,6 +63,29 @@ TEST_F(ListCommand, WritesEachIconAsPngInLineOrder)
     EXPECT_EQ(first.convertToFormat(QImage::Format_ARGB32).pixel(5, 9), ExpectedPixel(shape, 5, 9));
 }
 
+// The PNGs are numbered by the tool: a name in the folder that is a link, a
+// folder or a FIFO is never written, and the others still are.
+TEST_F(ListCommand, PngDirWritesNoNameThatIsNotAPlainFile)
+{
+    const std::string pngs = F("png");
+    std::filesystem::create_directory(pngs);
+    ASSERT_TRUE(WriteFile(F("victim"), { 'k' }));
+    std::filesystem::create_symlink("../victim", pngs + "/1.png");
+    std::filesystem::create_symlink("../created", pngs + "/2.png");
+    std::filesystem::create_directory(pngs + "/3.png");
+    ASSERT_EQ(::mkfifo((pngs + "/4.png").c_str(), 0600), 0);
+    const ToolRun r = Run("list --png-dir " + Quote(pngs) + " " + Quote(F("one.ico")) + " " + Quote(F("app.exe"))
+                          + " " + Quote(F("pic.bmp")));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(std::filesystem::file_size(F("victim")), 1u);
+    EXPECT_FALSE(std::filesystem::exists(F("created")));
+    EXPECT_FALSE(QImage(QString::fromStdString(pngs + "/5.png")).isNull());
+    std::string lines;
+    for (int n = 1; n <= 4; ++n)
+        lines += "orbisk-extract: " + pngs + "/" + std::to_string(n) + ".png: cannot write\n";
+    EXPECT_EQ(r.err, lines);
+}
+
 TEST_F(ListCommand, UnreadableFilesAreNamedAndTheRestListed)
 {
     ::mkfifo(F("fifo").c_str(), 0600);

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 using namespace orbisk::test;
@@ -87,4 +88,29 @@ TEST_F(SaveCommand, SaveAllNumbersIconsAndReportsEachFailure)
     EXPECT_EQ(r.err.substr(r.err.find(" to ")), " to " + Out("icon2.bmp") + "\n");
     EXPECT_EQ(Run("save-all --colors 256 " + Q(dir_ / "in") + " " + Q(dir_ / "out")).status, 0);
     EXPECT_EQ(fs::file_size(Out("icon4.ico")), 2238u);
+}
+
+// Names in OUTDIR that are not plain files are never written, whatever they
+// point at: each is one line on stderr, the others are saved, and the
+// status says something failed.
+TEST_F(SaveCommand, SaveAllWritesNoNameThatIsNotAPlainFile)
+{
+    ASSERT_TRUE(WriteFile(dir_ / "five.dll", PeFile(Groups(5, { ImageSpec {} }))));
+    std::ofstream(dir_ / "victim") << "keep";
+    fs::create_symlink("../victim", Out("icon1.ico"));
+    fs::create_symlink("../created", Out("icon2.ico"));
+    fs::create_directory(Out("icon3.ico"));
+    ASSERT_EQ(::mkfifo(Out("icon4.ico").c_str(), 0600), 0);
+    const ToolRun r = Run("save-all " + Q(dir_ / "five.dll") + " " + Q(dir_ / "out"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(Slurp(dir_ / "victim"), "keep");
+    EXPECT_FALSE(fs::exists(dir_ / "created"));
+    EXPECT_TRUE(fs::is_fifo(Out("icon4.ico")));
+    EXPECT_EQ(fs::file_size(Out("icon5.ico")), 4286u);
+    std::string lines;
+    for (int n = 1; n <= 4; ++n)
+        lines += "Error saving " + (dir_ / "five.dll").string() + " #" + std::to_string(n - 1) + " to "
+            + Out("icon" + std::to_string(n) + ".ico") + "\n";
+    EXPECT_EQ(r.err, lines);
+    EXPECT_EQ(r.out, "1 icon(s) saved to " + (dir_ / "out").string() + "\n");
 }

@@ -6,13 +6,17 @@
 #include "platform/extract/IconGroup.h"
 #include "platform/files/RegularFile.h"
 
-#include <QDir>
+#include "export/NumberedFileWriter.h"
+#include "platform/files/FolderPath.h"
+
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
-#include <QString>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,28 +89,32 @@ int Parse(const std::vector<std::string>& args, ListOptions& options)
     return -1;
 }
 
-bool WritePng(const IconData& icon, const std::string& path)
+// Writes the next PNG of --png-dir, if one was asked for; false on failure.
+// The files are numbered by the tool itself, so a name in the folder that is
+// a link, a folder or a special file is never written.
+bool WriteNextPng(const IconData& icon, NumberedFileWriter* pngDir, int& written)
 {
+    if (!pngDir)
+        return true;
+    const std::string name = std::to_string(++written) + ".png";
     QImage image(icon.width, icon.height, QImage::Format_ARGB32);
     for (int y = 0; y < icon.height; ++y)
         std::memcpy(image.scanLine(y), icon.color.data() + std::size_t(y) * std::size_t(icon.width),
                     std::size_t(icon.width) * 4);
-    return image.save(QString::fromLocal8Bit(path.c_str()), "PNG");
+    QByteArray png;
+    QBuffer buffer(&png);
+    try {
+        if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+            throw EWriteError();
+        pngDir->Write(name, [&png](OutputStream& file) { file.WriteBuffer(png.constData(), std::size_t(png.size())); });
+        return true;
+    } catch (const Exception&) {
+        std::fprintf(stderr, "orbisk-extract: %s: cannot write\n", pngDir->PathOf(name).c_str());
+        return false;
+    }
 }
 
-// Writes the next PNG of --png-dir, if one was asked for; false on failure.
-bool WriteNextPng(const IconData& icon, const std::string& pngDir, int& written)
-{
-    if (pngDir.empty())
-        return true;
-    const std::string png = pngDir + "/" + std::to_string(++written) + ".png";
-    if (WritePng(icon, png))
-        return true;
-    std::fprintf(stderr, "orbisk-extract: %s: cannot write\n", png.c_str());
-    return false;
-}
-
-bool ListIcons(const std::string& file, const std::string& pngDir, int& written)
+bool ListIcons(const std::string& file, NumberedFileWriter* pngDir, int& written)
 {
     bool ok = true;
     for (int n = 0;; ++n) {
@@ -121,7 +129,7 @@ bool ListIcons(const std::string& file, const std::string& pngDir, int& written)
 }
 
 // A cursor stands for itself by the image its icon would be made from.
-bool ListCursors(const std::string& file, const std::string& pngDir, int& written)
+bool ListCursors(const std::string& file, NumberedFileWriter* pngDir, int& written)
 {
     bool ok = true;
     for (int n = 0;; ++n) {
@@ -146,13 +154,13 @@ bool ListCursors(const std::string& file, const std::string& pngDir, int& writte
 }
 
 // Lists one file; false when it could not be read or a PNG not written.
-bool ListFile(const std::string& file, const ListOptions& options, int& written)
+bool ListFile(const std::string& file, const ListOptions& options, NumberedFileWriter* pngDir, int& written)
 {
     if (auto opened = RegularFile::Open(file); !opened) {
         std::fprintf(stderr, "orbisk-extract: %s: cannot read: %s\n", file.c_str(), opened.error());
         return false;
     }
-    return options.cursors ? ListCursors(file, options.pngDir, written) : ListIcons(file, options.pngDir, written);
+    return options.cursors ? ListCursors(file, pngDir, written) : ListIcons(file, pngDir, written);
 }
 
 int List(const std::vector<std::string>& args)
@@ -160,15 +168,25 @@ int List(const std::vector<std::string>& args)
     ListOptions options;
     if (const int status = Parse(args, options); status >= 0)
         return status;
-    if (!options.pngDir.empty() && !QDir().mkpath(QString::fromLocal8Bit(options.pngDir.c_str()))) {
-        std::fprintf(stderr, "orbisk-extract: %s: cannot create folder\n", options.pngDir.c_str());
-        return 1;
+    std::optional<NumberedFileWriter> pngDir;
+    if (!options.pngDir.empty()) {
+        if (!CreateFolderPath(options.pngDir)) {
+            std::fprintf(stderr, "orbisk-extract: %s: cannot create folder\n", options.pngDir.c_str());
+            return 1;
+        }
+        pngDir.emplace(options.pngDir);
     }
     bool allRead = true;
     int written = 0;
     for (const std::string& file : options.files) {
-        allRead &= ListFile(file, options, written);
+        allRead &= ListFile(file, options, pngDir ? &*pngDir : nullptr, written);
         std::fflush(stdout);
+    }
+    if (pngDir) {
+        if (const std::error_code synced = pngDir->MakeDurable()) {
+            std::fprintf(stderr, "orbisk-extract: %s: %s\n", options.pngDir.c_str(), synced.message().c_str());
+            allRead = false;
+        }
     }
     return allRead ? 0 : 1;
 }

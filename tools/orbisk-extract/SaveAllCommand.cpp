@@ -4,6 +4,7 @@
 #include "core/ScanEngine.h"
 #include "core/PlainScanView.h"
 #include "export/BatchFileNames.h"
+#include "export/NumberedFileWriter.h"
 
 #include <cerrno>
 #include <csignal>
@@ -25,7 +26,8 @@ constexpr const char* SaveAllHelpHead
       "Scans PATH as 'scan' does and writes every icon found into OUTDIR as icon1,\n"
       "icon2, ... in list order (.ico, or .bmp with --bmp), replacing files of those\n"
       "names. An icon that cannot be saved gets an 'Error saving ...' line on\n"
-      "standard error and the others are still saved.\n"
+      "standard error and the others are still saved. A name in OUTDIR that is a\n"
+      "link, a folder or a special file is never written.\n"
       "\n"
       "  --filter STRING    extensions to take, e.g. \".ICO,.CUR,.EXE,.DLL,.ICL,\"\n"
       "                     (the default), \"*\" for every file\n"
@@ -101,12 +103,14 @@ std::size_t SaveIcons(const ScanEngine& engine, const std::string& outDir, const
     const char* extension = SaveFileExtension(options.bitmap ? 1 : 0);
     const TIconList& icons = engine.Icons();
     TafIcon work;
+    NumberedFileWriter files(outDir);
     std::size_t failed = 0;
     for (std::size_t i = 0; i < icons.size() && !interrupted; ++i) {
-        const std::string destination = BatchSaveFileName(outDir, int(i + 1), extension);
+        const std::string name = BatchSaveName(int(i + 1), extension);
+        const std::string destination = files.PathOf(name);
         work.SetHandle(icons[i].Handle);
         try {
-            WriteSaved(work, destination, options);
+            files.Write(name, [&](OutputStream& stream) { WriteSavedStream(stream, work, options); });
             ++saved;
         } catch (const Exception&) {
             // The line names the icon and the file, as the batch save does;
@@ -115,6 +119,12 @@ std::size_t SaveIcons(const ScanEngine& engine, const std::string& outDir, const
             ++failed;
         }
         work.ReleaseHandle();
+    }
+    // One sync for the whole batch; the files stand under their names
+    // already, so a failure may still lose them.
+    if (const std::error_code synced = files.MakeDurable()) {
+        std::fprintf(stderr, "%s\n", BatchSyncErrorLine(outDir, synced).c_str());
+        ++failed;
     }
     return failed;
 }

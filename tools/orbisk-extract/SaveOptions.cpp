@@ -72,4 +72,13 @@ void WriteSaved(const TafIcon& icon, const std::string& fileName, const SaveOpti
         TafIcon::WriteIconFile(icon, fileName, SaveColorsToColorCount(options.saveColors, options.displayDepth));
 }
 
+void WriteSavedStream(OutputStream& stream, const TafIcon& icon, const SaveOptions& options)
+{
+    if (options.bitmap)
+        WriteBitmapStream(stream, icon, options.displayDepth);
+    else
+        TafIcon::WriteIconStream(
+            stream, icon.Handle(), SaveColorsToColorCount(options.saveColors, options.displayDepth));
+}
+
 } // namespace orbisk::tool

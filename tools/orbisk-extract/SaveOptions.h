@@ -33,5 +33,7 @@ long long ParseCount(const std::string& text, long long max);
 // depth given and at the colour count the options stand for (as the window
 // works it out from its settings); throws the writers' errors.
 void WriteSaved(const TafIcon& icon, const std::string& fileName, const SaveOptions& options);
+// The same file's bytes, into a stream.
+void WriteSavedStream(OutputStream& stream, const TafIcon& icon, const SaveOptions& options);
 
 } // namespace orbisk::tool
