@@ -213,9 +213,10 @@ bool TMainFrm::CreateScanObjects()
 
 void TMainFrm::SetUpSettingsFile()
 {
-    if (const auto path = PrepareSettingsFilePath(SettingsLocation_))
-        SettingsFile_ = std::make_unique<TIniFile>(*path);
-    else
+    if (const auto file = PrepareSettingsFile(SettingsLocation_)) {
+        SettingsFile_ = std::make_unique<TIniFile>(file->path);
+        SettingsReadOnly_ = file->readOnly;
+    } else
         ShowMessage(QStringLiteral("Can not create file orbisk.ini"));
 }
 

@@ -277,6 +277,7 @@ private:
 
     SettingsLocation SettingsLocation_;
     std::unique_ptr<TIniFile> SettingsFile_;
+    bool SettingsReadOnly_ = false;
     std::unique_ptr<TafIcon> WorkIcon_;
     std::unique_ptr<ScanEngine> ScanEngine_;
     // Set while a repaint for newly made sharp icons waits in the event queue.

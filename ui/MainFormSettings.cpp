@@ -118,6 +118,10 @@ void TMainFrm::SaveSettings()
     // Let go of the file even when the write throws: a second close must
     // find nothing to write to.
     const std::unique_ptr<TIniFile> file = std::move(SettingsFile_);
+    // Settings read from a place this user may not write to stay as they
+    // are.
+    if (SettingsReadOnly_)
+        return;
     // One read and one replacement of the file for all the keys.
     TIniFileUpdate keys;
     keys.WriteInteger(Display, "FormTop", y());

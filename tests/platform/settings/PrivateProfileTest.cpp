@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 using namespace orbisk;
 namespace fs = std::filesystem;
@@ -176,19 +177,58 @@ TEST(SettingsLocation, PrefersTheProgramFolderThenTheConfigFolder)
     const std::string program = folder / "bin";
     const std::string config = folder / "config";
     fs::create_directory(program);
+    const auto at = [](const std::string& programDir, const std::string& configHome) {
+        return PrepareSettingsFile({ programDir, configHome, { "/usr", "/opt" } });
+    };
 
-    EXPECT_EQ(PrepareSettingsFilePath({ program, config }), program + "/orbisk.ini");
+    EXPECT_EQ(at(program, config), SettingsFile { program + "/orbisk.ini" });
     EXPECT_FALSE(fs::exists(config));
 
     // A program folder that cannot be written (here: one that is gone) sends
     // the file to the config folder, which is made for it.
-    EXPECT_EQ(PrepareSettingsFilePath({ folder / "gone", config }), config + "/orbisk/orbisk.ini");
+    EXPECT_EQ(at(folder / "gone", config), SettingsFile { config + "/orbisk/orbisk.ini" });
     EXPECT_TRUE(fs::is_directory(config + "/orbisk"));
-    EXPECT_EQ(PrepareSettingsFilePath({ "", config }), config + "/orbisk/orbisk.ini");
+    EXPECT_EQ(at("", config), SettingsFile { config + "/orbisk/orbisk.ini" });
 
     Spill(folder / "plainfile", "");
-    EXPECT_EQ(PrepareSettingsFilePath({ folder / "gone", folder / "plainfile" }), std::nullopt);
-    EXPECT_EQ(PrepareSettingsFilePath({ "", "" }), std::nullopt);
+    EXPECT_EQ(at(folder / "gone", folder / "plainfile"), std::nullopt);
+    EXPECT_EQ(at("", ""), std::nullopt);
+}
+
+// A program installed for the whole system, also one run by root from a
+// folder root may write, never writes beside itself: its file there is only
+// where the user's own settings start. Nor is a file written into a folder
+// that belongs to another user (root run with that user's home).
+TEST(SettingsLocation, ASystemProgramOrAnotherUsersFolderIsOnlyRead)
+{
+    TempFolder folder;
+    const std::string program = folder / "usr/bin";
+    const std::string config = folder / "config";
+    fs::create_directories(program);
+    Spill(program + "/orbisk.ini", "[Options]\nWithSub=1\n");
+    const std::vector<std::string> system { folder / "usr" };
+
+    const auto installed = PrepareSettingsFile({ program, config, system });
+    EXPECT_EQ(installed, SettingsFile { config + "/orbisk/orbisk.ini" });
+    EXPECT_EQ(Slurp(config + "/orbisk/orbisk.ini"), "[Options]\nWithSub=1\n");
+    EXPECT_EQ(Slurp(program + "/orbisk.ini"), "[Options]\nWithSub=1\n");
+    // Not the user's folder, wherever it is.
+    fs::remove_all(config);
+    const uid_t other = ::geteuid() + 1;
+    EXPECT_EQ(PrepareSettingsFile({ program, config, {}, other }), (SettingsFile { program + "/orbisk.ini", true }));
+    EXPECT_FALSE(fs::exists(config));
+
+    // The user's configuration folder belongs to someone else: read there,
+    // write nothing, make no folder.
+    fs::create_directories(config + "/orbisk");
+    Spill(config + "/orbisk/orbisk.ini", "[Options]\nWithSub=0\n");
+    EXPECT_EQ(PrepareSettingsFile({ program, config, system, other }),
+        (SettingsFile { config + "/orbisk/orbisk.ini", true }));
+    fs::remove_all(config);
+    fs::create_directories(config);
+    EXPECT_EQ(PrepareSettingsFile({ "", config, system, other }),
+        (SettingsFile { config + "/orbisk/orbisk.ini", true }));
+    EXPECT_FALSE(fs::exists(config + "/orbisk"));
 }
 
 TEST(SettingsLocation, ConfigFolderFollowsTheXdgRules)
