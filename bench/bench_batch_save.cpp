@@ -69,7 +69,7 @@ int main()
         icons.MarkAllIcons();
         fs::create_directories(out);
         auto start = std::chrono::steady_clock::now();
-        batch.Start({ out.string(), 0, TrueColor32, 32, {} }, icons, files, folders);
+        batch.Start({ out.string(), 0, TrueColor32, 32, {}, {} }, icons, files, folders);
         complete = batch.WaitForBatch(std::chrono::minutes(5)) && complete;
         bestBatch = std::min(bestBatch, Seconds(start));
 

@@ -77,7 +77,7 @@ void TMainFrm::SaveSelectedExecute()
     std::string folder;
     if (!SelectDirectory(folder, { .AllowCreate = true, .PerformCreate = true, .Prompt = true }, 0, this))
         return;
-    SaveMarkedJob job { folder, Settings_.SaveFileExt, SaveColorCount_, DisplayBits_, {} };
+    SaveMarkedJob job { folder, Settings_.SaveFileExt, SaveColorCount_, DisplayBits_, {}, {} };
     SaveMarkedDlg_->Execute(std::move(job), ScanEngine_->Icons(), ScanEngine_->Files(), ScanEngine_->Folders());
 }
 
