@@ -1,6 +1,8 @@
 #include "GroupArgs.h"
 
+#include "Records.h"
 #include "SaveOptions.h"
+#include "Subcommand.h"
 
 #include "export/GroupPng.h"
 #include "platform/files/RegularFile.h"
@@ -10,96 +12,58 @@
 
 namespace orbisk::tool {
 
-namespace {
-
-int UsageError(const GroupCommand& command, const std::string& message)
-{
-    std::fprintf(stderr, "orbisk-extract %s: %s\n", command.name, message.c_str());
-    std::fprintf(stderr, "usage: orbisk-extract %s\n", command.usage);
-    return 2;
-}
-
-// Takes a --size or --image value at args[i + 1]; false on a usage error.
-bool TakePngOption(const std::vector<std::string>& args, std::size_t& i, GroupArgs& out, std::string& error)
-{
-    const std::string& a = args[i];
-    if (i + 1 >= args.size()) {
-        error = "missing value for '" + a + "'";
-        return false;
-    }
-    const std::string& value = args[++i];
-    if (a == "--size") {
-        const long long size = ParseCount(value, kMaxPngSize);
-        if (size < 1) {
-            error = "--size takes 1 to " + std::to_string(kMaxPngSize) + " pixels, not '" + value + "'";
-            return false;
-        }
-        out.size = int(size);
-        return true;
-    }
-    const long long image = ParseCount(value, INT_MAX);
-    if (image < 0) {
-        error = "--image must be a whole number from 0 up, not '" + value + "'";
-        return false;
-    }
-    out.image = std::size_t(image);
-    return true;
-}
-
-} // namespace
-
 int ParseGroupArgs(const GroupCommand& command, const std::vector<std::string>& args, GroupArgs& out)
 {
-    std::vector<std::string> operands;
-    bool optionsDone = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        std::string error;
-        if (optionsDone || a.size() < 2 || a[0] != '-') {
-            operands.push_back(a);
-        } else if (a == "--") {
-            optionsDone = true;
-        } else if (a == "--help" || a == "-h") {
-            std::printf("usage: orbisk-extract %s\n%s", command.usage, command.help);
-            return 0;
-        } else if (a == "--cursor") {
-            out.cursor = true;
-        } else if (command.pngOptions && (a == "--size" || a == "--image")) {
-            if (!TakePngOption(args, i, out, error))
-                return UsageError(command, error);
-        } else {
-            return UsageError(command, "unknown option '" + a + "'");
-        }
-    }
-    const std::size_t wanted = command.outFile ? 3 : 2;
-    if (operands.size() != wanted)
-        return UsageError(command, command.outFile ? "FILE, INDEX and OUTFILE expected" : "FILE and INDEX expected");
-    const long long index = ParseCount(operands[1], INT_MAX);
-    if (index < 0)
-        return UsageError(command, "INDEX must be a whole number from 0 up, not '" + operands[1] + "'");
-    out.file = operands[0];
-    out.index = int(index);
+    CLI::App app(command.description, CommandName(command.name));
+    app.add_option("FILE", out.file, "a program, library, icon library, icon, cursor or bitmap file")->required();
+    app.add_option("INDEX", out.index, "the icon's number in the file, from 0, as 'list' numbers them")
+        ->required()
+        ->check(WholeNumber(0, INT_MAX));
     if (command.outFile)
-        out.outFile = operands[2];
-    return -1;
+        app.add_option("OUTFILE", out.outFile, "the file to write; an existing one is replaced")->required();
+    app.add_flag("--cursor", out.cursor,
+        "INDEX counts the file's cursors (a program's RT_GROUP_CURSOR groups, or a cursor file's one) instead "
+        "of its icons");
+    if (command.pngOptions) {
+        app.add_option("--size", out.size,
+               "scale the image smoothly so that its longer side is N pixels; without it the image keeps its "
+               "own size")
+            ->type_name("N")
+            ->check(WholeNumber(1, kMaxPngSize));
+        app.add_option_function<std::size_t>(
+               "--image", [&out](const std::size_t& image) { out.image = image; },
+               "the image K (from 0) of the group, in the order 'group' lists")
+            ->type_name("K")
+            ->check(WholeNumber(0, INT_MAX));
+    }
+    if (command.json)
+        app.add_flag("--json", out.json,
+            "JSON Lines: {\"path\", \"icon\", \"width\", \"height\", \"bits\", \"format\", \"bytes\"} per "
+            "image (cursors add \"hotspot_x\", \"hotspot_y\")");
+    app.footer(command.outFile ? "Exit status: 0 saved, 1 not saved (no such icon, not a file Orbisk reads, or the "
+                                 "write failed), 2 usage error, 130 interrupted."
+                               : "Exit status: 0 listed, 1 no such icon or no image listed, 2 usage error.");
+    return ParseArguments(app, args);
 }
+
+std::string Shown(const std::string& path) { return EscapeLine(path); }
 
 std::optional<IconGroup> ReadGroupOrReport(const GroupCommand& command, const GroupArgs& args)
 {
     if (auto file = RegularFile::Open(args.file); !file) {
-        std::fprintf(stderr, "orbisk-extract %s: %s: %s\n", command.name, args.file.c_str(), file.error());
+        std::fprintf(stderr, "orbisk-extract %s: %s: %s\n", command.name, Shown(args.file).c_str(), file.error());
         return std::nullopt;
     }
     const char* what = args.cursor ? "cursor" : "icon";
     auto group = args.cursor ? ReadCursorGroup(args.file, args.index) : ReadIconGroup(args.file, args.index);
     if (!group) {
-        std::fprintf(stderr, "orbisk-extract %s: %s has no %s #%d\n", command.name, args.file.c_str(), what,
+        std::fprintf(stderr, "orbisk-extract %s: %s has no %s #%d\n", command.name, Shown(args.file).c_str(), what,
                      args.index);
         return std::nullopt;
     }
     for (const LeftOutImage& left : group->leftOut)
         std::fprintf(stderr, "orbisk-extract %s: %s: %s #%d: directory entry %u left out (%s)\n", command.name,
-                     args.file.c_str(), what, args.index, left.entry, left.why);
+                     Shown(args.file).c_str(), what, args.index, left.entry, left.why);
     return std::move(*group);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ToolArguments.h"
+
 #include "platform/extract/IconGroup.h"
 
 #include <optional>
@@ -11,10 +13,10 @@ namespace orbisk::tool {
 // What the group subcommands (group, save-group, save-png) accept.
 struct GroupCommand {
     const char* name; // as typed after orbisk-extract
-    const char* usage; // the usage line, without "usage: orbisk-extract "
-    const char* help; // --help text after the usage line
+    const char* description; // what --help says the command does
     bool outFile; // takes OUTFILE after FILE INDEX
     bool pngOptions; // takes --size N and --image K
+    bool json; // takes --json
 };
 
 struct GroupArgs {
@@ -24,11 +26,16 @@ struct GroupArgs {
     std::string file;
     int index = 0;
     std::string outFile;
+    bool json = false;
 };
 
 // Fills `out` from the arguments; returns -1 to go on, otherwise the exit
 // status (0 after --help, 2 after a usage error, both already reported).
 int ParseGroupArgs(const GroupCommand& command, const std::vector<std::string>& args, GroupArgs& out);
+
+// How the group commands name a file on standard error: escaped, on one
+// line.
+std::string Shown(const std::string& path);
 
 // Group INDEX of FILE, icons or cursors. Failures are reported on standard
 // error as "orbisk-extract <command>: ..."; so is each image the group left

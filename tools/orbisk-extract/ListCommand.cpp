@@ -1,4 +1,6 @@
+#include "Records.h"
 #include "Subcommand.h"
+#include "ToolArguments.h"
 
 #include "platform/extract/ExtractIcon.h"
 #include "platform/extract/IconChoice.h"
@@ -24,69 +26,46 @@ namespace orbisk::tool {
 
 namespace {
 
-constexpr const char* ListUsage = "  list [--cursors] [--png-dir DIR] FILE...";
-
-constexpr const char* ListHelp
-    = "usage: orbisk-extract list [--cursors] [--png-dir DIR] FILE...\n"
-      "\n"
-      "Prints every icon of each FILE, one line per icon, in order:\n"
-      "  <file> #<n> <w>x<h> <bits>\n"
-      "where <w>x<h> and <bits> describe the image chosen from the icon's group\n"
-      "before it is scaled to 32 x 32 (a PNG image counts as 32 bits). A file\n"
-      "with no icons prints nothing.\n"
-      "\n"
-      "  --cursors      list the cursors instead (a program's RT_GROUP_CURSOR\n"
-      "                 groups, or a cursor file's one), numbered apart from the\n"
-      "                 icons; each line ends in the chosen image's hot spot,\n"
-      "                 <x>,<y>\n"
-      "  --png-dir DIR  also write each icon's 32 x 32 image (with alpha) as\n"
-      "                 DIR/1.png, DIR/2.png, ... in the order of the lines\n"
-      "\n"
-      "Exit status: 0 every file could be read, 1 some could not (each is named\n"
-      "on standard error), 2 usage error.\n";
+constexpr const char* Name = "list";
 
 struct ListOptions {
     bool cursors = false;
     std::string pngDir;
+    bool json = false;
+    bool null = false;
     std::vector<std::string> files;
+
+    RecordFormat Format() const
+    {
+        return json ? RecordFormat::Json : null ? RecordFormat::Null : RecordFormat::Lines;
+    }
 };
 
-int UsageError(const char* what, const std::string& arg)
-{
-    std::fprintf(stderr, "orbisk-extract list: %s%s\n%s", what, arg.c_str(), ListHelp);
-    return 2;
-}
+// One icon's record: "<file> #<n> <w>x<h> <bits>", a cursor's with its hot
+// spot, as a line, a NUL-ended record or a JSON object.
+struct ListedImage {
+    int width = 0;
+    int height = 0;
+    int bits = 0;
+    const Hotspot* hotspot = nullptr;
+};
 
-// Fills options from the arguments; returns -1 to go on, else an exit status.
-int Parse(const std::vector<std::string>& args, ListOptions& options)
+void PrintIcon(RecordFormat format, const std::string& file, int n, const ListedImage& image)
 {
-    bool optionsEnd = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsEnd || a.empty() || a[0] != '-' || a == "-") {
-            options.files.push_back(a);
-        } else if (a == "--") {
-            optionsEnd = true;
-        } else if (a == "--help" || a == "-h") {
-            std::fputs(ListHelp, stdout);
-            return 0;
-        } else if (a == "--cursors") {
-            options.cursors = true;
-        } else if (a == "--png-dir") {
-            if (i + 1 >= args.size())
-                return UsageError("--png-dir needs a folder", "");
-            options.pngDir = args[++i];
-        } else if (a.rfind("--png-dir=", 0) == 0) {
-            options.pngDir = a.substr(std::strlen("--png-dir="));
-        } else {
-            return UsageError("unknown option ", a);
-        }
+    if (format == RecordFormat::Json) {
+        JsonRecord record;
+        record.Path("path", file).Number("icon", n).Number("width", image.width).Number("height", image.height);
+        record.Number("bits", image.bits);
+        if (image.hotspot)
+            record.Number("hotspot_x", image.hotspot->x).Number("hotspot_y", image.hotspot->y);
+        WriteRecord(format, record.Object());
+        return;
     }
-    if (options.files.empty())
-        return UsageError("no FILE given", "");
-    if (options.pngDir.empty() && std::find(args.begin(), args.end(), "--png-dir") != args.end())
-        return UsageError("--png-dir needs a folder", "");
-    return -1;
+    std::string line = (format == RecordFormat::Null ? file : EscapeLine(file)) + " #" + std::to_string(n) + " "
+        + std::to_string(image.width) + "x" + std::to_string(image.height) + " " + std::to_string(image.bits);
+    if (image.hotspot)
+        line += " " + std::to_string(image.hotspot->x) + "," + std::to_string(image.hotspot->y);
+    WriteRecord(format, line);
 }
 
 // Writes the next PNG of --png-dir, if one was asked for; false on failure.
@@ -109,30 +88,30 @@ bool WriteNextPng(const IconData& icon, NumberedFileWriter* pngDir, int& written
         pngDir->Write(name, [&png](OutputStream& file) { file.WriteBuffer(png.constData(), std::size_t(png.size())); });
         return true;
     } catch (const Exception&) {
-        std::fprintf(stderr, "orbisk-extract: %s: cannot write\n", pngDir->PathOf(name).c_str());
+        std::fprintf(stderr, "orbisk-extract list: %s: cannot write\n", EscapeLine(pngDir->PathOf(name)).c_str());
         return false;
     }
 }
 
-bool ListIcons(const std::string& file, NumberedFileWriter* pngDir, int& written)
+bool ListIcons(const std::string& file, RecordFormat format, NumberedFileWriter* pngDir, int& written)
 {
     bool ok = true;
-    for (int n = 0;; ++n) {
+    for (int n = 0; !Interrupted(); ++n) {
         IconSourceInfo info;
         UniqueIcon icon = ExtractIconDetailed(file, n, &info);
         if (!icon)
             break;
-        std::printf("%s #%d %dx%d %d\n", file.c_str(), n, info.width, info.height, info.bits);
+        PrintIcon(format, file, n, { info.width, info.height, info.bits });
         ok &= WriteNextPng(*icon, pngDir, written);
     }
     return ok;
 }
 
 // A cursor stands for itself by the image its icon would be made from.
-bool ListCursors(const std::string& file, NumberedFileWriter* pngDir, int& written)
+bool ListCursors(const std::string& file, RecordFormat format, NumberedFileWriter* pngDir, int& written)
 {
     bool ok = true;
-    for (int n = 0;; ++n) {
+    for (int n = 0; !Interrupted(); ++n) {
         auto group = ReadCursorGroup(file, n);
         if (!group)
             break;
@@ -144,8 +123,7 @@ bool ListCursors(const std::string& file, NumberedFileWriter* pngDir, int& writt
             if (!decoded)
                 continue;
             const GroupImage& image = group->images[i];
-            std::printf("%s #%d %dx%d %d %u,%u\n", file.c_str(), n, image.width, image.height, image.bits,
-                        unsigned(image.hotspot.x), unsigned(image.hotspot.y));
+            PrintIcon(format, file, n, { image.width, image.height, image.bits, &image.hotspot });
             ok &= WriteNextPng(FitIcon(*decoded), pngDir, written);
             break;
         }
@@ -157,41 +135,67 @@ bool ListCursors(const std::string& file, NumberedFileWriter* pngDir, int& writt
 bool ListFile(const std::string& file, const ListOptions& options, NumberedFileWriter* pngDir, int& written)
 {
     if (auto opened = RegularFile::Open(file); !opened) {
-        std::fprintf(stderr, "orbisk-extract: %s: cannot read: %s\n", file.c_str(), opened.error());
+        std::fprintf(stderr, "orbisk-extract list: %s: cannot read: %s\n", EscapeLine(file).c_str(), opened.error());
         return false;
     }
-    return options.cursors ? ListCursors(file, pngDir, written) : ListIcons(file, pngDir, written);
+    return options.cursors ? ListCursors(file, options.Format(), pngDir, written)
+                           : ListIcons(file, options.Format(), pngDir, written);
 }
 
 int List(const std::vector<std::string>& args)
 {
     ListOptions options;
-    if (const int status = Parse(args, options); status >= 0)
+    CLI::App app("Prints every icon of each FILE, one line per icon, in order: '<file> #<n> <w>x<h> <bits>', "
+                 "where <w>x<h> and <bits> describe the image chosen from the icon's group before it is scaled "
+                 "to 32 x 32 (a PNG image counts as 32 bits). A file with no icons prints nothing. Control "
+                 "characters, backslashes and bytes that are not UTF-8 in a name are escaped (\\n, \\t, \\\\, "
+                 "\\xNN).",
+        CommandName(Name));
+    app.add_option("FILE", options.files, "the files to list")->required();
+    app.add_flag("--cursors", options.cursors,
+        "list the cursors instead (a program's RT_GROUP_CURSOR groups, or a cursor file's one), numbered apart "
+        "from the icons; each line ends in the chosen image's hot spot, <x>,<y>");
+    app.add_option("--png-dir", options.pngDir,
+           "also write each icon's 32 x 32 image (with alpha) as DIR/1.png, DIR/2.png, ... in the order of the "
+           "lines")
+        ->type_name("DIR")
+        ->check([](const std::string& dir) { return dir.empty() ? std::string("a folder is needed") : std::string(); });
+    auto* json = app.add_flag("--json", options.json,
+        "JSON Lines: {\"path\", \"icon\", \"width\", \"height\", \"bits\"} per icon (cursors add \"hotspot_x\", "
+        "\"hotspot_y\")");
+    app.add_flag("--null", options.null, "end each record with NUL instead of a line feed, unescaped")
+        ->excludes(json);
+    app.footer("Exit status: 0 every file could be read, 1 some could not (each is named on standard error) or a "
+               "PNG could not be written, 2 usage error, 130 interrupted.");
+    if (const int status = ParseArguments(app, args); status >= 0)
         return status;
     std::optional<NumberedFileWriter> pngDir;
     if (!options.pngDir.empty()) {
         if (!CreateFolderPath(options.pngDir)) {
-            std::fprintf(stderr, "orbisk-extract: %s: cannot create folder\n", options.pngDir.c_str());
-            return 1;
+            std::fprintf(stderr, "orbisk-extract list: %s: cannot create folder\n", EscapeLine(options.pngDir).c_str());
+            return ExitFailure;
         }
         pngDir.emplace(options.pngDir);
     }
     bool allRead = true;
     int written = 0;
     for (const std::string& file : options.files) {
+        if (Interrupted())
+            break;
         allRead &= ListFile(file, options, pngDir ? &*pngDir : nullptr, written);
         std::fflush(stdout);
     }
     if (pngDir) {
         if (const std::error_code synced = pngDir->MakeDurable()) {
-            std::fprintf(stderr, "orbisk-extract: %s: %s\n", options.pngDir.c_str(), synced.message().c_str());
+            std::fprintf(stderr, "orbisk-extract list: %s: %s\n", EscapeLine(options.pngDir).c_str(),
+                synced.message().c_str());
             allRead = false;
         }
     }
-    return allRead ? 0 : 1;
+    return allRead ? ExitSuccess : ExitFailure;
 }
 
-const Subcommand listCommand("list", ListUsage, List);
+const Subcommand listCommand(Name, "print every icon of each file with its chosen image", List);
 
 } // namespace
 

@@ -1,3 +1,4 @@
+#include "Records.h"
 #include "SaveOptions.h"
 #include "Subcommand.h"
 
@@ -7,7 +8,6 @@
 #include "export/NumberedFileWriter.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -16,84 +16,25 @@ namespace orbisk::tool {
 
 namespace {
 
-constexpr const char* SaveAllUsage
-    = "  save-all [--subfolders] [--filter STRING] [--colors N | --bmp] [--display-depth D] PATH OUTDIR";
-
-constexpr const char* SaveAllHelpHead
-    = "usage: orbisk-extract save-all [--subfolders] [--filter STRING] [--colors N | --bmp]\n"
-      "                               [--display-depth D] PATH OUTDIR\n"
-      "\n"
-      "Scans PATH as 'scan' does and writes every icon found into OUTDIR as icon1,\n"
-      "icon2, ... in list order (.ico, or .bmp with --bmp), replacing files of those\n"
-      "names. An icon that cannot be saved gets an 'Error saving ...' line on\n"
-      "standard error and the others are still saved. A name in OUTDIR that is a\n"
-      "link, a folder or a special file is never written.\n"
-      "\n"
-      "  --filter STRING    extensions to take, e.g. \".ICO,.CUR,.EXE,.DLL,.ICL,\"\n"
-      "                     (the default), \"*\" for every file\n"
-      "  --subfolders       walk the folders below PATH too\n";
-constexpr const char* SaveAllHelpTail
-    = "\nCtrl+C stops after the icon in hand (exit status 130).\n"
-      "Exit status: 0 every icon saved, 1 something failed, 2 usage error.\n";
+constexpr const char* Name = "save-all";
 
 struct SaveAllOptions {
     SaveOptions save;
     bool withSub = false;
     std::string fileExt { DefaultFileExt };
-    std::vector<std::string> operands;
+    std::string path;
+    std::string outDir;
 };
-
-volatile std::sig_atomic_t interrupted = 0;
-extern "C" void OnSaveAllInterrupt(int) { interrupted = 1; }
-
-int UsageError(const std::string& message)
-{
-    std::fprintf(stderr, "orbisk-extract save-all: %s\n", message.c_str());
-    std::fprintf(stderr, "usage: orbisk-extract save-all [--subfolders] [--filter STRING] [--colors N | --bmp]\n"
-                         "                               [--display-depth D] PATH OUTDIR\n");
-    return 2;
-}
-
-// 0 when the arguments are complete; -1 after --help; otherwise the status.
-int ParseArgs(const std::vector<std::string>& args, SaveAllOptions& o)
-{
-    bool optionsDone = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsDone || a.size() < 2 || a[0] != '-') {
-            o.operands.push_back(a);
-        } else if (a == "--") {
-            optionsDone = true;
-        } else if (a == "--help" || a == "-h") {
-            std::printf("%s%s%s", SaveAllHelpHead, SaveOptionsHelp, SaveAllHelpTail);
-            return -1;
-        } else if (a == "--subfolders") {
-            o.withSub = true;
-        } else if (a == "--filter") {
-            if (i + 1 >= args.size())
-                return UsageError("missing value for '--filter'");
-            o.fileExt = args[++i];
-        } else {
-            std::string error;
-            const OptionParse r = ParseSaveOption(args, i, o.save, error);
-            if (r != OptionParse::Taken)
-                return UsageError(r == OptionParse::Error ? error : "unknown option '" + a + "'");
-        }
-    }
-    if (o.operands.size() != 2)
-        return UsageError("PATH and OUTDIR expected");
-    return 0;
-}
 
 // Scans to the end, or until Ctrl+C; false when interrupted.
 bool RunScan(ScanEngine& engine, const std::string& path)
 {
     engine.BeginScan(path);
     while (!engine.WaitForScan(std::chrono::milliseconds(50)))
-        if (interrupted)
+        if (Interrupted())
             break;
     engine.EndScan();
-    return !interrupted;
+    return !Interrupted();
 }
 
 // Saves every icon of the list; returns how many failed.
@@ -105,7 +46,7 @@ std::size_t SaveIcons(const ScanEngine& engine, const std::string& outDir, const
     TafIcon work;
     NumberedFileWriter files(outDir);
     std::size_t failed = 0;
-    for (std::size_t i = 0; i < icons.size() && !interrupted; ++i) {
+    for (std::size_t i = 0; i < icons.size() && !Interrupted(); ++i) {
         const std::string name = BatchSaveName(int(i + 1), extension);
         const std::string destination = files.PathOf(name);
         work.SetHandle(icons[i].Handle);
@@ -115,7 +56,7 @@ std::size_t SaveIcons(const ScanEngine& engine, const std::string& outDir, const
         } catch (const Exception&) {
             // The line names the icon and the file, as the batch save does;
             // the writer's own message adds nothing the user can act on.
-            std::fprintf(stderr, "%s\n", BatchSaveErrorLine(engine.IconName(i), destination).c_str());
+            std::fprintf(stderr, "%s\n", EscapeLine(BatchSaveErrorLine(engine.IconName(i), destination)).c_str());
             ++failed;
         }
         work.ReleaseHandle();
@@ -123,7 +64,7 @@ std::size_t SaveIcons(const ScanEngine& engine, const std::string& outDir, const
     // One sync for the whole batch; the files stand under their names
     // already, so a failure may still lose them.
     if (const std::error_code synced = files.MakeDurable()) {
-        std::fprintf(stderr, "%s\n", BatchSyncErrorLine(outDir, synced).c_str());
+        std::fprintf(stderr, "%s\n", EscapeLine(BatchSyncErrorLine(outDir, synced)).c_str());
         ++failed;
     }
     return failed;
@@ -138,26 +79,32 @@ bool CheckPath(const std::string& path, bool mustBeFolder)
     else if (mustBeFolder && !S_ISDIR(st.st_mode))
         problem = "not a folder";
     if (problem)
-        std::fprintf(stderr, "orbisk-extract save-all: %s: %s\n", path.c_str(), problem);
+        std::fprintf(stderr, "orbisk-extract save-all: %s: %s\n", EscapeLine(path).c_str(), problem);
     return !problem;
 }
 
 int SaveAll(const std::vector<std::string>& args)
 {
     SaveAllOptions o;
-    if (const int status = ParseArgs(args, o))
-        return status < 0 ? 0 : status;
-    const std::string& path = o.operands[0];
-    const std::string& outDir = o.operands[1];
-    if (!CheckPath(path, false) || !CheckPath(outDir, true))
-        return 1;
+    CLI::App app("Scans PATH as 'scan' does and writes every icon found into OUTDIR as icon1, icon2, ... in list "
+                 "order (.ico, or .bmp with --bmp), replacing files of those names. An icon that cannot be saved "
+                 "gets an 'Error saving ...' line on standard error and the others are still saved. A name in "
+                 "OUTDIR that is a link, a folder or a special file is never written.",
+        CommandName(Name));
+    app.add_option("PATH", o.path, "the folder or file to scan")->required();
+    app.add_option("OUTDIR", o.outDir, "the folder to write into")->required();
+    app.add_flag("--subfolders", o.withSub, "walk the folders below PATH too");
+    app.add_option("--filter", o.fileExt,
+        "extensions to take, e.g. \".ICO,.CUR,.EXE,.DLL,.ICL,\" (the default), \"*\" for every file");
+    AddSaveOptions(app, o.save);
+    app.footer("Ctrl+C stops after the icon in hand (exit status 130).\n"
+               "Exit status: 0 every icon saved, 1 something failed, 2 usage error.");
+    if (const int status = ParseArguments(app, args); status >= 0)
+        return status;
+    if (!CheckPath(o.path, false) || !CheckPath(o.outDir, true))
+        return ExitFailure;
     struct stat st {};
-    ::stat(path.c_str(), &st);
-
-    struct sigaction action {}, previous {};
-    action.sa_handler = OnSaveAllInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous);
+    ::stat(o.path.c_str(), &st);
 
     PlainScanView view;
     ScanEngine engine(view);
@@ -165,17 +112,13 @@ int SaveAll(const std::vector<std::string>& args)
     engine.SetFileExt(o.fileExt);
     engine.SetOneFileMode(!S_ISDIR(st.st_mode));
     std::size_t saved = 0, failed = 0;
-    if (RunScan(engine, path)) {
-        failed = SaveIcons(engine, outDir, o.save, saved);
-    }
-    sigaction(SIGINT, &previous, nullptr);
-    std::printf("%zu icon(s) saved to %s\n", saved, outDir.c_str());
-    if (interrupted)
-        return 130;
-    return failed ? 1 : 0;
+    if (RunScan(engine, o.path))
+        failed = SaveIcons(engine, o.outDir, o.save, saved);
+    std::printf("%zu icon(s) saved to %s\n", saved, EscapeLine(o.outDir).c_str());
+    return failed ? ExitFailure : ExitSuccess;
 }
 
-const Subcommand saveAllCommand("save-all", SaveAllUsage, SaveAll);
+const Subcommand saveAllCommand(Name, "scan, then write every icon found into a folder as icon1, icon2, ...", SaveAll);
 
 } // namespace
 

@@ -1,3 +1,4 @@
+#include "Records.h"
 #include "SaveOptions.h"
 #include "Subcommand.h"
 
@@ -13,66 +14,35 @@ namespace orbisk::tool {
 
 namespace {
 
-constexpr const char* SaveUsage = "  save [--colors N | --bmp] [--display-depth D] FILE INDEX OUTFILE";
-
-constexpr const char* SaveHelpHead
-    = "usage: orbisk-extract save [--colors N | --bmp] [--display-depth D] FILE INDEX OUTFILE\n"
-      "\n"
-      "Writes icon INDEX (from 0) of FILE into OUTFILE, an icon file unless --bmp is\n"
-      "given. An existing OUTFILE is replaced; a save that fails leaves it as it was.\n"
-      "\n";
-constexpr const char* SaveHelpTail = "\nExit status: 0 saved, 1 not saved, 2 usage error.\n";
-
-int UsageError(const std::string& message)
-{
-    std::fprintf(stderr, "orbisk-extract save: %s\n", message.c_str());
-    std::fprintf(stderr, "usage: orbisk-extract save [--colors N | --bmp] [--display-depth D] FILE INDEX OUTFILE\n");
-    return 2;
-}
+constexpr const char* Name = "save";
 
 int Save(const std::vector<std::string>& args)
 {
     SaveOptions options;
-    std::vector<std::string> operands;
-    bool optionsDone = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsDone || a.size() < 2 || a[0] != '-') {
-            operands.push_back(a);
-            continue;
-        }
-        if (a == "--") {
-            optionsDone = true;
-            continue;
-        }
-        if (a == "--help" || a == "-h") {
-            std::printf("%s%s%s", SaveHelpHead, SaveOptionsHelp, SaveHelpTail);
-            return 0;
-        }
-        std::string error;
-        const OptionParse r = ParseSaveOption(args, i, options, error);
-        if (r == OptionParse::Error)
-            return UsageError(error);
-        if (r == OptionParse::NotMine)
-            return UsageError("unknown option '" + a + "'");
-    }
-    if (operands.size() != 3)
-        return UsageError("FILE, INDEX and OUTFILE expected");
-    const std::string& file = operands[0];
-    const long long index = ParseCount(operands[1], INT_MAX);
-    const std::string& outFile = operands[2];
-    if (index < 0)
-        return UsageError("INDEX must be a whole number from 0 up, not '" + operands[1] + "'");
+    std::string file;
+    int index = 0;
+    std::string outFile;
+    CLI::App app("Writes icon INDEX (from 0) of FILE into OUTFILE, an icon file unless --bmp is given. An "
+                 "existing OUTFILE is replaced; a save that fails leaves it as it was.",
+        CommandName(Name));
+    app.add_option("FILE", file, "a program, library, icon library, icon, cursor or bitmap file")->required();
+    app.add_option("INDEX", index, "the icon's number in the file, from 0")->required()->check(WholeNumber(0, INT_MAX));
+    app.add_option("OUTFILE", outFile, "the file to write")->required();
+    AddSaveOptions(app, options);
+    app.footer("Exit status: 0 saved, 1 not saved (no such icon, not a file Orbisk reads, or the write failed), "
+               "2 usage error, 130 interrupted.");
+    if (const int status = ParseArguments(app, args); status >= 0)
+        return status;
 
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0) {
-        std::fprintf(stderr, "orbisk-extract save: %s: %s\n", file.c_str(), std::strerror(errno));
-        return 1;
+        std::fprintf(stderr, "orbisk-extract save: %s: %s\n", EscapeLine(file).c_str(), std::strerror(errno));
+        return ExitFailure;
     }
-    UniqueIcon handle(ExtractIcon(file, int(index)));
+    UniqueIcon handle(ExtractIcon(file, index));
     if (!handle) {
-        std::fprintf(stderr, "orbisk-extract save: %s has no icon #%lld\n", file.c_str(), index);
-        return 1;
+        std::fprintf(stderr, "orbisk-extract save: %s has no icon #%d\n", EscapeLine(file).c_str(), index);
+        return ExitFailure;
     }
     TafIcon icon;
     icon.SetHandle(handle.get());
@@ -80,14 +50,14 @@ int Save(const std::vector<std::string>& args)
     try {
         WriteSaved(icon, outFile, options);
     } catch (const Exception& e) {
-        std::fprintf(stderr, "orbisk-extract save: %s\n", e.what());
-        status = 1;
+        std::fprintf(stderr, "orbisk-extract save: %s\n", EscapeLine(e.what()).c_str());
+        status = ExitFailure;
     }
     icon.ReleaseHandle();
     return status;
 }
 
-const Subcommand saveCommand("save", SaveUsage, Save);
+const Subcommand saveCommand(Name, "write one icon as an icon or bitmap file", Save);
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ToolArguments.h"
+
 #include "export/TafIcon.h"
 
 #include <cstdint>
@@ -12,19 +14,12 @@ namespace orbisk::tool {
 // depth, for what display.
 struct SaveOptions {
     bool bitmap = false; // --bmp
-    bool colorsGiven = false;
     int32_t saveColors = 0; // --colors, a "SaveColors" value
     int displayDepth = 32; // --display-depth: a tool has no screen
 };
 
-extern const char* const SaveOptionsHelp;
-
-enum class OptionParse { Taken, NotMine, Error };
-
-// Takes args[i] (and its value, advancing i) when it is a save option. On
-// Error, `error` says what is wrong.
-OptionParse ParseSaveOption(const std::vector<std::string>& args, std::size_t& i, SaveOptions& options,
-                            std::string& error);
+// Adds --colors, --bmp and --display-depth to a command.
+void AddSaveOptions(CLI::App& app, SaveOptions& options);
 
 // A whole decimal number from 0 to max, or -1.
 long long ParseCount(const std::string& text, long long max);

@@ -11,20 +11,11 @@ namespace orbisk::tool {
 namespace {
 
 constexpr GroupCommand kSavePng {
-    "save-png", "save-png [--cursor] [--size N] [--image K] FILE INDEX OUTFILE",
-    "\n"
-    "Writes one image of the group of icon INDEX (from 0) of FILE into OUTFILE as\n"
-    "a PNG image with alpha: the largest, the deepest on a tie, unless --image\n"
-    "names another. An existing OUTFILE is replaced; a save that fails leaves it\n"
-    "as it was.\n"
-    "\n"
-    "  --size N   scale the image smoothly so that its longer side is N pixels\n"
-    "             (1 to 1024); without it the image keeps its own size\n"
-    "  --image K  the image K (from 0) of the group, in the order 'group' lists\n"
-    "  --cursor   INDEX counts the file's cursors instead of its icons\n"
-    "\n"
-    "Exit status: 0 saved, 1 not saved, 2 usage error.\n",
-    true, true,
+    "save-png",
+    "Writes one image of the group of icon INDEX (from 0) of FILE into OUTFILE as a PNG image with alpha: the "
+    "largest, the deepest on a tie, unless --image names another. An existing OUTFILE is replaced; a save that "
+    "fails leaves it as it was.",
+    true, true, false,
 };
 
 int SavePng(const std::vector<std::string>& args)
@@ -38,11 +29,11 @@ int SavePng(const std::vector<std::string>& args)
     const char* what = parsed.cursor ? "cursor" : "icon";
     if (group->images.empty()) {
         std::fprintf(stderr, "orbisk-extract save-png: %s: %s #%d has no image that can be read whole\n",
-                     parsed.file.c_str(), what, parsed.index);
+                     Shown(parsed.file).c_str(), what, parsed.index);
         return 1;
     }
     if (parsed.image && *parsed.image >= group->images.size()) {
-        std::fprintf(stderr, "orbisk-extract save-png: %s: %s #%d has no image #%zu\n", parsed.file.c_str(), what,
+        std::fprintf(stderr, "orbisk-extract save-png: %s: %s #%d has no image #%zu\n", Shown(parsed.file).c_str(), what,
                      parsed.index, *parsed.image);
         return 1;
     }
@@ -55,7 +46,7 @@ int SavePng(const std::vector<std::string>& args)
     return 0;
 }
 
-const Subcommand savePngCommand("save-png", "  save-png [--cursor] [--size N] [--image K] FILE INDEX OUTFILE", SavePng);
+const Subcommand savePngCommand("save-png", "write one image of an icon's group as a PNG image", SavePng);
 
 } // namespace
 

@@ -1,11 +1,11 @@
+#include "Records.h"
 #include "Subcommand.h"
+#include "ToolArguments.h"
 
-#include "core/ScanEngine.h"
 #include "core/PlainScanView.h"
+#include "core/ScanEngine.h"
 
-#include <array>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,119 +17,98 @@ namespace orbisk::tool {
 
 namespace {
 
-constexpr const char* ScanUsage = "  scan [--subfolders] [--filter STRING] PATH";
-
-constexpr const char* ScanHelp
-    = "usage: orbisk-extract scan [--subfolders] [--filter STRING] PATH\n"
-      "\n"
-      "Scans PATH as Orbisk does (one file when PATH names a file) and prints every\n"
-      "icon found as '<file path> #<index>', then the three status panels as\n"
-      "'panel1: ...', 'panel2: ...', 'panel3: ...'.\n"
-      "\n"
-      "  --filter STRING  extensions to take, e.g. \".ICO,.CUR,.EXE,.DLL,.ICL,\"\n"
-      "                   (the default), \"*\" for every file\n"
-      "  --subfolders     walk the folders below PATH too\n"
-      "\n"
-      "Ctrl+C stops the scan and prints what was found so far (exit status 130).\n"
-      "Exit status: 0 done, 1 PATH cannot be scanned, 2 usage error.\n";
-
-volatile std::sig_atomic_t interrupted = 0;
-extern "C" void OnInterrupt(int) { interrupted = 1; }
+constexpr const char* Name = "scan";
 
 struct ScanOptions {
     bool withSub = false;
     std::string fileExt { DefaultFileExt };
+    bool json = false;
+    bool null = false;
     std::string path;
 };
 
-// Returns 0 when the options are complete, otherwise the exit status (help or
-// usage error).
-int ParseOptions(const std::vector<std::string>& args, ScanOptions& options)
+// Runs the scan to its end, or until Ctrl+C stops it.
+void RunScan(ScanEngine& engine, const std::string& path)
 {
-    bool optionsDone = false;
-    std::size_t paths = 0;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsDone || a.empty() || a[0] != '-' || a == "-") {
-            if (paths++ == 0)
-                options.path = a;
-        } else if (a == "--") {
-            optionsDone = true;
-        } else if (a == "--help" || a == "-h") {
-            std::fputs(ScanHelp, stdout);
-            return -1;
-        } else if (a == "--subfolders") {
-            options.withSub = true;
-        } else if (a == "--filter" && i + 1 < args.size()) {
-            options.fileExt = args[++i];
-        } else if (a.rfind("--filter=", 0) == 0) {
-            options.fileExt = a.substr(9);
-        } else {
-            std::fprintf(stderr, "orbisk-extract scan: %s '%s'\n", a == "--filter" ? "missing value for" : "unknown option",
-                a.c_str());
-            return 2;
-        }
-    }
-    if (paths != 1) {
-        std::fprintf(stderr, "orbisk-extract scan: %s\n%s", paths == 0 ? "no PATH given" : "only one PATH please", ScanHelp);
-        return 2;
-    }
-    return 0;
-}
-
-// Runs the scan to its end, or until Ctrl+C stops it; true when interrupted.
-bool RunScan(ScanEngine& engine, const std::string& path)
-{
-    struct sigaction action {};
-    struct sigaction previous {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous);
     engine.BeginScan(path);
-    while (!engine.WaitForScan(std::chrono::milliseconds(50))) {
-        if (interrupted)
+    while (!engine.WaitForScan(std::chrono::milliseconds(50)))
+        if (Interrupted())
             break;
-    }
     engine.EndScan();
-    sigaction(SIGINT, &previous, nullptr);
-    return interrupted != 0;
 }
 
-void PrintResults(const ScanEngine& engine, const PlainScanView& view)
+void PrintResults(const ScanEngine& engine, const PlainScanView& view, RecordFormat format)
 {
     const TIconList& icons = engine.Icons();
-    std::string line;
     for (std::size_t i = 0; i < icons.size(); ++i) {
-        line = engine.IconName(i);
-        line.push_back('\n');
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        const std::string path = engine.FilePath(std::size_t(icons[i].FileIndex));
+        const std::string number = std::to_string(icons[i].IconIndex);
+        switch (format) {
+        case RecordFormat::Json:
+            WriteRecord(format, JsonRecord().Path("path", path).Number("icon", icons[i].IconIndex).Object());
+            break;
+        case RecordFormat::Null:
+            WriteRecord(format, path + " #" + number);
+            break;
+        case RecordFormat::Lines:
+            WriteRecord(format, EscapeLine(path) + " #" + number);
+            break;
+        }
     }
-    for (std::size_t p = 0; p < view.panels.size(); ++p)
-        std::printf("panel%zu: %s\n", p + 1, view.panels[p].c_str());
+    if (format == RecordFormat::Json) {
+        WriteRecord(format,
+            JsonRecord()
+                .Number("files", static_cast<long long>(engine.Files().size()))
+                .Number("icons", static_cast<long long>(icons.size()))
+                .Object());
+        return;
+    }
+    for (std::size_t p = 0; p < view.panels.size(); ++p) {
+        const std::string line = "panel" + std::to_string(p + 1) + ": " + view.panels[p];
+        WriteRecord(format, format == RecordFormat::Null ? line : EscapeLine(line));
+    }
 }
 
 int Scan(const std::vector<std::string>& args)
 {
     ScanOptions options;
-    if (const int status = ParseOptions(args, options))
-        return status < 0 ? 0 : status;
-    struct stat st;
+    CLI::App app("Scans PATH as Orbisk does (one file when PATH names a file) and prints every icon found as "
+                 "'<file path> #<index>', then the three status panels as 'panel1: ...', 'panel2: ...', "
+                 "'panel3: ...'. Control characters, backslashes and bytes that are not UTF-8 in a path are "
+                 "escaped (\\n, \\t, \\\\, \\xNN), so that one icon is one line.",
+        CommandName(Name));
+    app.add_option("PATH", options.path, "the folder or file to scan")->required();
+    app.add_flag("--subfolders", options.withSub, "walk the folders below PATH too");
+    app.add_option("--filter", options.fileExt,
+        "extensions to take, e.g. \".ICO,.CUR,.EXE,.DLL,.ICL,\" (the default), \"*\" for every file");
+    auto* json = app.add_flag("--json", options.json,
+        "JSON Lines: {\"path\": ..., \"icon\": n} per icon, then {\"files\": N, \"icons\": M}");
+    app.add_flag("--null", options.null, "end each record with NUL instead of a line feed, unescaped")
+        ->excludes(json);
+    app.footer("Ctrl+C stops the scan and prints what was found so far (exit status 130).\n"
+               "Exit status: 0 done (also when no icon is found), 1 PATH cannot be scanned, 2 usage error.");
+    if (const int status = ParseArguments(app, args); status >= 0)
+        return status;
+
+    struct stat st {};
     if (::stat(options.path.c_str(), &st) != 0) {
-        std::fprintf(stderr, "orbisk-extract scan: %s: %s\n", options.path.c_str(), std::strerror(errno));
-        return 1;
+        std::fprintf(stderr, "orbisk-extract scan: %s: %s\n", EscapeLine(options.path).c_str(), std::strerror(errno));
+        return ExitFailure;
     }
     PlainScanView view;
     ScanEngine engine(view);
     engine.SetWithSub(options.withSub);
     engine.SetFileExt(options.fileExt);
     engine.SetOneFileMode(!S_ISDIR(st.st_mode));
-    const bool stopped = RunScan(engine, options.path);
-    PrintResults(engine, view);
-    std::fflush(stdout);
-    return stopped ? 130 : 0;
+    RunScan(engine, options.path);
+    PrintResults(engine, view,
+        options.json       ? RecordFormat::Json
+            : options.null ? RecordFormat::Null
+                           : RecordFormat::Lines);
+    return ExitSuccess;
 }
 
-const Subcommand scanCommand("scan", ScanUsage, Scan);
+const Subcommand scanCommand(Name, "scan a folder or a file and print every icon found", Scan);
 
 } // namespace
 

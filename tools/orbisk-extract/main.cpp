@@ -1,5 +1,8 @@
 #include "Subcommand.h"
+#include "ToolArguments.h"
 
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -7,29 +10,42 @@
 
 namespace orbisk::tool {
 
-static std::vector<const Subcommand*>& Table()
+namespace {
+
+std::vector<const Subcommand*>& Table()
 {
     static std::vector<const Subcommand*> table;
     return table;
 }
 
-Subcommand::Subcommand(const char* n, const char* u, Run r)
+volatile std::sig_atomic_t interrupted = 0;
+extern "C" void OnInterrupt(int) { interrupted = 1; }
+
+void PrintUsage(FILE* to)
+{
+    std::fprintf(to, "Usage: orbisk-extract COMMAND [OPTIONS] ARGS...\n\nCommands:\n");
+    for (const Subcommand* c : Subcommands())
+        std::fprintf(to, "  %-11s %s\n", c->name, c->summary);
+    std::fprintf(to, "\nRun 'orbisk-extract COMMAND --help' for the options of one command.\n");
+}
+
+} // namespace
+
+Subcommand::Subcommand(const char* n, const char* s, Run r)
     : name(n)
-    , usage(u)
+    , summary(s)
     , run(r)
 {
     Table().push_back(this);
+    std::sort(Table().begin(), Table().end(),
+        [](const Subcommand* a, const Subcommand* b) { return std::strcmp(a->name, b->name) < 0; });
 }
 
 const std::vector<const Subcommand*>& Subcommands() { return Table(); }
 
-static void PrintUsage(FILE* to)
-{
-    std::fprintf(to, "usage: orbisk-extract COMMAND [OPTIONS] ARGS...\n\ncommands:\n");
-    for (const Subcommand* c : Subcommands())
-        std::fprintf(to, "%s\n", c->usage);
-    std::fprintf(to, "\nRun 'orbisk-extract COMMAND --help' for the options of one command.\n");
-}
+std::string CommandName(const char* command) { return std::string("orbisk-extract ") + command; }
+
+bool Interrupted() { return interrupted != 0; }
 
 } // namespace orbisk::tool
 
@@ -37,18 +53,26 @@ int main(int argc, char* argv[])
 {
     using namespace orbisk::tool;
     if (argc < 2) {
-        PrintUsage(stderr);
-        return 2;
+        std::fprintf(stderr, "orbisk-extract: a COMMAND is needed\nTry 'orbisk-extract --help'.\n");
+        return ExitUsage;
     }
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         PrintUsage(stdout);
-        return 0;
+        return ExitSuccess;
     }
     for (const Subcommand* c : Subcommands()) {
-        if (std::strcmp(argv[1], c->name) == 0)
-            return c->run(std::vector<std::string>(argv + 2, argv + argc));
+        if (std::strcmp(argv[1], c->name) != 0)
+            continue;
+        // Ctrl+C lets a command end what it has in hand: a file half
+        // written is removed, never left under its name.
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, nullptr);
+        const int status = c->run(std::vector<std::string>(argv + 2, argv + argc));
+        std::fflush(stdout);
+        return Interrupted() && status != ExitUsage ? ExitInterrupted : status;
     }
-    std::fprintf(stderr, "orbisk-extract: unknown command '%s'\n", argv[1]);
-    PrintUsage(stderr);
-    return 2;
+    std::fprintf(stderr, "orbisk-extract: unknown command '%s'\nTry 'orbisk-extract --help'.\n", argv[1]);
+    return ExitUsage;
 }

@@ -5,6 +5,7 @@
 // loads no Qt library at all, which would take longer than the thumbnail.
 
 #include "InputPath.h"
+#include "ToolArguments.h"
 #include "Watchdog.h"
 
 #include "export/AtomicFileStream.h"
@@ -22,18 +23,6 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: orbisk-thumbnailer -s SIZE INPUT OUTPUT\n";
-constexpr const char* kHelp
-    = "\n"
-      "Writes a thumbnail of INPUT into OUTPUT as a PNG image with alpha: the image\n"
-      "of the file's first icon whose size is the smallest at or above SIZE, else\n"
-      "its largest, scaled down smoothly to SIZE pixels when it is larger. INPUT is\n"
-      "a path or a file:// URI. Nothing is written when the file has no icon.\n"
-      "\n"
-      "  -s, --size SIZE  the longest side of the thumbnail, in pixels\n"
-      "\n"
-      "Exit status: 0 written, 1 no thumbnail, 2 usage error.\n";
-
 // Sizes beyond the largest image a file may hold only mean "its own size".
 constexpr long kMaxSize = 65536;
 
@@ -49,52 +38,23 @@ struct Args {
     std::string output;
 };
 
-int UsageError(const std::string& message)
-{
-    std::fprintf(stderr, "orbisk-thumbnailer: %s\n%s", message.c_str(), kUsage);
-    return 2;
-}
-
-// 1 to kMaxSize, in decimal digits only; 0 for anything else.
-int ParseSize(const std::string& text)
-{
-    if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos)
-        return 0;
-    const long size = std::stol(text);
-    return size >= 1 && size <= kMaxSize ? int(size) : 0;
-}
-
 // Fills `out`; returns -1 to go on, otherwise the exit status.
 int ParseArgs(const std::vector<std::string>& args, Args& out)
 {
-    std::vector<std::string> operands;
-    bool optionsDone = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (optionsDone || a.size() < 2 || a[0] != '-') {
-            operands.push_back(a);
-        } else if (a == "--") {
-            optionsDone = true;
-        } else if (a == "--help" || a == "-h") {
-            std::printf("%s%s", kUsage, kHelp);
-            return 0;
-        } else if (a == "-s" || a == "--size") {
-            if (i + 1 >= args.size())
-                return UsageError("missing value for '" + a + "'");
-            out.size = ParseSize(args[++i]);
-            if (out.size == 0)
-                return UsageError("SIZE takes 1 to " + std::to_string(kMaxSize) + " pixels, not '" + args[i] + "'");
-        } else {
-            return UsageError("unknown option '" + a + "'");
-        }
-    }
-    if (out.size == 0)
-        return UsageError("-s SIZE is needed");
-    if (operands.size() != 2)
-        return UsageError("INPUT and OUTPUT expected");
-    out.input = operands[0];
-    out.output = operands[1];
-    return -1;
+    using namespace orbisk::tool;
+    CLI::App app("Writes a thumbnail of INPUT into OUTPUT as a PNG image with alpha: the image of the file's first "
+                 "icon whose size is the smallest at or above SIZE, else its largest, scaled down smoothly to SIZE "
+                 "pixels when it is larger. INPUT is a path or a file:// URI. Nothing is written when the file has "
+                 "no icon.",
+        "orbisk-thumbnailer");
+    app.add_option("-s,--size", out.size, "the longest side of the thumbnail, in pixels")
+        ->required()
+        ->type_name("SIZE")
+        ->check(WholeNumber(1, kMaxSize));
+    app.add_option("INPUT", out.input, "the file, as a path or a file:// URI")->required();
+    app.add_option("OUTPUT", out.output, "the PNG file to write")->required();
+    app.footer("Exit status: 0 written, 1 no thumbnail, 2 usage error.");
+    return ParseArguments(app, args);
 }
 
 void LimitCpuTime()
