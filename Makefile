@@ -13,6 +13,8 @@
 #   make uninstall   removes exactly what the last make install put in place
 #                    (give it the same DESTDIR)
 #   make package     a Debian package (build/release/package/orbisk_*.deb)
+#   make package-check  the package, then lintian on it: fails on any error
+#                    or warning
 # Each target first installs missing Debian packages (scripts/setup.sh).
 
 JOBS         ?= $(shell nproc)
@@ -29,7 +31,7 @@ ASAN_DIR    := build/asan
 TSAN_DIR    := build/tsan
 FUZZ_DIR    := build/fuzz
 
-.PHONY: all setup build release run test bench screenshot e2e fuzz tsan install uninstall package clean
+.PHONY: all setup build release run test bench screenshot e2e fuzz tsan install uninstall package package-check clean
 
 all: build
 
@@ -104,6 +106,10 @@ uninstall:
 
 package: build
 	cd $(RELEASE_DIR) && cpack --config CPackConfig.cmake
+
+package-check: package
+	@scripts/setup.sh lintian
+	lintian --fail-on error,warning --info $(RELEASE_DIR)/package/orbisk_*.deb
 
 clean:
 	rm -rf build

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing, benchmarking and fuzzing
-# Orbisk need, when any of them is missing. Safe to run again: it does nothing
-# when everything is there.
+# Orbisk need, when any of them is missing, and the extra packages named as
+# arguments (make package-check adds lintian). Safe to run again: it does
+# nothing when everything is there.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev
+  libcli11-dev
+  man-db groff-base bash-completion
   clang libclang-rt-14-dev
   fonts-dejavu-core
   xvfb xauth xdotool
@@ -16,6 +19,8 @@ packages=(
   shared-mime-info
   libgdk-pixbuf2.0-bin
 )
+
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -36,7 +36,11 @@ expected=(usr/bin/orbisk usr/bin/orbisk-extract usr/bin/orbisk-thumbnailer
           usr/share/applications/$id.desktop usr/share/applications/other.desktop
           usr/share/thumbnailers/orbisk.thumbnailer
           usr/share/metainfo/$id.metainfo.xml
-          usr/share/icons/hicolor/scalable/apps/$id.svg)
+          usr/share/icons/hicolor/scalable/apps/$id.svg
+          usr/share/man/man1/orbisk.1.gz usr/share/man/man1/orbisk-extract.1.gz
+          usr/share/man/man1/orbisk-thumbnailer.1.gz
+          usr/share/doc/orbisk/copyright usr/share/doc/orbisk/changelog.gz
+          usr/share/bash-completion/completions/orbisk-extract)
 for size in "${sizes[@]}"; do
   expected+=("usr/share/icons/hicolor/${size}x${size}/apps/$id.png")
 done
@@ -57,6 +61,15 @@ for size in "${sizes[@]}"; do
   height=$(( (header[20] << 24) | (header[21] << 16) | (header[22] << 8) | header[23] ))
   [ "$width" = "$size" ] && [ "$height" = "$size" ] || fail "$png is $width x $height, not $size x $size"
 done
+
+# Every installed program has its manual page, which man reads without a
+# complaint.
+for program in orbisk orbisk-extract orbisk-thumbnailer; do
+  page=$stage/usr/share/man/man1/$program.1.gz
+  warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man cannot read $program.1"
+  [ -z "$warnings" ] || fail "$program.1: $warnings"
+done
+bash -n "$stage/usr/share/bash-completion/completions/orbisk-extract" || fail "the bash completion does not parse"
 
 desktop=$stage/usr/share/applications/$id.desktop
 desktop-file-validate "$desktop" || fail "desktop-file-validate rejects $desktop"
