@@ -259,16 +259,20 @@ gtk_dialog() {
 # Save icon, `x` typed in GTK's name field and confirmed; the program's
 # question is left up, its id in $question.
 save_as_x() {
-  action_menu 3 # Save icon
-  local dialog
-  dialog=$(gtk_dialog)
-  if [ -z "$dialog" ]; then
+  local dialog="" attempt
+  for attempt in 1 2; do
+    action_menu 3 # Save icon
+    dialog=$(gtk_dialog)
+    [ -n "$dialog" ] && break
     if ! grep -q 'libgtk-3\.so' "/proc/$app_pid/maps" 2>/dev/null; then
       gtk_skipped="Qt's GTK platform theme did not load (scripts/setup.sh installs qt6-gtk-platformtheme)"
+      xdotool key Escape # Qt's own file dialog, shown instead
       return 0
     fi
-    fail "Save icon showed no GTK file dialog"
-  fi
+    # On a slow machine the scan may still have been running: Save icon
+    # stopped it before its icon was in the grid, and had nothing to save.
+  done
+  [ -n "$dialog" ] || fail "Save icon showed no GTK file dialog"
   xdotool windowfocus --sync "$dialog"
   sleep 0.3
   # The name field has the focus, the proposed name selected; GTK may pop up
