@@ -48,12 +48,10 @@ std::optional<SaveDialogResult> ExecuteSaveDialog(QWidget* owner, const QString&
     dialog.setNameFilters(filters);
     const int entry = filterIndex >= 1 && filterIndex <= filters.size() ? filterIndex : 1;
     dialog.selectNameFilter(filters[entry - 1]);
-    // The dialog adds the extension itself, before it asks about replacing a
-    // file, so that the question names the file that is written.
-    dialog.setDefaultSuffix(FilterExtension(filters[entry - 1]).mid(1));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-        dialog.setDefaultSuffix(FilterExtension(filter).mid(1));
-    });
+    // No default suffix: Qt adds it after a native dialog (GTK, a portal) has
+    // asked about the name typed, so "x" over an existing x.ico would come
+    // back as x.ico, unasked, and look the same as an x.ico the dialog did
+    // ask about. The caller adds the extension and asks itself.
     dialog.selectFile(name);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
@@ -74,6 +72,8 @@ std::optional<std::string> SaveFileNameWithExtension(const QString& chosen, cons
     if (HasExtension(fileName))
         return fileName;
     fileName += QFile::encodeName(extension).toStdString();
+    // lstat: a link, even one that leads nowhere, is replaced by the write
+    // all the same.
     struct stat st {};
     if (::lstat(fileName.c_str(), &st) != 0)
         return fileName;

@@ -11,9 +11,9 @@ class QWidget;
 namespace orbisk {
 
 // The save commands' file dialog. Its filter entries (numbered from 1)
-// choose the format; a name typed without an extension gets the chosen
-// entry's, and the dialog asks before replacing an existing file under the
-// name it returns, extension included.
+// choose the format. The dialog (Qt's own or the desktop's) returns the name
+// as typed and asks about replacing that name only: a name without an
+// extension is completed, and asked about, by SaveFileNameWithExtension.
 struct SaveDialogResult {
     QString FileName;
     int FilterIndex = 1;
@@ -40,8 +40,9 @@ QString SaveDialogExtension(int filterIndex);
 QString FilterExtension(const QString& filter);
 
 // The name to write for what the dialog returned: a name without an
-// extension gets extension, and the user is asked before a file under that
-// name is replaced (the dialog asked about the name it returned only).
+// extension gets extension, and the user is asked before anything under that
+// completed name (a link too, even a dangling one) is replaced. A name that
+// has an extension is used as it is, unasked: the dialog asked about it.
 // nullopt when the user keeps the existing file.
 std::optional<std::string> SaveFileNameWithExtension(const QString& chosen, const QString& extension);
 

@@ -10,6 +10,15 @@
 # code 0, and orbisk.ini holds the 13 keys with the start folder and the list
 # mode it was given and the options chosen (WithSub=1, SaveColors=256).
 #
+# Then it starts the program again, on one icon file, with Qt's GTK platform
+# theme (QT_QPA_PLATFORMTHEME=gtk3), so that Save icon opens GTK's own file
+# dialog, as a GNOME user meets it. With x.ico already in the dialog's folder,
+# `x` is typed in its name field and confirmed: the program must ask
+# "x.ico already exists. Do you want to replace it?" (GTK asked about `x`
+# only); No must leave x.ico byte for byte, and a second save answered Yes
+# must replace it with an icon file. When the GTK theme cannot be loaded
+# (qt6-gtk-platformtheme missing) this part is skipped with a message.
+#
 # With --expect-icons the scan must also have found the icons: before they
 # are deleted, Select all and Save selected icons into a new folder typed in
 # the folder browser (its creation confirmed) must leave icon1.ico ...
@@ -106,10 +115,27 @@ action_menu() {
   sleep 0.4
 }
 
+# Waits up to the given seconds for a shown window that the xdotool search
+# options match; its id, or nothing. It looks again and again rather than
+# with --sync: a search ends in an error when a window goes while it runs
+# (a dialog closing, GTK's pop-ups), and the error must not end the wait.
+shown_window() {
+  local deadline=$((SECONDS + $1)) id
+  shift
+  while :; do
+    id=$(xdotool search --onlyvisible "$@" 2>/dev/null | head -n 1 || true)
+    if [ -n "$id" ] || [ "$SECONDS" -gt "$deadline" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+}
+
 # Waits for a window whose title matches the pattern to show; its id, or
 # nothing.
 window_named() {
-  timeout "${2:-4}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true
+  shown_window "${2:-4}" --name "$1"
 }
 
 # Waits until no window whose title matches the pattern shows any more.
@@ -205,5 +231,94 @@ grep -qxF "StartInFolder=$work/icons" "$ini" || fail "the start folder was not k
 grep -qx 'ListMode=4' "$ini" || fail "the list mode was not kept: $(cat "$ini")"
 grep -qx 'WithSub=1' "$ini" || fail "Scan subfolders was not stored: $(cat "$ini")"
 grep -qx 'SaveColors=256' "$ini" || fail "256 colors was not stored: $(cat "$ini")"
+
+# Save icon with GTK's file dialog. The program runs in the folder the dialog
+# opens on, with a home, data and cache folders of its own (GTK keeps its
+# recent files there); GTK reads its settings from memory and leaves the
+# accessibility bus alone, since no session bus runs here.
+gtk_started=$SECONDS
+saves="$work/save"
+mkdir -p "$saves" "$work/home"
+head -c 300 /dev/urandom > "$saves/x.ico"
+cp "$saves/x.ico" "$work/x.ico.before"
+(cd "$saves" && HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CACHE_HOME="$work/home/cache" \
+   QT_QPA_PLATFORMTHEME=gtk3 GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 \
+   exec "$work/bin/orbisk" "$work/icons/icon1.ico") > "$work/orbisk.log" 2>&1 &
+app_pid=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Orbisk v1\.2$' 2>/dev/null | head -n 1) || true
+[ -n "$window" ] || fail "the main window did not show with the GTK theme"
+sleep 1.5 # the scan of the one file given
+
+# GTK's windows carry the class "Orbisk" (the program's name), the program's
+# own "Orbisk 1.2" (its application name): a file dialog of the class Orbisk
+# is GTK's.
+gtk_dialog() {
+  shown_window 10 --class '^Orbisk$'
+}
+
+# Save icon, `x` typed in GTK's name field and confirmed; the program's
+# question is left up, its id in $question.
+save_as_x() {
+  local dialog="" attempt
+  for attempt in 1 2; do
+    action_menu 3 # Save icon
+    dialog=$(gtk_dialog)
+    [ -n "$dialog" ] && break
+    if ! grep -q 'libgtk-3\.so' "/proc/$app_pid/maps" 2>/dev/null; then
+      gtk_skipped="Qt's GTK platform theme did not load (scripts/setup.sh installs qt6-gtk-platformtheme)"
+      xdotool key Escape # Qt's own file dialog, shown instead
+      return 0
+    fi
+    # On a slow machine the scan may still have been running: Save icon
+    # stopped it before its icon was in the grid, and had nothing to save.
+  done
+  [ -n "$dialog" ] || fail "Save icon showed no GTK file dialog"
+  xdotool windowfocus --sync "$dialog"
+  sleep 0.3
+  # The name field has the focus, the proposed name selected; GTK may pop up
+  # x.ico as a completion, which Return leaves unchosen.
+  xdotool key ctrl+a
+  xdotool type --delay 20 x
+  xdotool key Return
+  question=$(window_named '^Orbisk 1\.2$' 10)
+  [ -n "$question" ] ||
+    fail "no question before x.ico was replaced (x.ico is $(cmp -s "$saves/x.ico" "$work/x.ico.before" && echo unchanged || echo replaced))"
+  xdotool windowfocus --sync "$question"
+}
+
+gtk_skipped=""
+save_as_x
+if [ -n "$gtk_skipped" ]; then
+  echo "e2e: Save icon with GTK's file dialog skipped: $gtk_skipped"
+else
+  xdotool key Return # No, the default button
+  gone '^Orbisk 1\.2$' || fail "No did not close the question"
+  sleep 0.3
+  cmp -s "$saves/x.ico" "$work/x.ico.before" || fail "x.ico changed although the question was answered No"
+  [ "$(ls -A "$saves")" = x.ico ] || fail "No left other files: $(ls -A "$saves")"
+
+  save_as_x
+  xdotool key y # Yes
+  gone '^Orbisk 1\.2$' || fail "Yes did not close the question"
+  for _ in $(seq 50); do
+    [ "$(od -An -tx1 -N6 "$saves/x.ico" | tr -d ' \n')" = 000001000100 ] && break
+    sleep 0.1
+  done
+  [ "$(od -An -tx1 -N6 "$saves/x.ico" | tr -d ' \n')" = 000001000100 ] ||
+    fail "Yes did not replace x.ico with an icon file"
+  [ "$(ls -A "$saves")" = x.ico ] || fail "Yes left other files: $(ls -A "$saves")"
+fi
+
+action_menu 9 # Exit
+for _ in $(seq 100); do
+  kill -0 "$app_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Exit (GTK theme)"
+status=0
+wait "$app_pid" || status=$?
+app_pid=""
+[ "$status" = 0 ] || fail "the program ended with exit code $status (GTK theme)"
+[ -n "$gtk_skipped" ] || echo "e2e: Save icon with GTK's file dialog took $((SECONDS - gtk_started)) s"
 
 echo "e2e: passed in $((SECONDS - started)) s"

@@ -13,7 +13,9 @@
 #include <QFileDialog>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QToolTip>
 
 using namespace orbisk;
@@ -170,6 +172,37 @@ private slots:
         QVERIFY(copy);
         QCOMPARE(copy->images.size(), std::size_t(1));
         QCOMPARE(copy->images[0].width, 32);
+    }
+
+    // The dialog asks about the name typed only; the name completed with the
+    // chosen entry's extension is asked about by the command.
+    void aNameCompletedOverAnExistingFileIsAskedAbout()
+    {
+        QVERIFY(ScanLibrary());
+        w_.frm->DrawGrid1()->FocusCell(1, 0);
+        QFile old(QString::fromStdString(w_.Path("group.png")));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        w_.answer = MessageAnswer::No;
+        int dialogQuestions = 0;
+        WhenShown<QFileDialog>([&](QFileDialog* d) {
+            QTest::keyClick(d->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+            WhenShown<QMessageBox>([&](QMessageBox* box) {
+                ++dialogQuestions;
+                box->button(QMessageBox::No)->click();
+            });
+            auto* name = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            name->setText(QString::fromStdString(w_.Path("group")));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        w_.Command("SaveIconGroup")->trigger();
+        QCOMPARE(dialogQuestions, 0);
+        QCOMPARE(w_.boxes.size(), 1);
+        QCOMPARE(w_.boxes[0].kind, MessageKind::Question);
+        QCOMPARE(w_.boxes[0].text, QStringLiteral("group.png already exists.\nDo you want to replace it?"));
+        QCOMPARE(old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray(), QByteArray("old"));
+        QVERIFY(!QFile::exists(QString::fromStdString(w_.Path("group"))));
+        QVERIFY(!QFile::exists(QString::fromStdString(w_.Path("group.ico"))));
     }
 
     void aGroupThatCannotBeReadIsReportedBeforeTheDialog()

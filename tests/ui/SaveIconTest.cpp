@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -137,30 +138,64 @@ private slots:
         QVERIFY(w_.frm->WorkIcon()->Empty());
     }
 
+    // A name typed without an extension is completed, and the completed name
+    // is asked about, by the program: whichever dialog runs, it asked about
+    // the name typed only. A name typed with its extension was asked about
+    // by the dialog and is not asked about again.
     void replaceQuestionNamesTheFinalFile_data()
     {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("link");
         QTest::addColumn<bool>("yes");
-        QTest::newRow("yes") << true;
-        QTest::newRow("no") << false;
+        QTest::newRow("x over x.ico, yes") << "x" << false << true;
+        QTest::newRow("x over x.ico, no") << "x" << false << false;
+        QTest::newRow("x over a dangling link x.ico, no") << "x" << true << false;
+        QTest::newRow("x.ico over x.ico, yes in the dialog") << "x.ico" << false << true;
     }
     void replaceQuestionNamesTheFinalFile()
     {
+        QFETCH(QString, typed);
+        QFETCH(bool, link);
         QFETCH(bool, yes);
         QVERIFY(w_.ScanFile("app.exe", 1));
-        QFile old(QString::fromStdString(w_.Path("x.ico")));
-        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
-        old.close();
-        QString question;
+        const QString existing = QString::fromStdString(w_.Path("x.ico"));
+        if (link) {
+            QVERIFY(QFile::link(w_.dir->filePath(QStringLiteral("nowhere")), existing));
+        } else {
+            QFile old(existing);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        }
+        w_.answer = yes ? MessageAnswer::Yes : MessageAnswer::No;
+        QString suffix = QStringLiteral("not read");
+        int dialogQuestions = 0;
         SaveIcon([&](QFileDialog* d) {
             d->setDirectory(w_.dir->path());
+            ChooseEntry(d, 2);
+            ChooseEntry(d, 1);
+            suffix = d->defaultSuffix();
+            if (!suffix.isEmpty())
+                return; // the dialog would ask about x.ico itself, unseen here
             WhenShown<QMessageBox>([&](QMessageBox* box) {
-                question = box->text();
+                ++dialogQuestions;
                 box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
             });
-            Type(d, "x");
+            Type(d, typed.toStdString());
         });
-        QVERIFY2(question.contains(QLatin1String("x.ico")), qPrintable(question));
-        QCOMPARE(Contents(w_.Path("x.ico")).startsWith(QByteArray("\0\0\1\0", 4)), yes);
+        QCOMPARE(suffix, QString());
+        const bool completed = !typed.contains(QLatin1Char('.'));
+        QCOMPARE(dialogQuestions, completed ? 0 : 1);
+        QCOMPARE(w_.boxes.size(), completed ? 1 : 0);
+        if (completed) {
+            QCOMPARE(w_.boxes[0].kind, MessageKind::Question);
+            QCOMPARE(w_.boxes[0].caption, QStringLiteral("Orbisk 1.2"));
+            QCOMPARE(w_.boxes[0].text, QStringLiteral("x.ico already exists.\nDo you want to replace it?"));
+        }
+        if (yes)
+            QVERIFY(Contents(w_.Path("x.ico")).startsWith(QByteArray("\0\0\1\0", 4)));
+        else if (link)
+            QVERIFY(QFileInfo(existing).isSymLink() && !QFile::exists(w_.dir->filePath(QStringLiteral("nowhere"))));
+        else
+            QCOMPARE(Contents(w_.Path("x.ico")), QByteArray("old"));
         QVERIFY(!QFile::exists(QString::fromStdString(w_.Path("x"))));
     }
 
