@@ -72,8 +72,8 @@ std::optional<std::string> SaveFileNameWithExtension(const QString& chosen, cons
     if (HasExtension(fileName))
         return fileName;
     fileName += QFile::encodeName(extension).toStdString();
-    // lstat: a link, even one that leads nowhere, is replaced by the write
-    // all the same.
+    // lstat: a link is asked about too, also one that leads nowhere (whose
+    // save then fails: a link to nothing is no file to replace).
     struct stat st {};
     if (::lstat(fileName.c_str(), &st) != 0)
         return fileName;

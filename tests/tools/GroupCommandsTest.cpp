@@ -70,7 +70,7 @@ TEST_F(GroupCommands, GroupListsEveryImageInStoredOrder)
     for (const char* usage : { "group", "group x", "group x -1", "group x 0 y", "group --size 4 x 0" }) {
         r = Run(usage);
         EXPECT_EQ(r.status, 2) << usage;
-        EXPECT_NE(r.err.find("usage: orbisk-extract group [--cursor] FILE INDEX"), std::string::npos) << usage;
+        EXPECT_NE(r.err.find("\nTry 'orbisk-extract group --help'.\n"), std::string::npos) << usage;
     }
 }
 

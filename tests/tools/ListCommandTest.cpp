@@ -82,7 +82,7 @@ TEST_F(ListCommand, PngDirWritesNoNameThatIsNotAPlainFile)
     EXPECT_FALSE(QImage(QString::fromStdString(pngs + "/5.png")).isNull());
     std::string lines;
     for (int n = 1; n <= 4; ++n)
-        lines += "orbisk-extract: " + pngs + "/" + std::to_string(n) + ".png: cannot write\n";
+        lines += "orbisk-extract list: " + pngs + "/" + std::to_string(n) + ".png: cannot write\n";
     EXPECT_EQ(r.err, lines);
 }
 
@@ -104,7 +104,7 @@ TEST_F(ListCommand, UsageErrorsAndHelp)
         const ToolRun r = Run(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_EQ(r.out, "") << args;
-        EXPECT_NE(r.err.find("usage: orbisk-extract list"), std::string::npos) << args;
+        EXPECT_NE(r.err.find("\nTry 'orbisk-extract list --help'.\n"), std::string::npos) << args;
     }
     const ToolRun help = Run("list --help");
     EXPECT_EQ(help.status, 0);

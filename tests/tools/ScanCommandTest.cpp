@@ -101,6 +101,6 @@ TEST_F(ScanCommand, ErrorsAndUsage)
     EXPECT_EQ(Extract("scan --filter").status, 2);
     const ToolRun help = Extract("scan --help");
     EXPECT_EQ(help.status, 0);
-    ASSERT_FALSE(help.lines.empty());
-    EXPECT_EQ(help.lines[0].rfind("usage: orbisk-extract scan", 0), 0u);
+    EXPECT_NE(std::find(help.lines.begin(), help.lines.end(), "Usage: orbisk-extract scan [OPTIONS] PATH"),
+        help.lines.end());
 }

@@ -49,6 +49,7 @@ protected:
     void SetUp() override
     {
         ASSERT_NO_FATAL_FAILURE(ExtractTest::SetUp());
+        in = F("in");
         fs::create_directory(in);
         ASSERT_TRUE(WriteFile(F(forged), PeFile(Groups(2, { ImageSpec {} }))));
         ASSERT_TRUE(WriteFile(F(odd), IcoFile({ ImageSpec { .width = 16, .height = 16, .bits = 8 } })));
@@ -56,7 +57,7 @@ protected:
 
     // A name that would print a line of its own, and one with a tab, a
     // backslash and a byte that is not UTF-8.
-    const std::string in = F("in");
+    std::string in; // the folder the two files are in
     const std::string forged = "in/x.exe\nFORGED-LINE #7\ny.exe";
     const std::string odd = "in/tab\there\\caf\xc3\xa9\xff.ico";
 };

@@ -5,8 +5,44 @@
 
 namespace orbisk::tool {
 
+namespace {
+
+// Text broken into lines of at most width columns at blanks; line breaks
+// already there are kept.
+std::string Wrap(const std::string& text, std::size_t width = 79)
+{
+    std::string out;
+    std::size_t column = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of(" \n", start);
+        const std::string word = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (column > 0 && column + 1 + word.size() > width) {
+            out += '\n';
+            column = 0;
+        } else if (column > 0) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += word.size();
+        if (end == std::string::npos)
+            break;
+        if (text[end] == '\n') {
+            out += '\n';
+            column = 0;
+        }
+        start = end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
 int ParseArguments(CLI::App& app, const std::vector<std::string>& args)
 {
+    app.description(Wrap(app.get_description()));
+    app.footer(Wrap(app.get_footer()));
     // The library reads the arguments from the back.
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
