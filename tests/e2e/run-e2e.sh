@@ -115,6 +115,21 @@ action_menu() {
   sleep 0.4
 }
 
+# Picks Action > Exit and waits for the program to end with status 0; $1 is
+# added to the failure messages.
+exit_and_wait() {
+  action_menu 9 # Exit
+  for _ in $(seq 100); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Exit$1"
+  local status=0
+  wait "$app_pid" || status=$?
+  app_pid=""
+  [ "$status" = 0 ] || fail "the program ended with exit code $status$1"
+}
+
 # Waits up to the given seconds for a shown window that the xdotool search
 # options match; its id, or nothing. It looks again and again rather than
 # with --sync: a search ends in an error when a window goes while it runs
@@ -208,17 +223,7 @@ sleep 0.2
 xdotool mousemove --window "$options" 80 258 click 1 # OK
 gone '^Options$' || fail "OK did not close the options dialog"
 
-action_menu 9 # Exit
-
-for _ in $(seq 100); do
-  kill -0 "$app_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Exit"
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
-[ "$status" = 0 ] || fail "the program ended with exit code $status"
+exit_and_wait ""
 
 # Every key written once, with the start folder and the list mode given.
 keys=(FormTop FormLeft FormWidth FormHeight Panel1Width Panel5Height StartInFolder ListMode
@@ -243,6 +248,7 @@ head -c 300 /dev/urandom > "$saves/x.ico"
 cp "$saves/x.ico" "$work/x.ico.before"
 (cd "$saves" && HOME="$work/home" XDG_DATA_HOME="$work/home/data" XDG_CACHE_HOME="$work/home/cache" \
    QT_QPA_PLATFORMTHEME=gtk3 GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 \
+   LSAN_OPTIONS="${LSAN_OPTIONS//lsan.supp/lsan-gtk.supp}" \
    exec "$work/bin/orbisk" "$work/icons/icon1.ico") > "$work/orbisk.log" 2>&1 &
 app_pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Orbisk v1\.2$' 2>/dev/null | head -n 1) || true
@@ -309,16 +315,7 @@ else
   [ "$(ls -A "$saves")" = x.ico ] || fail "Yes left other files: $(ls -A "$saves")"
 fi
 
-action_menu 9 # Exit
-for _ in $(seq 100); do
-  kill -0 "$app_pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$app_pid" 2>/dev/null && fail "the program did not end after Exit (GTK theme)"
-status=0
-wait "$app_pid" || status=$?
-app_pid=""
-[ "$status" = 0 ] || fail "the program ended with exit code $status (GTK theme)"
+exit_and_wait " (GTK theme)"
 [ -n "$gtk_skipped" ] || echo "e2e: Save icon with GTK's file dialog took $((SECONDS - gtk_started)) s"
 
 echo "e2e: passed in $((SECONDS - started)) s"
