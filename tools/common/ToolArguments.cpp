@@ -56,22 +56,41 @@ int ParseArguments(CLI::App& app, const std::vector<std::string>& args)
         std::replace(message.begin(), message.end(), '\n', ' ');
         while (!message.empty() && message.back() == ' ')
             message.pop_back();
+        // It may quote what the user typed.
+        message = EscapeLine(message);
         std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", app.get_name().c_str(), message.c_str(),
             app.get_name().c_str());
         return ExitUsage;
     }
 }
 
-CLI::Validator WholeNumber(long long min, long long max)
+void AddRecordFormatOptions(CLI::App& app, RecordFormatOptions& options, const std::string& jsonHelp)
 {
+    auto* json = app.add_flag("--json", options.json, "JSON Lines: " + jsonHelp);
+    app.add_flag("--null", options.null, "end each record with NUL instead of a line feed, unescaped")
+        ->excludes(json);
+}
+
+CLI::Validator WholeNumber(long long min, long long max, std::vector<long long> only)
+{
+    // The text is checked and then rewritten in plain decimal: the parser
+    // would read "010" as octal and "0x10" as hexadecimal.
     return CLI::Validator(
-        [min, max](std::string& text) -> std::string {
+        [min, max, only](std::string& text) -> std::string {
             const bool digits = !text.empty() && text.size() <= 18
                 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
             const long long value = digits ? std::stoll(text) : -1;
-            if (digits && value >= min && value <= max)
+            const bool allowed = only.empty() ? value >= min && value <= max
+                                              : std::find(only.begin(), only.end(), value) != only.end();
+            if (digits && allowed) {
+                text = std::to_string(value);
                 return {};
-            return "takes " + std::to_string(min) + " to " + std::to_string(max) + ", not '" + text + "'";
+            }
+            std::string range;
+            for (const long long choice : only)
+                range += (range.empty() ? "" : ", ") + std::to_string(choice);
+            return "takes " + (only.empty() ? std::to_string(min) + " to " + std::to_string(max) : range) + ", not '"
+                + text + "'";
         },
         "", "whole number");
 }

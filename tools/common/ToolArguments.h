@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Records.h"
+
 #include <CLI/CLI.hpp>
 
 #include <string>
@@ -21,7 +23,19 @@ inline constexpr int ExitInterrupted = 130; // SIGINT
 // the problem, then "Try '<name> --help'.").
 int ParseArguments(CLI::App& app, const std::vector<std::string>& args);
 
-// A check for an option's text: a whole decimal number from min to max.
-CLI::Validator WholeNumber(long long min, long long max);
+// --json and --null, which exclude each other.
+struct RecordFormatOptions {
+    bool json = false;
+    bool null = false;
+
+    RecordFormat Format() const { return json ? RecordFormat::Json : null ? RecordFormat::Null : RecordFormat::Lines; }
+};
+// jsonHelp says what each JSON object holds.
+void AddRecordFormatOptions(CLI::App& app, RecordFormatOptions& options, const std::string& jsonHelp);
+
+// A check for an option's text: a whole decimal number from min to max, or
+// one of only when that is given. Use it with transform(): it writes the
+// number back in plain decimal.
+CLI::Validator WholeNumber(long long min, long long max, std::vector<long long> only = {});
 
 } // namespace orbisk::tool

@@ -18,7 +18,7 @@ int ParseGroupArgs(const GroupCommand& command, const std::vector<std::string>& 
     app.add_option("FILE", out.file, "a program, library, icon library, icon, cursor or bitmap file")->required();
     app.add_option("INDEX", out.index, "the icon's number in the file, from 0, as 'list' numbers them")
         ->required()
-        ->check(WholeNumber(0, INT_MAX));
+        ->transform(WholeNumber(0, INT_MAX));
     if (command.outFile)
         app.add_option("OUTFILE", out.outFile, "the file to write; an existing one is replaced")->required();
     app.add_flag("--cursor", out.cursor,
@@ -29,12 +29,12 @@ int ParseGroupArgs(const GroupCommand& command, const std::vector<std::string>& 
                "scale the image smoothly so that its longer side is N pixels; without it the image keeps its "
                "own size")
             ->type_name("N")
-            ->check(WholeNumber(1, kMaxPngSize));
+            ->transform(WholeNumber(1, kMaxPngSize));
         app.add_option_function<std::size_t>(
                "--image", [&out](const std::size_t& image) { out.image = image; },
                "the image K (from 0) of the group, in the order 'group' lists")
             ->type_name("K")
-            ->check(WholeNumber(0, INT_MAX));
+            ->transform(WholeNumber(0, INT_MAX));
     }
     if (command.json)
         app.add_flag("--json", out.json,

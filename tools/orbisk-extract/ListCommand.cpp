@@ -31,14 +31,8 @@ constexpr const char* Name = "list";
 struct ListOptions {
     bool cursors = false;
     std::string pngDir;
-    bool json = false;
-    bool null = false;
+    RecordFormatOptions output;
     std::vector<std::string> files;
-
-    RecordFormat Format() const
-    {
-        return json ? RecordFormat::Json : null ? RecordFormat::Null : RecordFormat::Lines;
-    }
 };
 
 // One icon's record: "<file> #<n> <w>x<h> <bits>", a cursor's with its hot
@@ -138,8 +132,8 @@ bool ListFile(const std::string& file, const ListOptions& options, NumberedFileW
         std::fprintf(stderr, "orbisk-extract list: %s: cannot read: %s\n", EscapeLine(file).c_str(), opened.error());
         return false;
     }
-    return options.cursors ? ListCursors(file, options.Format(), pngDir, written)
-                           : ListIcons(file, options.Format(), pngDir, written);
+    return options.cursors ? ListCursors(file, options.output.Format(), pngDir, written)
+                           : ListIcons(file, options.output.Format(), pngDir, written);
 }
 
 int List(const std::vector<std::string>& args)
@@ -160,11 +154,9 @@ int List(const std::vector<std::string>& args)
            "lines")
         ->type_name("DIR")
         ->check([](const std::string& dir) { return dir.empty() ? std::string("a folder is needed") : std::string(); });
-    auto* json = app.add_flag("--json", options.json,
-        "JSON Lines: {\"path\", \"icon\", \"width\", \"height\", \"bits\"} per icon (cursors add \"hotspot_x\", "
+    AddRecordFormatOptions(app, options.output,
+        "{\"path\", \"icon\", \"width\", \"height\", \"bits\"} per icon (cursors add \"hotspot_x\", "
         "\"hotspot_y\")");
-    app.add_flag("--null", options.null, "end each record with NUL instead of a line feed, unescaped")
-        ->excludes(json);
     app.footer("Exit status: 0 every file could be read, 1 some could not (each is named on standard error) or a "
                "PNG could not be written, 2 usage error, 130 interrupted.");
     if (const int status = ParseArguments(app, args); status >= 0)

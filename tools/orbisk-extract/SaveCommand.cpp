@@ -26,7 +26,7 @@ int Save(const std::vector<std::string>& args)
                  "existing OUTFILE is replaced; a save that fails leaves it as it was.",
         CommandName(Name));
     app.add_option("FILE", file, "a program, library, icon library, icon, cursor or bitmap file")->required();
-    app.add_option("INDEX", index, "the icon's number in the file, from 0")->required()->check(WholeNumber(0, INT_MAX));
+    app.add_option("INDEX", index, "the icon's number in the file, from 0")->required()->transform(WholeNumber(0, INT_MAX));
     app.add_option("OUTFILE", outFile, "the file to write")->required();
     AddSaveOptions(app, options);
     app.footer("Exit status: 0 saved, 1 not saved (no such icon, not a file Orbisk reads, or the write failed), "

@@ -29,7 +29,7 @@ int SaveGroup(const std::vector<std::string>& args)
     try {
         WriteGroupFile(*group, parsed.outFile);
     } catch (const Exception& e) {
-        std::fprintf(stderr, "orbisk-extract save-group: %s\n", e.what());
+        std::fprintf(stderr, "orbisk-extract save-group: %s\n", Shown(e.what()).c_str());
         return 1;
     }
     return 0;

@@ -4,7 +4,6 @@
 #include "export/SaveColors.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 
 namespace orbisk::tool {
@@ -15,23 +14,13 @@ void AddSaveOptions(CLI::App& app, SaveOptions& options)
                           "depth of icon files as a colour count: 0 the display's (the default), 16, 256, 65536, "
                           "16777216, 2147483647")
                        ->type_name("N")
-                       ->check(CLI::IsMember(std::vector<int32_t>(std::begin(SaveColorsChoices),
-                           std::end(SaveColorsChoices))));
+                       ->transform(WholeNumber(0, 0,
+                           std::vector<long long>(std::begin(SaveColorsChoices), std::end(SaveColorsChoices))));
     app.add_flag("--bmp", options.bitmap, "write bitmaps (.bmp at the display's depth) instead")->excludes(colors);
     app.add_option("--display-depth", options.displayDepth,
            "bits per pixel of the display the files are made for, 1 to 32 (default 32)")
         ->type_name("D")
-        ->check(WholeNumber(1, 32));
-}
-
-long long ParseCount(const std::string& text, long long max)
-{
-    long long value = -1;
-    const char* end = text.data() + text.size();
-    const auto [p, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || p != end || value < 0 || value > max)
-        return -1;
-    return value;
+        ->transform(WholeNumber(1, 32));
 }
 
 void WriteSaved(const TafIcon& icon, const std::string& fileName, const SaveOptions& options)

@@ -21,8 +21,6 @@ struct SaveOptions {
 // Adds --colors, --bmp and --display-depth to a command.
 void AddSaveOptions(CLI::App& app, SaveOptions& options);
 
-// A whole decimal number from 0 to max, or -1.
-long long ParseCount(const std::string& text, long long max);
 
 // Writes the icon `icon` holds as a bitmap or an icon file, for the display
 // depth given and at the colour count the options stand for (as the window

@@ -40,7 +40,7 @@ int SavePng(const std::vector<std::string>& args)
     try {
         WriteGroupPng(*group, parsed.image.value_or(LargestImage(*group)), parsed.size, parsed.outFile);
     } catch (const Exception& e) {
-        std::fprintf(stderr, "orbisk-extract save-png: %s\n", e.what());
+        std::fprintf(stderr, "orbisk-extract save-png: %s\n", Shown(e.what()).c_str());
         return 1;
     }
     return 0;

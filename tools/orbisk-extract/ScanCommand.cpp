@@ -22,8 +22,7 @@ constexpr const char* Name = "scan";
 struct ScanOptions {
     bool withSub = false;
     std::string fileExt { DefaultFileExt };
-    bool json = false;
-    bool null = false;
+    RecordFormatOptions output;
     std::string path;
 };
 
@@ -81,10 +80,8 @@ int Scan(const std::vector<std::string>& args)
     app.add_flag("--subfolders", options.withSub, "walk the folders below PATH too");
     app.add_option("--filter", options.fileExt,
         "extensions to take, e.g. \".ICO,.CUR,.EXE,.DLL,.ICL,\" (the default), \"*\" for every file");
-    auto* json = app.add_flag("--json", options.json,
-        "JSON Lines: {\"path\": ..., \"icon\": n} per icon, then {\"files\": N, \"icons\": M}");
-    app.add_flag("--null", options.null, "end each record with NUL instead of a line feed, unescaped")
-        ->excludes(json);
+    AddRecordFormatOptions(
+        app, options.output, "{\"path\": ..., \"icon\": n} per icon, then {\"files\": N, \"icons\": M}");
     app.footer("Ctrl+C stops the scan and prints what was found so far (exit status 130).\n"
                "Exit status: 0 done (also when no icon is found), 1 PATH cannot be scanned, 2 usage error.");
     if (const int status = ParseArguments(app, args); status >= 0)
@@ -101,10 +98,7 @@ int Scan(const std::vector<std::string>& args)
     engine.SetFileExt(options.fileExt);
     engine.SetOneFileMode(!S_ISDIR(st.st_mode));
     RunScan(engine, options.path);
-    PrintResults(engine, view,
-        options.json       ? RecordFormat::Json
-            : options.null ? RecordFormat::Null
-                           : RecordFormat::Lines);
+    PrintResults(engine, view, options.output.Format());
     return ExitSuccess;
 }
 

@@ -2,6 +2,7 @@
 #include "ToolArguments.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -63,14 +64,19 @@ int main(int argc, char* argv[])
     for (const Subcommand* c : Subcommands()) {
         if (std::strcmp(argv[1], c->name) != 0)
             continue;
-        // Ctrl+C lets a command end what it has in hand: a file half
-        // written is removed, never left under its name.
+        // Ctrl+C (and a request to end) lets a command end what it has in
+        // hand: a file half written is removed, never left under its name.
         struct sigaction action {};
         action.sa_handler = OnInterrupt;
         sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, nullptr);
+        for (const int signal : { SIGINT, SIGTERM, SIGHUP })
+            sigaction(signal, &action, nullptr);
         const int status = c->run(std::vector<std::string>(argv + 2, argv + argc));
-        std::fflush(stdout);
+        // A script must not take output that never arrived for a success.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fprintf(stderr, "orbisk-extract %s: standard output: %s\n", c->name, std::strerror(errno));
+            return ExitFailure;
+        }
         return Interrupted() && status != ExitUsage ? ExitInterrupted : status;
     }
     std::fprintf(stderr, "orbisk-extract: unknown command '%s'\nTry 'orbisk-extract --help'.\n", argv[1]);
