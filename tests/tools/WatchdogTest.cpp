@@ -71,6 +71,26 @@ TEST_F(WatchdogTest, ASignalThatEndsTheProcessRemovesTheTemporaryFileToo)
     EXPECT_FALSE(fs::exists(temporary));
 }
 
+// The clock runs out while the file is being made: it is still named, and
+// removed, before the process ends.
+TEST_F(WatchdogTest, AFileBeingMadeWhenTimeRunsOutIsRemovedToo)
+{
+    const fs::path temporary = dir_ / ".late.png.tmp";
+    EXPECT_EXIT(
+        {
+            const Watchdog watchdog(50ms);
+            {
+                const Watchdog::Hold hold;
+                std::ofstream(temporary) << "made";
+                std::this_thread::sleep_for(300ms);
+                Watchdog::SetTemporaryFile(temporary.string());
+            }
+            BlockForever(dir_ / "fifo");
+        },
+        testing::ExitedWithCode(1), "takes too long; given up");
+    EXPECT_FALSE(fs::exists(temporary));
+}
+
 // Work that ends in time goes on; the file it finished is not touched.
 TEST_F(WatchdogTest, WorkThatEndsInTimeIsLeftAlone)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <csignal>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -26,6 +27,21 @@ public:
     // The file to remove if the process is ended; an empty path for none.
     // A path longer than the room kept for it is not recorded.
     static void SetTemporaryFile(const std::string& path);
+
+    // Held while a temporary file is made and named: the signals that end
+    // the process wait (for the thread that makes one), and so does an
+    // expired clock (for at most a second), so that no file is made after
+    // the last look for one. Hold it on the watched thread only.
+    class Hold {
+    public:
+        Hold();
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        sigset_t previous_ {};
+    };
 
 private:
     void Watch(std::chrono::milliseconds limit);

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,7 @@ int ParseArgs(const std::vector<std::string>& args, Args& out)
     app.add_option("-s,--size", out.size, "the longest side of the thumbnail, in pixels")
         ->required()
         ->type_name("SIZE")
-        ->check(WholeNumber(1, kMaxSize));
+        ->transform(WholeNumber(1, kMaxSize));
     app.add_option("INPUT", out.input, "the file, as a path or a file:// URI")->required();
     app.add_option("OUTPUT", out.output, "the PNG file to write")->required();
     app.footer("Exit status: 0 written, 1 no thumbnail, 2 usage error.");
@@ -82,11 +83,20 @@ int Thumbnail(const Args& args)
     // thumbnail, nor an empty file where there is none. A thumbnail is a
     // cache entry made again when lost, so it is not synced to disk: a file
     // manager asks for hundreds of them while the user scrolls.
-    orbisk::AtomicFileStream out(args.output, orbisk::FileSync::Later);
-    orbisk::tool::Watchdog::SetTemporaryFile(out.TemporaryPath());
-    orbisk::WriteFastPng(out, thumbnail->argb, thumbnail->width, thumbnail->height);
-    out.Commit();
-    orbisk::tool::Watchdog::SetTemporaryFile({});
+    using orbisk::tool::Watchdog;
+    // Gone after the file: whatever way the stream ends, its temporary file
+    // is named until it is.
+    struct Forget {
+        ~Forget() { Watchdog::SetTemporaryFile({}); }
+    } forget;
+    std::optional<orbisk::AtomicFileStream> out;
+    {
+        const Watchdog::Hold hold;
+        out.emplace(args.output, orbisk::FileSync::Later);
+        Watchdog::SetTemporaryFile(out->TemporaryPath());
+    }
+    orbisk::WriteFastPng(*out, thumbnail->argb, thumbnail->width, thumbnail->height);
+    out->Commit();
     return 0;
 }
 
