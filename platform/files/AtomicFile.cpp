@@ -174,11 +174,12 @@ std::error_code AtomicFile::OpenTemporary(const struct stat* replaced)
     if (!replaced)
         return {};
     struct stat made {};
-    // The owner first: a change of owner clears the set-ID bits.
+    // The owner first: a change of owner clears the set-ID bits. A file of a
+    // batch never takes them over from what stood under its name.
     const bool sameOwner = ::fstat(fd_, &made) == 0 && made.st_uid == replaced->st_uid
         && made.st_gid == replaced->st_gid;
     if ((sameOwner || ::fchown(fd_, replaced->st_uid, replaced->st_gid) == 0)
-        && ::fchmod(fd_, replaced->st_mode & 07777) == 0)
+        && ::fchmod(fd_, replaced->st_mode & (plainOnly_ ? 0777 : 07777)) == 0)
         return {};
     Discard();
     return Error(EPERM);
