@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <sys/stat.h>
@@ -17,10 +18,10 @@ namespace orbisk::tool {
 
 namespace {
 
-constexpr const char* ScanUsage = "  scan [--subfolders] [--filter STRING] PATH";
+constexpr const char* ScanUsage = "  scan [--subfolders] [--filter STRING] [--unique] PATH";
 
 constexpr const char* ScanHelp
-    = "usage: orbisk-extract scan [--subfolders] [--filter STRING] PATH\n"
+    = "usage: orbisk-extract scan [--subfolders] [--filter STRING] [--unique] PATH\n"
       "\n"
       "Scans PATH as Orbisk does (one file when PATH names a file) and prints every\n"
       "icon found as '<file path> #<index>', then the three status panels as\n"
@@ -29,6 +30,7 @@ constexpr const char* ScanHelp
       "  --filter STRING  extensions to take, e.g. \".ICO,.CUR,.EXE,.DLL,.ICL,\"\n"
       "                   (the default), \"*\" for every file\n"
       "  --subfolders     walk the folders below PATH too\n"
+      "  --unique         print only the first icon of each distinct picture\n"
       "\n"
       "Ctrl+C stops the scan and prints what was found so far (exit status 130).\n"
       "Exit status: 0 done, 1 PATH cannot be scanned, 2 usage error.\n";
@@ -38,6 +40,7 @@ extern "C" void OnInterrupt(int) { interrupted = 1; }
 
 struct ScanOptions {
     bool withSub = false;
+    bool unique = false;
     std::string fileExt { DefaultFileExt };
     std::string path;
 };
@@ -60,6 +63,8 @@ int ParseOptions(const std::vector<std::string>& args, ScanOptions& options)
             return -1;
         } else if (a == "--subfolders") {
             options.withSub = true;
+        } else if (a == "--unique") {
+            options.unique = true;
         } else if (a == "--filter" && i + 1 < args.size()) {
             options.fileExt = args[++i];
         } else if (a.rfind("--filter=", 0) == 0) {
@@ -95,11 +100,16 @@ bool RunScan(ScanEngine& engine, const std::string& path)
     return interrupted != 0;
 }
 
-void PrintResults(const ScanEngine& engine, const PlainScanView& view)
+// unique: only the first icon of each picture (icons of one picture share
+// their handle's image).
+void PrintResults(const ScanEngine& engine, const PlainScanView& view, bool unique)
 {
     const TIconList& icons = engine.Icons();
+    std::unordered_set<HICON> printed;
     std::string line;
     for (std::size_t i = 0; i < icons.size(); ++i) {
+        if (unique && !printed.insert(icons[i].Handle).second)
+            continue;
         line = engine.IconName(i);
         line.push_back('\n');
         std::fwrite(line.data(), 1, line.size(), stdout);
@@ -124,7 +134,7 @@ int Scan(const std::vector<std::string>& args)
     engine.SetFileExt(options.fileExt);
     engine.SetOneFileMode(!S_ISDIR(st.st_mode));
     const bool stopped = RunScan(engine, options.path);
-    PrintResults(engine, view);
+    PrintResults(engine, view, options.unique);
     std::fflush(stdout);
     return stopped ? 130 : 0;
 }
