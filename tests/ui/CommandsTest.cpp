@@ -32,11 +32,11 @@ using namespace orbisk;
 
 namespace {
 
-HICON SolidIcon()
+HICON SolidIcon(uint32_t argb = 0xff2060c0u)
 {
     IconData d;
     d.width = d.height = 32;
-    d.color.assign(32 * 32, 0xff2060c0u);
+    d.color.assign(32 * 32, argb);
     d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
     return CreateIcon(std::move(d));
 }
