@@ -55,7 +55,8 @@ public:
                     return ListFolder(path, withSub, fileExt, MaxEntriesAhead);
                 },
                 FolderReadAhead::Options { job_.ReaderThreads, FoldersAhead,
-                    job_.hooks.readAheadAtOnce ? FolderReadAhead::Start::AtOnce : FolderReadAhead::Start::WhenWaiting });
+                    job_.hooks.readAheadAtOnce ? FolderReadAhead::Start::AtOnce : FolderReadAhead::Start::WhenWaiting,
+                    0, {} });
         for (std::size_t i = 0; i < folders_.size() && !stopped_.load(std::memory_order_relaxed); ++i) {
             if (!readAhead) {
                 SearchFolder(i);

@@ -57,7 +57,10 @@ public:
 // The readers see only copies of the paths and what `prepare` captured:
 // they never touch the scan lists or the window. At most `ahead` items past
 // the worker's are queued, being read or waiting, so what they hold is
-// bounded.
+// bounded; with a `sizeOf`, a reader also starts no item while the items
+// ready and not yet taken hold `maxBytes` or more, so they hold at most that
+// and the items the readers have in hand. The worker does the items the
+// readers leave queued itself, so the budget never makes it wait.
 //
 // The readers start only once the worker has had to wait for storage while
 // doing the items itself (or at once, when asked): items already in memory
@@ -84,10 +87,14 @@ public:
     static constexpr std::size_t ProbeInterval = 8;
 
     enum class Start { WhenWaiting, AtOnce };
+    using SizeFn = std::function<std::size_t(const T&)>;
     struct Options {
         int readers = 0;
         std::size_t ahead = 1;
         Start start = Start::WhenWaiting;
+        std::size_t maxBytes = 0;
+        // What a prepared item holds; none: no byte budget.
+        SizeFn sizeOf;
     };
     using CountFn = std::function<std::size_t()>;
     using PathFn = std::function<std::string(std::size_t)>;
@@ -135,14 +142,19 @@ struct ReadAhead<T>::Shared {
         std::string path;
         Stage stage = Stage::Queued;
         T prepared {};
+        std::size_t bytes = 0;
     };
 
-    explicit Shared(PrepareFn p)
+    Shared(PrepareFn p, SizeFn s, std::size_t m)
         : prepare(std::move(p))
+        , sizeOf(std::move(s))
+        , maxBytes(m)
     {
     }
 
     const PrepareFn prepare;
+    const SizeFn sizeOf;
+    const std::size_t maxBytes;
     std::mutex mutex;
     // Readers wait here for a queued item or the end.
     std::condition_variable work;
@@ -157,8 +169,14 @@ struct ReadAhead<T>::Shared {
     bool ending = false;
     // One flag per reader thread started, set as it ends.
     std::vector<bool> ended;
+    // What the items ready and not yet taken hold (with sizeOf).
+    std::size_t heldBytes = 0;
 
     Slot& At(std::size_t k) { return window[k - first]; }
+    bool MayStartOne() const
+    {
+        return nextToRead < first + window.size() && (!sizeOf || heldBytes < maxBytes);
+    }
     bool AllEnded() const { return std::all_of(ended.begin(), ended.end(), [](bool e) { return e; }); }
 };
 
@@ -168,7 +186,7 @@ void ReadAhead<T>::ReadItems(const std::shared_ptr<Shared>& shared, std::size_t 
     Shared& s = *shared;
     std::unique_lock lock(s.mutex);
     for (;;) {
-        s.work.wait(lock, [&] { return s.ending || s.nextToRead < s.first + s.window.size(); });
+        s.work.wait(lock, [&] { return s.ending || s.MayStartOne(); });
         if (s.ending)
             break;
         const std::size_t k = s.nextToRead++;
@@ -176,10 +194,14 @@ void ReadAhead<T>::ReadItems(const std::shared_ptr<Shared>& shared, std::size_t 
         const std::string path = s.At(k).path;
         lock.unlock();
         T prepared {};
+        std::size_t bytes = 0;
         try {
             prepared = s.prepare(path);
+            if (s.sizeOf)
+                bytes = s.sizeOf(prepared);
         } catch (const std::exception&) {
             // Out of memory: the worker does this item itself.
+            prepared = T {};
         }
         lock.lock();
         if (s.ending) {
@@ -192,6 +214,8 @@ void ReadAhead<T>::ReadItems(const std::shared_ptr<Shared>& shared, std::size_t 
         // The worker never passes an item that is being read, so k is still
         // in the window.
         s.At(k).prepared = std::move(prepared);
+        s.At(k).bytes = bytes;
+        s.heldBytes += bytes;
         s.At(k).stage = Shared::Stage::Ready;
         if (s.workerWaiting)
             s.progress.notify_one();
@@ -205,7 +229,7 @@ ReadAhead<T>::ReadAhead(CountFn count, PathFn pathOf, PrepareFn prepare, Options
     : count_(std::move(count))
     , pathOf_(std::move(pathOf))
     , options_(options)
-    , shared_(std::make_shared<Shared>(std::move(prepare)))
+    , shared_(std::make_shared<Shared>(std::move(prepare), options.sizeOf, options.maxBytes))
 {
     if (options_.start == Start::AtOnce)
         Engage(0);
@@ -270,7 +294,7 @@ void ReadAhead<T>::QueueUpTo(std::size_t end)
     {
         std::lock_guard lock(shared_->mutex);
         for (std::string& path : paths)
-            shared_->window.push_back(typename Shared::Slot { std::move(path), Shared::Stage::Queued, T {} });
+            shared_->window.push_back(typename Shared::Slot { std::move(path), Shared::Stage::Queued, T {}, 0 });
     }
     shared_->work.notify_all();
     queued_ = end;
@@ -305,9 +329,16 @@ std::optional<T> ReadAhead<T>::Take(std::size_t k, const std::atomic<bool>& stop
         s.workerWaiting = false;
     }
     T prepared = std::move(slot.prepared);
+    // Readers held back by the budget may start again.
+    const bool overBudget = s.sizeOf && s.heldBytes >= s.maxBytes;
+    s.heldBytes -= slot.bytes;
+    const bool wake = overBudget && s.heldBytes < s.maxBytes;
     s.nextToRead = std::max(s.nextToRead, k + 1);
     s.window.pop_front();
     ++s.first;
+    lock.unlock();
+    if (wake)
+        s.work.notify_all();
     return prepared;
 }
 

@@ -205,6 +205,16 @@ void ScanEngine::DeleteMarkedIcons()
     ArrangeGrid();
 }
 
+std::size_t ScanEngine::RemoveDuplicateIcons()
+{
+    if (ScanRunning())
+        EndScan(); // entries may only move while no worker appends
+    const std::size_t removed = icons_.RemoveDuplicates();
+    ArrangeGrid();
+    view_.SetPanelText(ScanView::DetailPanel, std::to_string(removed) + " duplicate icon(s) removed");
+    return removed;
+}
+
 bool ScanEngine::DeleteCurrentIcon(int col, int row)
 {
     if (ScanRunning())

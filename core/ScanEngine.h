@@ -95,6 +95,10 @@ public:
     void ArrangeGrid();
     // Removes every marked icon, then arranges the grid (even if none was marked).
     void DeleteMarkedIcons();
+    // Stops a running scan, keeps the first icon of each distinct picture
+    // (see TIconList::RemoveDuplicates), arranges the grid and shows
+    // "<n> duplicate icon(s) removed" in the third panel. Returns n.
+    std::size_t RemoveDuplicateIcons();
     // Removes the icon of the cell at column col, row row, and arranges the
     // grid; an empty cell changes nothing. True when an icon was removed.
     bool DeleteCurrentIcon(int col, int row);

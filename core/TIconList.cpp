@@ -1,6 +1,8 @@
 #include "core/TIconList.h"
 
 #include <new>
+#include <unordered_map>
+#include <vector>
 
 namespace orbisk {
 
@@ -93,6 +95,23 @@ std::size_t TIconList::RemoveUnless(Keep keep)
 std::size_t TIconList::RemoveMarked()
 {
     return RemoveUnless([](std::size_t, const IconEntry& e) { return e.Marked.load(std::memory_order_relaxed) == 0; });
+}
+
+std::size_t TIconList::RemoveDuplicates()
+{
+    // Equal pictures share one image, so their handles are equal.
+    const std::size_t n = entries_.size();
+    std::unordered_map<HICON, std::size_t> first;
+    std::vector<bool> duplicate(n, false);
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto [at, added] = first.try_emplace(entries_[i].Handle, i);
+        if (added)
+            continue;
+        duplicate[i] = true;
+        if (entries_[i].Marked.load(std::memory_order_relaxed))
+            entries_[at->second].Marked.store(1, std::memory_order_relaxed);
+    }
+    return RemoveUnless([&](std::size_t i, const IconEntry&) { return !duplicate[i]; });
 }
 
 bool TIconList::RemoveAt(std::size_t index)

@@ -69,6 +69,11 @@ public:
     // Removes (and destroys the handles of) every marked entry; the others keep
     // their order. Returns how many were removed.
     std::size_t RemoveMarked();
+    // Keeps the first entry of each distinct picture (handles that share one
+    // image) and removes the others, the kept ones in their order; a kept
+    // entry becomes marked when any entry removed as its duplicate was.
+    // Returns how many were removed.
+    std::size_t RemoveDuplicates();
     // Removes entry index; false (and nothing changes) when index is past the end.
     bool RemoveAt(std::size_t index);
 

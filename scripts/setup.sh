@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
-  libpng-dev zlib1g-dev
+  libpng-dev zlib1g-dev libxxhash-dev
   libgtest-dev libgmock-dev
   libcli11-dev
   man-db groff-base bash-completion

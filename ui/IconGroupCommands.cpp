@@ -82,9 +82,14 @@ TIconGroupCommands::TIconGroupCommands(TMainFrm& window, QMenu& gridMenu)
     CopyIcon_->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(CopyIcon_, &QAction::triggered, this, GuardedSlot([this] { CopyIconExecute(); }));
 
+    RemoveDuplicates_ = new QAction(QStringLiteral("Remove duplicate icons"), this);
+    RemoveDuplicates_->setObjectName(QStringLiteral("RemoveDuplicateIcons"));
+    connect(RemoveDuplicates_, &QAction::triggered, this, GuardedSlot([this] { RemoveDuplicatesExecute(); }));
+
     gridMenu.addSeparator();
     gridMenu.addAction(SaveIconGroup_);
     gridMenu.addAction(CopyIcon_);
+    gridMenu.addAction(RemoveDuplicates_);
 
     TDrawGrid* grid = Window_.DrawGrid1();
     // Ctrl+C works while the grid holds the focus.
@@ -170,6 +175,17 @@ void TIconGroupCommands::CopyIconExecute()
     if (const QByteArray png = PngData(image); !png.isEmpty())
         data->setData(QStringLiteral("image/png"), png);
     QGuiApplication::clipboard()->setMimeData(data.release());
+}
+
+// Asks nothing: a new scan brings every icon back.
+void TIconGroupCommands::RemoveDuplicatesExecute()
+{
+    Window_.StopBackgroundWork();
+    ScanEngine* engine = Window_.Engine();
+    if (!engine)
+        return;
+    engine->RemoveDuplicateIcons();
+    Window_.DrawGrid1()->Repaint();
 }
 
 QString TIconGroupCommands::CellSizesText(int col, int row)

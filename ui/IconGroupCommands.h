@@ -20,8 +20,10 @@ class TMainFrm;
 // its action list: "Save icon group..." (every size as an icon file, or the
 // largest as a PNG image) and "Copy" (the largest image to the clipboard,
 // also on Ctrl+C in the grid), both on the grid's current icon and placed
-// after a separator at the end of the grid's pop-up menu; and the tooltip of
-// a grid cell, which lists the sizes its icon's group holds.
+// after a separator at the end of the grid's pop-up menu; "Remove duplicate
+// icons", the menu's last item, which keeps the first icon of each distinct
+// picture; and the tooltip of a grid cell, which lists the sizes its icon's
+// group holds.
 //
 // The group is read from the icon's file when asked for, never while the
 // grid paints or the scan runs through the file.
@@ -33,6 +35,7 @@ public:
 
     QAction* SaveIconGroup() const { return SaveIconGroup_; }
     QAction* CopyIcon() const { return CopyIcon_; }
+    QAction* RemoveDuplicates() const { return RemoveDuplicates_; }
 
     // The tooltip of the cell (col, row): "16, 32, 48, 256 px"; empty for a
     // cell without an icon or an icon whose group cannot be read.
@@ -49,11 +52,13 @@ private:
 
     void SaveIconGroupExecute();
     void CopyIconExecute();
+    void RemoveDuplicatesExecute();
     void ShowCellTip(const QHelpEvent& help);
 
     TMainFrm& Window_;
     QAction* SaveIconGroup_ = nullptr;
     QAction* CopyIcon_ = nullptr;
+    QAction* RemoveDuplicates_ = nullptr;
     // The dialog opens on the entry and in the folder of the last save.
     int SaveFilterIndex_ = 1;
     QString SaveDialogFolder_;

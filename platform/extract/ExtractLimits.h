@@ -25,6 +25,12 @@ constexpr uint32_t kMaxGroupEntries = 256;
 // either cap the rest of the file yields no icons.
 constexpr uint32_t kMaxImagesNamed = 65536;
 constexpr uint32_t kMaxFailedDecodes = 64;
+// Distinct images one opened file may decode into icons (real icon libraries
+// hold a few thousand). Groups that name images already decoded cost only a
+// reference, so a file naming one image from 65,535 groups gives them all;
+// past this cap the file's further groups are left out, so a file of large
+// images, each different, cannot fill memory.
+constexpr uint32_t kMaxImagesDecodedPerFile = 8192;
 // PE sections looked at (the loader's own limit is 96).
 constexpr uint32_t kMaxSections = 96;
 

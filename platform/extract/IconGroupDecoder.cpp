@@ -13,11 +13,7 @@ namespace {
 // signature with the IHDR size.
 constexpr uint64_t kProbeBytes = 40;
 
-struct Candidate {
-    ImageLocation at;
-    ImageInfo info;
-    Bytes head; // the image's first bytes
-};
+using Candidate = ImageCandidate;
 
 Result<ImageInfo> Probe(const ImageLocation& at, const Bytes& head)
 {
@@ -45,7 +41,9 @@ Result<Candidate> Look(ByteSource& source, const ImageLocation& at, bool keep)
     return Candidate { at, *info, std::move(*head) };
 }
 
-Result<DecodedImage> DecodeImage(ByteSource& source, const Candidate& c)
+} // namespace
+
+Result<DecodedImage> DecodeCandidate(ByteSource& source, const ImageCandidate& c)
 {
     uint64_t length = c.at.size;
     if (!c.info.png && !c.at.bitmapFile) {
@@ -65,6 +63,8 @@ Result<DecodedImage> DecodeImage(ByteSource& source, const Candidate& c)
     return DecodeDib(reader, c.at.bitmapFile ? DibUse::BitmapFile : DibUse::IconImage, c.at.pixelOffset);
 }
 
+namespace {
+
 // A group may name one image many times; it is looked at once. Groups hold
 // at most kMaxGroupEntries images, so comparing each with those before it
 // stays cheap.
@@ -83,33 +83,51 @@ void DropRepeats(std::vector<ImageLocation>& images)
 
 } // namespace
 
-Result<DecodedImage> DecodeRankedImage(ByteSource& source, IconContainer& container, uint32_t g,
-                                       const ImageRanking& ranking, ImageInfo* chosen)
+Result<std::vector<ImageCandidate>> RankedImages(ByteSource& source, IconContainer& container, uint32_t g,
+                                                 const ImageRanking& ranking)
 {
     if (container.Budget().failedDecodes == 0)
         return Error { "too many broken images in this file" };
     auto images = container.GroupImages(source, g);
     if (!images)
         return images.AsError();
-    DropRepeats(*images);
+    return RankImages(source, std::move(*images), ranking);
+}
+
+Result<std::vector<ImageCandidate>> RankImages(ByteSource& source, std::vector<ImageLocation> images,
+                                               const ImageRanking& ranking)
+{
+    DropRepeats(images);
     std::vector<Candidate> candidates;
     std::vector<ImageInfo> infos;
-    for (const ImageLocation& at : *images) {
+    for (const ImageLocation& at : images) {
         auto candidate = Look(source, at, false);
         if (!candidate)
             continue;
         infos.push_back(candidate->info);
         candidates.push_back(std::move(*candidate));
     }
-    for (std::size_t i : ranking(infos)) {
-        auto image = DecodeImage(source, candidates[i]);
+    std::vector<ImageCandidate> ranked;
+    for (std::size_t i : ranking(infos))
+        ranked.push_back(std::move(candidates[i]));
+    return ranked;
+}
+
+Result<DecodedImage> DecodeRankedImage(ByteSource& source, IconContainer& container, uint32_t g,
+                                       const ImageRanking& ranking, ImageInfo* chosen)
+{
+    auto ranked = RankedImages(source, container, g, ranking);
+    if (!ranked)
+        return ranked.AsError();
+    for (const ImageCandidate& c : *ranked) {
+        auto image = DecodeCandidate(source, c);
         if (!image) {
             if (!ImageBudget::Spend(container.Budget().failedDecodes))
                 break;
             continue;
         }
         if (chosen)
-            *chosen = candidates[i].info;
+            *chosen = c.info;
         return image;
     }
     return Error { "no image of the group could be decoded" };
@@ -129,7 +147,7 @@ bool GroupYields(ByteSource& source, IconContainer& container, uint32_t g)
         auto candidate = Look(source, at, true);
         if (!candidate)
             continue;
-        if (DecodeImage(source, *candidate))
+        if (DecodeCandidate(source, *candidate))
             return true;
         if (!ImageBudget::Spend(container.Budget().failedDecodes))
             return false;

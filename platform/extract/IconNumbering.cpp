@@ -22,14 +22,13 @@ IconNumbering::IconNumbering(ContainerPtr container)
 // which programs that only read groups (the thumbnailer) do not load.
 Result<uint32_t> IconNumbering::Group(ByteSource& source, int n)
 {
-    return Find(source, n, nullptr, nullptr, nullptr);
+    return FindIcon(source, n, nullptr);
 }
 
 // Walks the groups to the n-th that yields. A group whose yield is unknown
-// needs one image that decodes; group n is decoded whole by `decode` when
-// `icon` wants its image.
-Result<uint32_t> IconNumbering::Find(ByteSource& source, int n, ImageInfo* chosen, IconData* icon,
-                                     GroupDecoder decode)
+// needs one image that decodes; the icon of group n is made by `make`, when
+// given, which tells the yield too.
+Result<uint32_t> IconNumbering::FindIcon(ByteSource& source, int n, const GroupIcon& make)
 {
     if (!container_ || n < 0)
         return Error { "no such icon" };
@@ -41,14 +40,13 @@ Result<uint32_t> IconNumbering::Find(ByteSource& source, int n, ImageInfo* chose
     }
     for (; g < yields_.size(); ++g) {
         const bool wanted = seen == n;
-        if (wanted && icon && decode) {
+        if (wanted && make) {
             if (yields_[g] == Yield::No)
                 continue;
-            auto decoded = decode(source, *container_, g, chosen);
-            yields_[g] = decoded ? Yield::Yes : Yield::No;
-            if (!decoded)
+            const bool made = make(g);
+            yields_[g] = made ? Yield::Yes : Yield::No;
+            if (!made)
                 continue;
-            *icon = std::move(*decoded);
             return Found(n, g);
         }
         if (yields_[g] == Yield::Unknown)

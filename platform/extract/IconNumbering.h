@@ -5,6 +5,7 @@
 #include "platform/pixels/IconImage.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace orbisk {
@@ -23,14 +24,16 @@ public:
     // The group icon n comes from. Decodes only groups not yet known to
     // yield an image, so after the icons have been asked for it reads nothing.
     Result<uint32_t> Group(ByteSource& source, int n);
+    // Makes the icon of group g, the group of the icon wanted; false when
+    // the group yields none.
+    using GroupIcon = std::function<bool(uint32_t g)>;
+    // The group icon n comes from, having `make` make its icon; how the icon
+    // is made (and kept) is the caller's.
+    Result<uint32_t> FindIcon(ByteSource& source, int n, const GroupIcon& make);
     // nullptr when the file holds no groups.
     IconContainer* Container() const { return container_.get(); }
 
 private:
-    // Decodes group g whole, at the size the icons of the grid have.
-    using GroupDecoder = Result<IconData> (*)(ByteSource& source, IconContainer& container, uint32_t g,
-                                              ImageInfo* chosen);
-    Result<uint32_t> Find(ByteSource& source, int n, ImageInfo* chosen, IconData* icon, GroupDecoder decode);
     uint32_t Found(int n, uint32_t g);
 
     enum class Yield : int8_t { Unknown, Yes, No };

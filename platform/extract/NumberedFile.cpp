@@ -19,22 +19,6 @@ FileSource NumberedFile::Use(const std::string& path, const RegularFile& file)
     return source;
 }
 
-NumberedFile::Directory NumberedFile::Release()
-{
-    valid_ = false;
-    return { std::move(path_), identity_, std::move(numbering_) };
-}
-
-void NumberedFile::Adopt(Directory directory)
-{
-    // The blocks kept belong to the file before.
-    blocks_.Clear();
-    path_ = std::move(directory.path);
-    identity_ = directory.identity;
-    numbering_ = std::move(directory.numbering);
-    valid_ = true;
-}
-
 NumberedFile& NumberedFile::IconsOfThisThread()
 {
     thread_local NumberedFile icons(OpenIconContainer);

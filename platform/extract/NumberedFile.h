@@ -8,9 +8,10 @@
 
 namespace orbisk {
 
-// The numbered directory of the last file a thread asked about. The scan asks
-// for n = 0, 1, 2, ... of one file in turn, and so does whoever lists its
-// groups; keeping the directory makes each call cost the reads of one group.
+// The numbered directory of the last file a thread asked about, for the
+// group readers (ReadIconGroup, ReadCursorGroup): whoever lists a file's
+// groups asks for n = 0, 1, 2, ... in turn; keeping the directory makes each
+// call cost the reads of one group.
 // A file is known again by its path and identity, so a file changed, replaced
 // or made unreadable between two calls is read afresh.
 class NumberedFile {
@@ -30,18 +31,7 @@ public:
     void Forget() { valid_ = false; }
     IconNumbering& Numbering() { return numbering_; }
 
-    // The directory kept, to be taken to another thread's NumberedFile.
-    struct Directory {
-        std::string path;
-        FileIdentity identity;
-        IconNumbering numbering;
-    };
-    // Gives the directory away; nothing is kept after it. Call after Use.
-    Directory Release();
-    // Keeps a directory read elsewhere, as if Use had read it.
-    void Adopt(Directory directory);
-
-    // This thread's icons (the numbering of ExtractIcon) and cursors.
+    // This thread's icon groups and cursor groups.
     static NumberedFile& IconsOfThisThread();
     static NumberedFile& CursorsOfThisThread();
 

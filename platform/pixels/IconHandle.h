@@ -33,19 +33,36 @@ struct IconData {
     uint32_t Pixel(int x, int y) const { return color[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
 };
 
-// An icon handle. It is owned by whoever received it and freed with
-// DestroyIcon, exactly once.
+// An icon handle: one counted reference to an immutable image. Every icon
+// whose image, mask and monochrome flag are identical shares one image, so
+// the handles of two such icons are equal pointers. A handle is owned by
+// whoever received it and freed with DestroyIcon, exactly once.
 using HICON = const IconData*;
 
-// Makes a handle from a complete icon. The sizes of color and mask must match
-// width and height; an inconsistent icon gives nullptr.
+// Makes a handle from a complete icon: a new reference to the image already
+// held for an identical icon, or else to a new one. The sizes of color and
+// mask must match width and height; an inconsistent icon gives nullptr.
 HICON CreateIcon(IconData data);
 
-// Frees a handle. Returns false (and does nothing) for nullptr.
+// Another reference to the image of icon (nullptr for nullptr), destroyed
+// with DestroyIcon like any other.
+HICON CopyIcon(HICON icon);
+
+// Frees a handle: one reference; the image goes with its last one. Returns
+// false (and does nothing) for nullptr.
 bool DestroyIcon(HICON icon);
 
-// Number of handles made and not yet destroyed, in this process.
+// Number of handles made and not yet destroyed, in this process: references,
+// however many images they share.
 long LiveIconCount();
+
+// Number of distinct images the handles alive share.
+long SharedIconImageCount();
+
+// How images are told apart before they are compared in full. Tests replace
+// it to force two different images onto one hash; nullptr restores XXH3.
+using IconHashFunction = uint64_t (*)(const IconData& icon);
+void SetIconHashFunction(IconHashFunction hash);
 
 struct IconDestroyer {
     void operator()(HICON icon) const { DestroyIcon(icon); }

@@ -4,11 +4,14 @@
 #include "core/ScanEngine.h"
 #include "fixtures/Fixtures.h"
 #include "platform/extract/ExtractIcon.h"
+#include "platform/extract/ExtractLimits.h"
 #include "ScanTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <map>
+#include <set>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -135,12 +138,14 @@ TEST(ReadAhead, AFileReplacedAfterItWasReadGivesTheNewFilesIcons)
     const Bytes oldFile = PeFile(Groups(5, { ImageSpec { .pixel = Pattern(1) } }));
     const Bytes newFile = PeFile(Groups(2, { ImageSpec { .pixel = Pattern(7) } }));
     const std::string paths[] { t.Path("inplace.dll"), t.Path("renamed.dll") };
-    PreparedIconFile prepared[2];
+    IconFile prepared[2];
     for (const std::string& p : paths)
         WriteFile(p, oldFile);
     std::thread reader([&] {
-        for (int k = 0; k < 2; ++k)
-            prepared[k] = PrepareIconFile(paths[k], IconsAheadPerFile);
+        for (int k = 0; k < 2; ++k) {
+            prepared[k] = IconFile::Open(paths[k]);
+            prepared[k].DecodeAhead(IconsAheadPerFile);
+        }
     });
     reader.join();
     WriteFile(paths[0], newFile);
@@ -152,12 +157,90 @@ TEST(ReadAhead, AFileReplacedAfterItWasReadGivesTheNewFilesIcons)
         want.push_back(icon->color);
     for (int k = 0; k < 2; ++k) {
         ASSERT_TRUE(prepared[k]);
-        UsePreparedIconFile(std::move(prepared[k]));
+        prepared[k].Refresh();
         std::vector<std::vector<uint32_t>> got;
-        for (int n = 0; UniqueIcon icon { ExtractIcon(paths[k], n) }; ++n)
+        for (int n = 0; UniqueIcon icon = prepared[k].Icon(n); ++n)
             got.push_back(icon->color);
         EXPECT_EQ(got, want) << paths[k];
     }
+}
+
+// Readers start no item while the items ready hold the byte budget: the
+// worker, taking them, lets them go on, and does the items left queued
+// itself.
+TEST(ReadAhead, ReadersStopAtTheByteBudget)
+{
+    using Strings = ReadAhead<std::string>;
+    constexpr std::size_t items = 100, itemBytes = 10, budget = 30, readers = 2;
+    std::atomic<std::size_t> prepared { 0 };
+    Strings ahead([&] { return items; }, [](std::size_t k) { return std::to_string(k); },
+        [&](const std::string& item) {
+            ++prepared;
+            return item + "!";
+        },
+        { int(readers), items, Strings::Start::AtOnce, budget, [](const std::string&) { return itemBytes; } });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (prepared < budget / itemBytes && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // Time enough for readers unchecked by the budget to prepare them all.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_GE(prepared.load(), budget / itemBytes);
+    EXPECT_LE(prepared.load(), budget / itemBytes + readers);
+    const std::atomic<bool> stopped { false };
+    const std::size_t held = prepared.load();
+    for (std::size_t k = 0; k < budget / itemBytes; ++k)
+        EXPECT_EQ(ahead.Take(k, stopped), std::to_string(k) + "!");
+    const auto resumeDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (prepared <= held && std::chrono::steady_clock::now() < resumeDeadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_GT(prepared.load(), held) << "taking items lets the readers go on";
+    for (std::size_t k = budget / itemBytes; k < items; ++k) {
+        auto item = ahead.Take(k, stopped);
+        ASSERT_TRUE(item);
+        EXPECT_TRUE(item->empty() || *item == std::to_string(k) + "!");
+    }
+}
+
+// Groups that name one image share it, however many they are; a file of
+// more distinct images than the cap gives the icons of the cap, and the
+// scan says so once it has ended.
+TEST(ReadAhead, ImagesAreDecodedOncePerFileAndCappedPerFile)
+{
+    const long handles = LiveIconCount();
+    const long images = SharedIconImageCount();
+    TempTree t;
+    WriteFile(t.Path("crafted.dll"), ManyGroupsOneImagePe());
+    WriteFile(t.Path("crafted2.dll"), ManyGroupsOneImagePe());
+    const int capped = int(kMaxImagesDecodedPerFile) + 1;
+    WriteFile(t.Path("many.dll"), PeFile(DistinctGroups(capped)));
+    FolderList folders;
+    TfileList files;
+    ScanMailbox mailbox;
+    const std::atomic<bool> stopped { false };
+    CollectFiles(ScanJob { t.Root(), false, false, "*", {} }, folders, files, mailbox, stopped);
+    ASSERT_EQ(files.size(), 3u);
+    TIconList icons;
+    ScanJob job { t.Root(), false, false, "*", {} };
+    job.hooks.readAheadAtOnce = true;
+    mailbox.Take();
+    ExtractIcons(job, folders, files, icons, mailbox, stopped);
+
+    std::map<std::string, std::pair<std::size_t, std::set<HICON>>> byFile;
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+        auto& [count, pictures] = byFile[files[std::size_t(icons[i].FileIndex)].FileName];
+        ++count;
+        pictures.insert(icons[i].Handle);
+    }
+    EXPECT_EQ(byFile["crafted.dll"].first, 65535u);
+    EXPECT_EQ(byFile["crafted.dll"].second.size(), 1u);
+    EXPECT_EQ(byFile["crafted2.dll"].second, byFile["crafted.dll"].second) << "one picture, one image";
+    EXPECT_EQ(byFile["many.dll"].first, std::size_t(kMaxImagesDecodedPerFile));
+    EXPECT_EQ(SharedIconImageCount(), images + long(kMaxImagesDecodedPerFile) + 1);
+    EXPECT_EQ(LiveIconCount(), handles + long(icons.size()));
+    const ScanMailbox::Batch end = mailbox.Take();
+    EXPECT_EQ(end.panels[2].value_or(""), "Some icons of " + t.Path("many.dll") + " were left out: too many images");
+    icons.Clear();
+    EXPECT_EQ(LiveIconCount(), handles);
 }
 
 // A reader blocked in a read (a hanging file system) neither holds the
@@ -186,7 +269,7 @@ TEST(ReadAhead, AReaderBlockedInAReadIsLeftBehind)
                 }
                 return item + "!";
             },
-            { 2, 3, Strings::Start::AtOnce });
+            { 2, 3, Strings::Start::AtOnce, 0, {} });
         std::atomic<bool> stopped { false };
         {
             std::unique_lock lock(gate->mutex);

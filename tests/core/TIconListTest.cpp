@@ -71,6 +71,37 @@ TEST(TIconList, RemovingKeepsTheOrderAndDestroysEachHandleOnce)
     EXPECT_EQ(LiveIconCount(), base); // the destructor clears what is left
 }
 
+// Icons of one picture share their handle's image; the first of each stays,
+// carrying the marks of those removed.
+TEST(TIconList, RemovingDuplicatesKeepsTheFirstOfEachPictureWithTheirMarks)
+{
+    const long base = LiveIconCount();
+    auto picture = [](uint32_t color) {
+        IconData d;
+        d.width = d.height = 2;
+        d.color.assign(4, color);
+        d.mask.assign(std::size_t(IconData::MaskStride(2)) * 2, 0);
+        return CreateIcon(std::move(d));
+    };
+    {
+        TIconList list;
+        // Pictures a b a c b a.
+        const uint32_t colors[] = { 1, 2, 1, 3, 2, 1 };
+        for (int i = 0; i < 6; ++i)
+            ASSERT_TRUE(list.Append(0, i, picture(0xff000000u | colors[i])));
+        list.MarkIcon(2); // a duplicate of 0: 0 is marked
+        list.MarkIcon(3); // c has no duplicate and keeps its mark
+        EXPECT_EQ(list.RemoveDuplicates(), 3u);
+        EXPECT_EQ(Indices(list), (std::vector<std::pair<int, int>> { { 0, 0 }, { 0, 1 }, { 0, 3 } }));
+        EXPECT_EQ(list[0].Marked.load(), 1);
+        EXPECT_EQ(list[1].Marked.load(), 0);
+        EXPECT_EQ(list[2].Marked.load(), 1);
+        EXPECT_EQ(LiveIconCount(), base + 3);
+        EXPECT_EQ(list.RemoveDuplicates(), 0u);
+    }
+    EXPECT_EQ(LiveIconCount(), base);
+}
+
 TEST(TIconList, ClearingThousandsDestroysEveryHandleOnce)
 {
     const long base = LiveIconCount();

@@ -87,6 +87,16 @@ TEST_F(ScanCommand, ListsIconsThenThePanels)
     EXPECT_EQ(all.lines[all.lines.size() - 3], "panel1: 5 files");
     EXPECT_EQ(all.lines[5], dir_ + "/sub/deep.cur #0") << "the sub-folder comes after the root's files";
 
+    // one.ico's picture is that of three.dll #0: whichever the walk met
+    // first is printed.
+    const ToolRun unique = Extract("scan --unique " + Quote(dir_));
+    ASSERT_EQ(unique.lines.size(), 3u + 3);
+    const std::vector<std::string> icons = Sorted({ unique.lines.begin(), unique.lines.begin() + 3 });
+    EXPECT_EQ(std::vector<std::string>(icons.end() - 2, icons.end()),
+        (std::vector<std::string> { dir_ + "/three.dll #1", dir_ + "/three.dll #2" }));
+    EXPECT_TRUE(icons[0] == dir_ + "/one.ico #0" || icons[0] == dir_ + "/three.dll #0") << icons[0];
+    EXPECT_EQ(unique.lines[4], "panel2: 4 icon(s) loaded");
+
     const ToolRun oneFile = Extract("scan --filter .ICO, " + Quote(dir_ + "/three.dll"));
     EXPECT_EQ(oneFile.lines, (std::vector<std::string> { dir_ + "/three.dll #0", dir_ + "/three.dll #1",
                                  dir_ + "/three.dll #2", "panel1: ", "panel2: 3 icon(s) loaded", "panel3: " }));

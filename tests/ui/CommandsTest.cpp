@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,11 +32,11 @@ using namespace orbisk;
 
 namespace {
 
-HICON SolidIcon()
+HICON SolidIcon(uint32_t argb = 0xff2060c0u)
 {
     IconData d;
     d.width = d.height = 32;
-    d.color.assign(32 * 32, 0xff2060c0u);
+    d.color.assign(32 * 32, argb);
     d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
     return CreateIcon(std::move(d));
 }
@@ -183,7 +184,8 @@ private slots:
             QVERIFY(!item->icon().isNull());
         QCOMPARE(Texts(frm_->findChild<QMenu*>(QStringLiteral("GridPopupMenu"))->actions()),
                  (QStringList { "Delete icon", "Save icon", "Select all", "Unselect all", "Delete selected icons",
-                                "Save selected icons", "-", "Save icon group...", "Copy" }));
+                                "Save selected icons", "-", "Save icon group...", "Copy",
+                                "Remove duplicate icons" }));
         QCOMPARE(Texts(frm_->findChild<QMenu*>(QStringLiteral("TreePopupMenu"))->actions()),
                  (QStringList { "Start scan", "Stop scan" }));
 
@@ -282,6 +284,33 @@ private slots:
             QCOMPARE(IconIndexes(), (std::vector<int> { 0, 1, 2, 3, 4 }));
             QCOMPARE(Icons().CountMarkedIcons(), 3u);
         }
+    }
+
+    // The scan gives one picture again and again, then the list gets a
+    // second picture: the first icon of each stays, with the mark of a
+    // removed duplicate; nothing is asked.
+    void removeDuplicatesEndsTheScanAndKeepsTheFirstOfEachPicture()
+    {
+        Open();
+        StartSlowScan();
+        QAction* remove = frm_->findChild<QAction*>(QStringLiteral("RemoveDuplicateIcons"));
+        QVERIFY(remove);
+        Icons().MarkIcon(2);
+        remove->trigger();
+        QVERIFY(frm_->Engine()->ScanStopped());
+        QVERIFY(!frm_->Engine()->ScanRunning());
+        QCOMPARE(IconIndexes(), (std::vector<int> { 0 }));
+        QCOMPARE(Icons().CountMarkedIcons(), 1u);
+
+        Icons().Append(0, 7, SolidIcon(0xff102030u));
+        Icons().Append(0, 8, SolidIcon());
+        Icons().Append(0, 9, SolidIcon(0xff102030u));
+        remove->trigger();
+        QVERIFY(boxes_.isEmpty());
+        QCOMPARE(IconIndexes(), (std::vector<int> { 0, 7 }));
+        QCOMPARE(frm_->DrawGrid1()->ColCount(), 2);
+        QCOMPARE(frm_->findChild<QLabel*>(QStringLiteral("StatusPanel2"))->text(),
+                 QStringLiteral("2 duplicate icon(s) removed"));
     }
 
     void gridPopUpActsOnTheCurrentCell()

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include <sys/stat.h>
@@ -21,6 +22,7 @@ constexpr const char* Name = "scan";
 
 struct ScanOptions {
     bool withSub = false;
+    bool unique = false;
     std::string fileExt { DefaultFileExt };
     RecordFormatOptions output;
     std::string path;
@@ -36,10 +38,15 @@ void RunScan(ScanEngine& engine, const std::string& path)
     engine.EndScan();
 }
 
-void PrintResults(const ScanEngine& engine, const PlainScanView& view, RecordFormat format)
+// unique: only the first icon of each picture (icons of one picture share
+// their handle's image).
+void PrintResults(const ScanEngine& engine, const PlainScanView& view, RecordFormat format, bool unique)
 {
     const TIconList& icons = engine.Icons();
+    std::unordered_set<HICON> printed;
     for (std::size_t i = 0; i < icons.size(); ++i) {
+        if (unique && !printed.insert(icons[i].Handle).second)
+            continue;
         const std::string path = engine.FilePath(std::size_t(icons[i].FileIndex));
         const std::string number = std::to_string(icons[i].IconIndex);
         switch (format) {
@@ -58,7 +65,7 @@ void PrintResults(const ScanEngine& engine, const PlainScanView& view, RecordFor
         WriteRecord(format,
             JsonRecord()
                 .Number("files", static_cast<long long>(engine.Files().size()))
-                .Number("icons", static_cast<long long>(icons.size()))
+                .Number("icons", static_cast<long long>(unique ? printed.size() : icons.size()))
                 .Object());
         return;
     }
@@ -78,6 +85,7 @@ int Scan(const std::vector<std::string>& args)
         CommandName(Name));
     app.add_option("PATH", options.path, "the folder or file to scan")->required();
     app.add_flag("--subfolders", options.withSub, "walk the folders below PATH too");
+    app.add_flag("--unique", options.unique, "print only the first icon of each distinct picture");
     app.add_option("--filter", options.fileExt,
         "extensions to take, e.g. \".ICO,.CUR,.EXE,.DLL,.ICL,\" (the default), \"*\" for every file");
     AddRecordFormatOptions(
@@ -98,7 +106,7 @@ int Scan(const std::vector<std::string>& args)
     engine.SetFileExt(options.fileExt);
     engine.SetOneFileMode(!S_ISDIR(st.st_mode));
     RunScan(engine, options.path);
-    PrintResults(engine, view, options.output.Format());
+    PrintResults(engine, view, options.output.Format(), options.unique);
     return ExitSuccess;
 }
 

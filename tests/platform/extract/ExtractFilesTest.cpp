@@ -170,3 +170,38 @@ TEST(ExtractFiles, ExtractIconHandsOverOwnership)
     EXPECT_TRUE(DestroyIcon(icon));
     EXPECT_EQ(LiveIconCount(), before);
 }
+
+// Files of one picture hold one image; an IconFile decodes an image its
+// groups name many times once, and reads its file about once.
+TEST(ExtractFiles, OnePictureIsOneImageAndDecodedOncePerFile)
+{
+    TempDir dir;
+    const long images = SharedIconImageCount();
+    const std::string a = dir.Write("a.ico", IcoFile({ Solid(0xff336699u) }));
+    const std::string b = dir.Write("b.dll", PeFile({ GroupSpec { { Solid(0xff336699u) } } }));
+    UniqueIcon fromA(ExtractIcon(a, 0));
+    UniqueIcon fromB(ExtractIcon(b, 0));
+    ASSERT_TRUE(fromA && fromB);
+    EXPECT_EQ(fromA.get(), fromB.get());
+    EXPECT_EQ(SharedIconImageCount(), images + 1);
+    fromA.reset();
+    EXPECT_EQ(fromB->Pixel(31, 31), 0xff336699u) << "the other file's icon is still drawable";
+    fromB.reset();
+
+    const Bytes crafted = ManyGroupsOneImagePe();
+    const std::string path = dir.Write("crafted.dll", crafted);
+    const uint64_t before = ExtractBytesRead();
+    IconFile file = IconFile::Open(path);
+    int icons = 0;
+    HICON first = nullptr;
+    while (UniqueIcon icon = file.Icon(icons)) {
+        if (!first)
+            first = CopyIcon(icon.get());
+        EXPECT_EQ(icon.get(), first);
+        ++icons;
+    }
+    EXPECT_EQ(icons, 65535);
+    EXPECT_FALSE(file.TooManyImages());
+    EXPECT_LE(ExtractBytesRead() - before, 2 * crafted.size());
+    DestroyIcon(first);
+}
