@@ -61,6 +61,8 @@ long SharedIconImageCount();
 
 // How images are told apart before they are compared in full. Tests replace
 // it to force two different images onto one hash; nullptr restores XXH3.
+// Images made under another hash are not found again after a change, so it
+// is changed only while no other thread makes icons.
 using IconHashFunction = uint64_t (*)(const IconData& icon);
 void SetIconHashFunction(IconHashFunction hash);
 
