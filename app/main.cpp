@@ -1,12 +1,16 @@
 #include "app/CommandLine.h"
 #include "app/FirstPaintReport.h"
 #include "app/QuitOnSignal.h"
+#include "core/ReadAhead.h"
+#include "platform/jobs/Job.h"
 #include "ui/MainForm.h"
 
 #include <QApplication>
 #include <QPointer>
 
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -51,5 +55,12 @@ int main(int argc, char* argv[])
     });
     const int exitCode = QApplication::exec();
     delete mainFrm.data();
+    // Work left behind in a read of a disk that does not answer still has
+    // a thread: the settings are written and the window is gone, so the
+    // program ends here rather than tear down what that thread may touch.
+    if (orbisk::Job::LeftBehind() > 0 || orbisk::ReaderThreadCount::Live() > 0) {
+        std::fflush(nullptr);
+        ::_exit(exitCode);
+    }
     return exitCode;
 }

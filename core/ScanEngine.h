@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/FolderList.h"
 #include "core/PassesFilter.h"
 #include "core/ScanJob.h"
+#include "core/ScanLists.h"
 #include "core/ScanMailbox.h"
 #include "core/ScanView.h"
-#include "core/TIconList.h"
-#include "core/TfileList.h"
+#include "platform/jobs/Job.h"
+#include "platform/jobs/WindowWake.h"
 
 #include <array>
 #include <atomic>
@@ -16,13 +16,9 @@
 #include <optional>
 #include <string>
 
-class QObject;
-class QSocketNotifier;
 class QTimer;
 
 namespace orbisk {
-
-class TGatherPics;
 
 // The scan: the three lists, the stop flag, the settings a scan reads and the
 // worker that fills the lists. The main window owns one; orbisk-extract too.
@@ -34,10 +30,16 @@ class TGatherPics;
 // BeginScan and WaitForScan.
 //
 // Threads: every member function is for the thread that made the engine (the
-// window thread). The worker reports through a ScanMailbox; when a Qt event
-// loop runs on the window thread, it delivers the updates to the view, at
-// most every StatusInterval and never later than that after they were posted.
-// Without an event loop they are delivered by EndScan and WaitForScan.
+// window thread). The worker runs as a Job and reports through a ScanMailbox;
+// when a Qt event loop runs on the window thread, it delivers the updates to
+// the view, at most every StatusInterval and never later than that after they
+// were posted. Without an event loop they are delivered by EndScan and
+// WaitForScan.
+//
+// Stopping never waits long: a worker that has not ended Job::StopWait after
+// the stop was asked for is blocked in a read of a disk that does not answer.
+// It is left behind with the scan's lists and mailbox; the engine goes on with
+// a copy of the icons found so far, and nothing of the old scan shows again.
 //
 // While a scan runs the window may read the lists (below their size()) and
 // mark icons; see TIconList. Removing icons ends the scan first.
@@ -48,7 +50,8 @@ public:
     explicit ScanEngine(ScanView& view);
     ScanEngine(const ScanEngine&) = delete;
     ScanEngine& operator=(const ScanEngine&) = delete;
-    // Stops and joins a running scan without showing anything more.
+    // Stops a running scan (leaving it behind if it does not end) without
+    // showing anything more.
     ~ScanEngine();
 
     // Settings, read by the next BeginScan (a running scan keeps its copy).
@@ -66,11 +69,11 @@ public:
     // The path of the last scan, trailing separators removed ("/" stays "/").
     const std::string& ScanRoot() const { return scanRoot_; }
 
-    // Stops and waits for a running scan (dropping whatever it had not shown
-    // yet), clears the status panels and the lists, resets the grid to 1 x 1
+    // Stops a running scan (dropping whatever it had not shown yet), clears the status panels and the lists, resets the grid to 1 x 1
     // and starts a new scan of path. An empty path is ignored.
     void BeginScan(const std::string& path);
-    // Requests a stop, waits for the worker to end and shows what it left.
+    // Requests a stop, waits for the worker to end and shows what it left;
+    // a worker that does not end within Job::StopWait is left behind.
     // Harmless when no scan runs.
     void EndScan();
     // Waits up to timeout for the running scan to end by itself, showing its
@@ -78,13 +81,15 @@ public:
     bool WaitForScan(std::chrono::milliseconds timeout);
     // True once a stop was requested or the last scan ran to its end; false
     // while a scan runs and from start-up until the first scan ends.
-    bool ScanStopped() const { return stopped_.load(); }
+    bool ScanStopped() const { return stopped_->load(); }
     bool ScanRunning() const;
 
-    const FolderList& Folders() const { return folders_; }
-    const TfileList& Files() const { return files_; }
-    TIconList& Icons() { return icons_; }
-    const TIconList& Icons() const { return icons_; }
+    // The lists of the scan shown; BeginScan starts new ones, so keep no
+    // reference to them across it.
+    const FolderList& Folders() const { return lists_->folders; }
+    const TfileList& Files() const { return lists_->files; }
+    TIconList& Icons() { return lists_->icons; }
+    const TIconList& Icons() const { return lists_->icons; }
     // The path of file fileIndex of TfileList.
     std::string FilePath(std::size_t fileIndex) const;
     // "<path> #<IconIndex>" for icon iconIndex, as the status bar names it.
@@ -111,24 +116,21 @@ public:
     void PublishGridClientSize();
 
 private:
-    bool EnsureWakeChannel();
     void OnWake();
     void DropPending();
+    // Stops the worker; when it had to be left behind, the engine keeps a
+    // copy of its lists and a new mailbox. True when it ended.
+    bool StopWorker(bool deliver);
 
     ScanView& view_;
-    ScanMailbox mailbox_;
-    // The worker wakes the window thread through an event counter that a
-    // socket notifier of the window thread's event loop watches.
-    int wakeFd_ = -1;
-    std::unique_ptr<QObject> receiver_;
-    QSocketNotifier* wakeNotifier_ = nullptr; // owned by receiver_
-    QTimer* deliveryTimer_ = nullptr; // owned by receiver_
+    WindowWake wake_;
+    std::shared_ptr<ScanMailbox> mailbox_;
+    std::unique_ptr<QTimer> deliveryTimer_;
     std::chrono::steady_clock::time_point lastDelivery_ {};
 
-    FolderList folders_;
-    TfileList files_;
-    TIconList icons_;
-    std::atomic<bool> stopped_ { false };
+    std::shared_ptr<ScanLists> lists_;
+    // Set by a stop or by the worker at its end; each scan has its own.
+    std::shared_ptr<std::atomic<bool>> stopped_;
 
     bool withSub_ = false;
     std::string fileExt_ { DefaultFileExt };
@@ -137,7 +139,7 @@ private:
     ScanHooks hooks_;
     int readerThreads_ = DefaultReaderThreads;
 
-    std::unique_ptr<TGatherPics> worker_;
+    Job worker_;
     // Taken from the mailbox, not yet shown; kept here so that a nested
     // delivery (a view call that ends the scan) keeps the order.
     std::deque<ScanMailbox::Update> pendingUpdates_;

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/jobs/JobMailbox.h"
+
 #include <array>
 #include <atomic>
-#include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,8 +13,10 @@ namespace orbisk {
 
 // Where the scanning worker leaves what the window is to show, and where the
 // window leaves what the worker needs to know of the window (the grid's client
-// size). The worker never waits for the window thread: posting only takes a
-// short lock, so stopping and joining the worker can never deadlock.
+// size). One scan has one mailbox, shared by the engine and the worker, so a
+// worker left behind keeps its own. The worker never waits for the window
+// thread: posting takes the job's gate and a short lock, and a worker left
+// behind posts nothing (see JobControl).
 //
 // Status texts are coalesced: each panel keeps only its latest text until the
 // window takes it. Everything else (the caption, grid growth, arrangement) is
@@ -24,7 +26,7 @@ public:
     struct Update {
         enum Kind { Caption, Grow, Arrange };
         Kind kind;
-        std::string text; // Caption
+        std::string text; // Caption; a panel's text
         long long iconCount = 0; // Grow
         int fitColumns = 0; // Grow
         int fitRows = 0; // Grow
@@ -35,41 +37,35 @@ public:
         bool empty() const { return updates.empty() && !panels[0] && !panels[1] && !panels[2]; }
     };
 
-    // wake is called on the worker thread after a post when the window has
-    // taken everything posted before; it must only ask the window thread to
-    // call Take soon (for instance through a queued call) and never block.
-    explicit ScanMailbox(std::function<void()> wake = {});
+    // wake, when given, is signalled after each post.
+    explicit ScanMailbox(WindowWake* wake = nullptr);
+    ScanMailbox(const ScanMailbox&) = delete;
+    ScanMailbox& operator=(const ScanMailbox&) = delete;
+
+    // The worker's job, whose gate every post goes through; until it is
+    // set, posts go through a gate of the mailbox's own that never shuts.
+    void SetJob(JobControl& job) { job_ = &job; }
 
     // Worker side.
     void PostStatus(int panel, std::string_view text);
     void PostCaption(std::string text);
     void PostGrow(long long iconCount, int fitColumns, int fitRows);
     void PostArrange();
-    // The worker's last act: wakes the window even if a wake is pending, so
-    // that the end of a scan shows at once.
+    // The worker's last post: the window is woken at once.
     void PostFinished();
     int GridClientWidth() const { return clientWidth_.load(std::memory_order_relaxed); }
     int GridClientHeight() const { return clientHeight_.load(std::memory_order_relaxed); }
 
     // Window side.
     Batch Take();
-    void Drop();
+    void Drop() { box_.Drop(); }
     void PublishGridClientSize(int width, int height);
-    // Turns waking on or off (off where no event loop could ever deliver it).
-    void SetWakeEnabled(bool on) { wakeEnabled_.store(on, std::memory_order_relaxed); }
 
 private:
-    void Wake();
-
-    std::function<void()> wake_;
-    std::atomic<bool> wakeEnabled_ { true };
-    std::atomic<bool> wakePending_ { false };
-
-    std::mutex mutex_;
-    std::vector<Update> updates_;
-    std::array<std::string, 3> panels_;
-    std::array<bool, 3> panelPosted_ {};
-
+    JobMailbox<Update, 3> box_;
+    WindowWake* wake_;
+    JobControl ownGate_;
+    JobControl* job_ = &ownGate_;
     std::atomic<int> clientWidth_ { 0 };
     std::atomic<int> clientHeight_ { 0 };
 };

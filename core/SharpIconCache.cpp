@@ -22,66 +22,75 @@ std::size_t SharpIconCache::KeyHash::operator()(const Key& k) const
     return std::hash<uint64_t>()(a * 0x9E3779B97F4A7C15ull ^ uint64_t(k.pixels));
 }
 
-SharpIconCache::SharpIconCache(Loader loader, std::size_t capacity)
+SharpIconCache::State::State(Loader loader, std::size_t capacity)
     : loader_(std::move(loader))
     , capacity_(std::max<std::size_t>(capacity, 1))
 {
 }
 
+SharpIconCache::SharpIconCache(Loader loader, std::size_t capacity)
+    : state_(std::make_shared<State>(std::move(loader), capacity))
+{
+}
+
 SharpIconCache::~SharpIconCache()
 {
+    State& s = *state_;
     {
-        std::lock_guard lock(mutex_);
-        quit_ = true;
-        queue_.clear();
+        std::lock_guard lock(s.mutex_);
+        s.quit_ = true;
+        s.queue_.clear();
     }
-    wake_.notify_all();
-    if (thread_.joinable())
-        thread_.join();
+    s.wake_.notify_all();
+    job_.Stop();
 }
 
 void SharpIconCache::SetOnReady(std::function<void()> onReady)
 {
-    std::lock_guard lock(mutex_);
-    onReady_ = std::move(onReady);
+    State& s = *state_;
+    std::lock_guard lock(s.mutex_);
+    s.onReady_ = std::move(onReady);
 }
 
 HICON SharpIconCache::Find(int32_t fileIndex, int32_t iconIndex, int pixels, const std::function<std::string()>& path)
 {
+    State& s = *state_;
     const Key key { fileIndex, iconIndex, pixels };
-    std::unique_lock lock(mutex_);
-    if (auto found = slots_.find(key); found != slots_.end()) {
-        uses_.splice(uses_.begin(), uses_, found->second.use);
+    std::unique_lock lock(s.mutex_);
+    if (auto found = s.slots_.find(key); found != s.slots_.end()) {
+        s.uses_.splice(s.uses_.begin(), s.uses_, found->second.use);
         return found->second.pending ? nullptr : found->second.icon.get();
     }
-    uses_.push_front(key);
+    s.uses_.push_front(key);
     try {
-        Slot& slot = slots_[key];
-        slot.use = uses_.begin();
-        slot.ticket = ++tickets_;
-        queue_.push_front({ key, path(), slot.ticket });
+        Slot& slot = s.slots_[key];
+        slot.use = s.uses_.begin();
+        slot.ticket = ++s.tickets_;
+        s.queue_.push_front({ key, path(), slot.ticket });
     } catch (...) {
-        slots_.erase(key);
-        uses_.pop_front();
+        s.slots_.erase(key);
+        s.uses_.pop_front();
         throw;
     }
-    Trim();
-    if (!thread_.joinable() && !StartThread())
+    s.Trim();
+    if (!job_.Running() && !StartJob())
         return nullptr;
     lock.unlock();
-    wake_.notify_one();
+    s.wake_.notify_one();
     return nullptr;
 }
 
-// Without a thread every icon is drawn at 32 pixels, as on a screen of ratio 1.
-bool SharpIconCache::StartThread()
+// Without a job every icon is drawn at 32 pixels, as on a screen of ratio 1.
+// Called with the lock held.
+bool SharpIconCache::StartJob()
 {
+    State& s = *state_;
     try {
-        thread_ = std::thread([this] { Run(); });
+        job_ = Job([state = state_](JobControl& job) { Run(state, job); });
         return true;
     } catch (const std::system_error&) {
-        queue_.clear();
-        for (auto& [key, slot] : slots_)
+        s.queue_.clear();
+        for (auto& [key, slot] : s.slots_)
             slot.pending = false;
         return false;
     }
@@ -89,97 +98,105 @@ bool SharpIconCache::StartThread()
 
 // Requests past the capacity are for cells drawn long ago: they are dropped
 // with their slots, so a cell drawn again asks anew.
-void SharpIconCache::Trim()
+void SharpIconCache::State::Trim()
 {
-    while (queue_.size() > capacity_) {
-        if (Slot* slot = Waiting(queue_.back())) {
-            uses_.erase(slot->use);
-            slots_.erase(queue_.back().key);
+    State& s = *this;
+    while (s.queue_.size() > s.capacity_) {
+        if (Slot* slot = s.Waiting(s.queue_.back())) {
+            s.uses_.erase(slot->use);
+            s.slots_.erase(s.queue_.back().key);
         }
-        queue_.pop_back();
+        s.queue_.pop_back();
     }
-    while (slots_.size() > capacity_) {
-        const auto slot = slots_.find(uses_.back());
-        heldBytes_ -= IconBytes(slot->second.icon.get());
-        slots_.erase(slot);
-        uses_.pop_back();
+    while (s.slots_.size() > s.capacity_) {
+        const auto slot = s.slots_.find(s.uses_.back());
+        s.heldBytes_ -= IconBytes(slot->second.icon.get());
+        s.slots_.erase(slot);
+        s.uses_.pop_back();
     }
 }
 
 void SharpIconCache::EnsureCapacity(std::size_t capacity)
 {
-    std::lock_guard lock(mutex_);
-    capacity_ = std::max(capacity_, capacity);
+    State& s = *state_;
+    std::lock_guard lock(s.mutex_);
+    s.capacity_ = std::max(s.capacity_, capacity);
 }
 
 void SharpIconCache::Clear()
 {
-    std::lock_guard lock(mutex_);
-    slots_.clear();
-    uses_.clear();
-    queue_.clear();
-    heldBytes_ = 0;
+    State& s = *state_;
+    std::lock_guard lock(s.mutex_);
+    s.slots_.clear();
+    s.uses_.clear();
+    s.queue_.clear();
+    s.heldBytes_ = 0;
 }
 
 std::size_t SharpIconCache::HeldBytes() const
 {
-    std::lock_guard lock(mutex_);
-    return heldBytes_;
+    const State& s = *state_;
+    std::lock_guard lock(s.mutex_);
+    return s.heldBytes_;
 }
 
 std::size_t SharpIconCache::HeldCount() const
 {
-    std::lock_guard lock(mutex_);
-    return slots_.size();
+    const State& s = *state_;
+    std::lock_guard lock(s.mutex_);
+    return s.slots_.size();
 }
 
 bool SharpIconCache::Idle() const
 {
-    std::lock_guard lock(mutex_);
-    return queue_.empty() && !working_;
+    const State& s = *state_;
+    std::lock_guard lock(s.mutex_);
+    return s.queue_.empty() && !s.working_;
 }
 
-void SharpIconCache::Run()
+void SharpIconCache::Run(const std::shared_ptr<State>& state, JobControl& job)
 {
-    std::unique_lock lock(mutex_);
+    State& s = *state;
+    std::unique_lock lock(s.mutex_);
     for (;;) {
-        wake_.wait(lock, [this] { return quit_ || !queue_.empty(); });
-        if (quit_)
+        s.wake_.wait(lock, [&s] { return s.quit_ || !s.queue_.empty(); });
+        if (s.quit_)
             return;
-        const Request request = std::move(queue_.front());
-        queue_.pop_front();
-        if (!Waiting(request))
+        const Request request = std::move(s.queue_.front());
+        s.queue_.pop_front();
+        if (!s.Waiting(request))
             continue;
-        working_ = true;
+        s.working_ = true;
         lock.unlock();
         UniqueIcon icon;
         try {
-            icon = loader_(request.path, request.key.icon, request.key.pixels);
+            icon = s.loader_(request.path, request.key.icon, request.key.pixels);
         } catch (const std::exception&) {
             icon = nullptr; // the 32-pixel icon stands in
         }
         lock.lock();
-        working_ = false;
-        Slot* slot = Waiting(request);
+        s.working_ = false;
+        Slot* slot = s.Waiting(request);
         if (!slot)
             continue;
         const bool drawn = icon != nullptr;
-        heldBytes_ += IconBytes(icon.get());
+        s.heldBytes_ += IconBytes(icon.get());
         slot->icon = std::move(icon);
         slot->pending = false;
-        if (drawn && onReady_) {
-            const std::function<void()> onReady = onReady_;
+        if (drawn && s.onReady_) {
+            const std::function<void()> onReady = s.onReady_;
             lock.unlock();
-            onReady();
+            job.Through(onReady);
             lock.lock();
         }
     }
 }
 
-SharpIconCache::Slot* SharpIconCache::Waiting(const Request& request)
+SharpIconCache::Slot* SharpIconCache::State::Waiting(const Request& request)
 {
-    const auto slot = slots_.find(request.key);
-    if (slot == slots_.end() || !slot->second.pending || slot->second.ticket != request.ticket)
+    State& s = *this;
+    const auto slot = s.slots_.find(request.key);
+    if (slot == s.slots_.end() || !slot->second.pending || slot->second.ticket != request.ticket)
         return nullptr;
     return &slot->second;
 }

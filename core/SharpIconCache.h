@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SharpIcon.h"
+#include "platform/jobs/Job.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -8,9 +9,9 @@
 #include <deque>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <unordered_map>
 
 namespace orbisk {
@@ -27,8 +28,9 @@ namespace orbisk {
 // the file); Clear forgets everything when a new scan starts.
 //
 // Threads: every member is for one thread (the window's), except that the
-// ready callback runs on the loading thread. The loading thread touches only
-// the queue and the table under the lock and copies of paths.
+// ready callback runs on the loading job, through its gate. The job touches
+// only the queue and the table under the lock and copies of paths; ending
+// waits for it at most Job::StopWait, then leaves it behind.
 class SharpIconCache {
 public:
     using Loader = std::function<UniqueIcon(const std::string& path, int n, int pixels)>;
@@ -37,7 +39,7 @@ public:
     explicit SharpIconCache(Loader loader = MakeSharpIcon, std::size_t capacity = DefaultCapacity);
     SharpIconCache(const SharpIconCache&) = delete;
     SharpIconCache& operator=(const SharpIconCache&) = delete;
-    // Drops what is queued and waits for the icon being made.
+    // Drops what is queued and stops the job (see Job::Stop).
     ~SharpIconCache();
 
     // Runs on the loading thread after each icon is made (or found to have
@@ -83,26 +85,33 @@ private:
         unsigned long ticket;
     };
 
-    void Run();
-    bool StartThread();
-    void Trim();
-    // The slot a request was made for, if it still waits for it.
-    Slot* Waiting(const Request& request);
+    // Everything the making job touches: it shares it, so that a job left
+    // behind in a read that does not return never meets freed memory.
+    struct State {
+        explicit State(Loader loader, std::size_t capacity);
+        void Trim();
+        // The slot a request was made for, if it still waits for it.
+        Slot* Waiting(const Request& request);
 
-    const Loader loader_;
-    std::function<void()> onReady_;
+        const Loader loader_;
+        std::function<void()> onReady_;
+        mutable std::mutex mutex_;
+        std::condition_variable wake_;
+        std::unordered_map<Key, Slot, KeyHash> slots_;
+        std::list<Key> uses_; // most recently drawn first
+        std::deque<Request> queue_; // newest first
+        std::size_t capacity_;
+        std::size_t heldBytes_ = 0;
+        unsigned long tickets_ = 0;
+        bool working_ = false;
+        bool quit_ = false;
+    };
 
-    mutable std::mutex mutex_;
-    std::condition_variable wake_;
-    std::unordered_map<Key, Slot, KeyHash> slots_;
-    std::list<Key> uses_; // most recently drawn first
-    std::deque<Request> queue_; // newest first
-    std::size_t capacity_;
-    std::size_t heldBytes_ = 0;
-    unsigned long tickets_ = 0;
-    bool working_ = false;
-    bool quit_ = false;
-    std::thread thread_; // made with the first request
+    static void Run(const std::shared_ptr<State>& state, JobControl& job);
+    bool StartJob();
+
+    std::shared_ptr<State> state_;
+    Job job_; // started with the first request
 };
 
 } // namespace orbisk

@@ -1,89 +1,75 @@
 #include "export/BatchSave.h"
 
-#include <QCoreApplication>
-#include <QObject>
-
 #include <system_error>
 
 namespace orbisk {
 
 BatchSave::BatchSave(SaveMarkedView& view)
     : view_(view)
-    , mailbox_([this] {
-        // On the worker thread: posting an event to an object of the window
-        // thread is safe from any thread.
-        QMetaObject::invokeMethod(receiver_.get(), [this] { DeliverReports(); }, Qt::QueuedConnection);
-    })
-    , receiver_(std::make_unique<QObject>())
+    , wake_([this] { DeliverReports(); })
+    , mailbox_(std::make_shared<SaveMarkedMailbox>(&wake_))
 {
 }
 
 BatchSave::~BatchSave()
 {
-    cancelled_.store(true);
-    mailbox_.Release();
-    worker_.reset();
-    receiver_.reset();
+    mailbox_->Release();
+    worker_.Stop();
 }
-
-bool BatchSave::Running() const { return worker_ && !worker_->Finished(); }
 
 void BatchSave::Start(SaveMarkedJob job, TIconList& icons, const TfileList& files, const FolderList& folders)
 {
     Stop();
-    mailbox_.Reset();
-    // Without an event loop the reports wait for Stop or WaitForBatch.
-    mailbox_.SetWakeEnabled(QCoreApplication::instance() != nullptr);
+    mailbox_ = std::make_shared<SaveMarkedMailbox>(&wake_);
     if (writer_)
         job.Write = writer_;
-    cancelled_.store(false);
+    cancelled_ = false;
     try {
-        worker_ = std::make_unique<TSaveMarked>(std::move(job), icons, files, folders, mailbox_, cancelled_);
+        auto worker = std::make_shared<TSaveMarked>(std::move(job), icons, files, folders, mailbox_);
+        worker_ = Job([worker](JobControl& control) { worker->Run(control); });
     } catch (const std::system_error&) {
         // No thread: the dialog must not wait for a worker that never came.
         // Posted like the worker's own, so it arrives once the dialog runs.
-        mailbox_.PostClose();
+        mailbox_->PostClose();
     }
+}
+
+void BatchSave::Cancel()
+{
+    cancelled_ = true;
+    worker_.Cancel();
 }
 
 void BatchSave::Stop()
 {
-    cancelled_.store(true);
-    if (!worker_) {
-        DeliverReports();
-        return;
-    }
+    Cancel();
     // Called while a report is being shown (from inside the error box's own
     // event loop): that box is the one the worker waits for, and it cannot
     // close before this returns, so the worker goes on without it.
     if (delivering_)
-        mailbox_.Release();
-    while (!worker_->WaitFor(PollInterval))
+        mailbox_->Release();
+    if (worker_.Stop([this] { DeliverReports(); })) {
         DeliverReports();
-    JoinWorker();
+        return;
+    }
+    // Left behind in a write that does not return: it waits for no answer
+    // and reports nothing more, so the dialog closes without its last report.
+    mailbox_->Release();
+    DeliverReports();
+    view_.CloseRequest();
 }
 
 bool BatchSave::WaitForBatch(std::chrono::milliseconds timeout)
 {
-    if (!worker_) {
-        DeliverReports();
-        return true;
-    }
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!worker_->WaitFor(PollInterval)) {
+    while (!worker_.WaitFor(PollInterval)) {
         DeliverReports();
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
     }
-    JoinWorker();
-    return true;
-}
-
-void BatchSave::JoinWorker()
-{
-    worker_->Join();
+    worker_.Stop();
     DeliverReports();
-    worker_.reset();
+    return true;
 }
 
 void BatchSave::DeliverReports()
@@ -95,7 +81,9 @@ void BatchSave::DeliverReports()
         bool& flag;
         ~Done() { flag = false; }
     } done { delivering_ };
-    for (auto reports = mailbox_.Take(); !reports.empty(); reports = mailbox_.Take()) {
+    // The mailbox is held here: a report shown may start the next batch.
+    const std::shared_ptr<SaveMarkedMailbox> mailbox = mailbox_;
+    for (auto reports = mailbox->Take(); !reports.empty(); reports = mailbox->Take()) {
         for (const SaveMarkedMailbox::Report& report : reports) {
             switch (report.kind) {
             case SaveMarkedMailbox::Report::Maximum:
@@ -109,7 +97,7 @@ void BatchSave::DeliverReports()
                 struct Answer {
                     SaveMarkedMailbox& mailbox;
                     ~Answer() { mailbox.Answer(); }
-                } answer { mailbox_ };
+                } answer { *mailbox };
                 view_.ShowErrors(report.text);
                 break;
             }

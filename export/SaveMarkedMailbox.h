@@ -1,9 +1,9 @@
 #pragma once
 
-#include <atomic>
+#include "platform/jobs/JobMailbox.h"
+
 #include <condition_variable>
 #include <cstddef>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -14,6 +14,9 @@ namespace orbisk {
 // the order posted. Steps that follow each other are merged. The worker waits
 // for the window only once: after it has posted the error box, until the
 // window has closed it (Answer) or lets it go on without it (Release).
+//
+// One batch has one mailbox, shared by the batch and its worker, so a worker
+// left behind waits on, and posts to, nothing of the window's.
 class SaveMarkedMailbox {
 public:
     struct Report {
@@ -23,38 +26,37 @@ public:
         std::string text; // Errors
     };
 
-    // wake is called on the worker thread after a post when the window has
-    // taken everything posted before; it must only ask the window thread to
-    // call Take soon, and never block.
-    explicit SaveMarkedMailbox(std::function<void()> wake = {});
+    // wake, when given, is signalled after each post.
+    explicit SaveMarkedMailbox(WindowWake* wake = nullptr);
+    SaveMarkedMailbox(const SaveMarkedMailbox&) = delete;
+    SaveMarkedMailbox& operator=(const SaveMarkedMailbox&) = delete;
+
+    // The worker's job, whose gate every post goes through; until it is
+    // set, posts go through a gate of the mailbox's own that never shuts.
+    void SetJob(JobControl& job) { job_ = &job; }
 
     // Worker side.
     void PostMaximum(std::size_t maximum);
     void PostStep();
-    // Returns once the window has answered (or released the worker).
+    // Returns once the window has answered (or released the worker); at
+    // once when the worker was left behind.
     void PostErrorsAndWait(std::string text);
     void PostClose();
 
     // Window side.
-    std::vector<Report> Take();
+    std::vector<Report> Take() { return box_.Take().reports; }
     // The error box was closed: the waiting worker goes on.
     void Answer();
     // From now on the worker waits for nothing (stopping it, or ending the
-    // program); Reset() makes it wait again, for the next batch.
+    // program).
     void Release();
-    void Reset();
-    void SetWakeEnabled(bool on) { wakeEnabled_.store(on, std::memory_order_relaxed); }
 
 private:
-    void Post(Report report);
-
-    std::function<void()> wake_;
-    std::atomic<bool> wakeEnabled_ { true };
-    std::atomic<bool> wakePending_ { false };
-
+    JobMailbox<Report> box_;
+    JobControl ownGate_;
+    JobControl* job_ = &ownGate_;
     std::mutex mutex_;
     std::condition_variable answeredCv_;
-    std::vector<Report> reports_;
     bool answered_ = false;
     bool released_ = false;
 };

@@ -7,34 +7,27 @@
 namespace orbisk {
 
 TSaveMarked::TSaveMarked(SaveMarkedJob job, TIconList& icons, const TfileList& files, const FolderList& folders,
-    SaveMarkedMailbox& mailbox, const std::atomic<bool>& cancelled)
+    std::shared_ptr<SaveMarkedMailbox> mailbox)
     : job_(std::move(job))
     , icons_(icons)
     , files_(files)
     , folders_(folders)
-    , mailbox_(mailbox)
-    , cancelled_(cancelled)
-    , thread_([this] { Run(); })
+    , mailbox_(std::move(mailbox))
 {
 }
 
-TSaveMarked::~TSaveMarked() { Join(); }
-
-void TSaveMarked::Run()
+void TSaveMarked::Run(JobControl& control)
 {
-    if (const std::size_t marked = icons_.CountMarkedIcons(); marked > 0) {
-        mailbox_.PostMaximum(marked);
+    SaveMarkedMailbox& mailbox = *mailbox_;
+    mailbox.SetJob(control);
+    std::size_t marked = 0;
+    if (!control.Through([&] { marked = icons_.CountMarkedIcons(); }))
+        return;
+    if (marked > 0) {
+        mailbox.PostMaximum(marked);
         NumberedFileWriter files(job_.Folder);
-        int n = 1;
-        const std::size_t count = icons_.size();
-        for (std::size_t i = 0; i < count && !cancelled_.load(); ++i) {
-            std::atomic<uint8_t>& mark = icons_[i].Marked;
-            if (!mark.load())
-                continue;
-            SaveMarkedIcon(files, i, n);
-            mark.store(0);
-            ++n;
-        }
+        if (!SaveMarkedIcons(control, files))
+            return;
         // One sync for the whole batch, not two for each file. The files
         // already stand under their names, so a failure here may still lose
         // them: it is reported, never taken for success.
@@ -46,33 +39,59 @@ void TSaveMarked::Run()
             for (const std::string& line : errors_)
                 text += line + "\n";
             errors_.clear();
-            mailbox_.PostErrorsAndWait(std::move(text));
+            mailbox.PostErrorsAndWait(std::move(text));
         }
     }
     // Also when nothing was marked any more: the dialog waits for this.
-    mailbox_.PostClose();
-    const std::lock_guard lock(mutex_);
-    finished_ = true;
-    finishedCv_.notify_all();
+    mailbox.PostClose();
 }
 
-void TSaveMarked::SaveMarkedIcon(NumberedFileWriter& files, std::size_t i, int n)
+bool TSaveMarked::SaveMarkedIcons(JobControl& control, NumberedFileWriter& files)
 {
-    const IconEntry& entry = icons_[i];
+    std::size_t count = 0;
+    if (!control.Through([&] { count = icons_.size(); }))
+        return false;
+    int n = 1;
+    for (std::size_t i = 0; i < count && !control.Cancelled(); ++i) {
+        UniqueIcon handle;
+        std::string source;
+        bool marked = false;
+        const bool attached = control.Through([&] {
+            const IconEntry& entry = icons_[i];
+            marked = entry.Marked.load() != 0;
+            if (!marked)
+                return;
+            handle.reset(CopyIcon(entry.Handle));
+            source = Source(entry);
+        });
+        if (!attached)
+            return false;
+        if (!marked)
+            continue;
+        SaveMarkedIcon(files, handle.get(), source, n);
+        if (!control.Through([&] { icons_[i].Marked.store(0); }))
+            return false;
+        mailbox_->PostStep();
+        ++n;
+    }
+    return true;
+}
+
+void TSaveMarked::SaveMarkedIcon(NumberedFileWriter& files, HICON handle, const std::string& source, int n)
+{
     const char* extension = SaveFileExtension(job_.SaveFileExt);
     const std::string name = BatchSaveName(n, extension ? extension : "");
     const std::string destination = files.PathOf(name);
-    icon_.SetHandle(entry.Handle);
+    icon_.SetHandle(handle);
     try {
         // A format the batch does not know is an error, not a silent success.
         if (!extension)
             throw EInvalidGraphic();
         files.Write(name, [this](OutputStream& file) { WriteFile(file); });
     } catch (const std::exception&) {
-        errors_.push_back(BatchSaveErrorLine(Source(entry), destination));
+        errors_.push_back(BatchSaveErrorLine(source, destination));
     }
     icon_.ReleaseHandle();
-    mailbox_.PostStep();
 }
 
 void TSaveMarked::WriteFile(OutputStream& file) const
@@ -94,24 +113,6 @@ std::string TSaveMarked::Source(const IconEntry& entry) const
         path = JoinPath(folderKnown ? folders_[std::size_t(file.FolderIndex)] : std::string(), file.FileName);
     }
     return path + " #" + std::to_string(entry.IconIndex);
-}
-
-bool TSaveMarked::WaitFor(std::chrono::milliseconds timeout)
-{
-    std::unique_lock lock(mutex_);
-    return finishedCv_.wait_for(lock, timeout, [this] { return finished_; });
-}
-
-bool TSaveMarked::Finished() const
-{
-    const std::lock_guard lock(mutex_);
-    return finished_;
-}
-
-void TSaveMarked::Join()
-{
-    if (thread_.joinable() && thread_.get_id() != std::this_thread::get_id())
-        thread_.join();
 }
 
 } // namespace orbisk

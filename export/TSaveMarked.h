@@ -7,15 +7,13 @@
 #include "export/OutputStream.h"
 #include "export/SaveMarkedMailbox.h"
 #include "export/TafIcon.h"
+#include "platform/jobs/Job.h"
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
-#include <mutex>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace orbisk {
@@ -40,43 +38,40 @@ struct SaveMarkedJob {
     std::function<std::error_code(const NumberedFileWriter& files)> MakeDurable;
 };
 
-// The batch-save worker: one thread that saves every marked icon of the list,
-// in list order, as folder/icon1.ico, icon2.ico ... (or .bmp), replacing files
-// of those names, and clears each mark as it handles the icon. An icon that
-// cannot be saved becomes an error line and the batch goes on; the lines are
-// shown together at the end, in one box the worker waits for. It stops before
-// the next icon once cancelled is set, and always asks for the progress
-// dialog to close as its last report.
+// The batch-save worker, run as a Job: it saves every marked icon of the
+// list, in list order, as folder/icon1.ico, icon2.ico ... (or .bmp),
+// replacing files of those names, and clears each mark as it handles the
+// icon. An icon that cannot be saved becomes an error line and the batch
+// goes on; the lines are shown together at the end, in one box the worker
+// waits for. It stops before the next icon once cancelled, and always asks
+// for the progress dialog to close as its last report.
 //
 // The files are made durable together at the end, with one sync of the
-// destination's file system, whose failure is one more error line; a file
-// that fails is never left, whole or in part, under its name. A name in the
-// folder that is a link, a folder or a special file is not written (see
-// NumberedFileWriter): that icon gets an error line.
+// destination's file system (on the worker, never the window thread), whose
+// failure is one more error line; a file that fails is never left, whole or
+// in part, under its name. A name in the folder that is a link, a folder or
+// a special file is not written (see NumberedFileWriter): that icon gets an
+// error line.
 //
-// It reads the lists and writes only the marks: nobody may change the lists
-// until it has ended. It draws and writes through an icon object of its own,
-// never the window's.
+// It reads the lists and writes only the marks, each time through its job's
+// gate and only for as long as that takes: nobody may change the lists while
+// the job is attached, and once it is left behind it touches them no more.
+// Everything else it uses is its own: the job, a reference to each icon's
+// image, the icon's name, an icon object (never the window's) and the
+// mailbox it shares with the batch.
 class TSaveMarked {
 public:
-    // Starts the thread at once. Throws std::system_error when no thread can
-    // be made.
     TSaveMarked(SaveMarkedJob job, TIconList& icons, const TfileList& files, const FolderList& folders,
-        SaveMarkedMailbox& mailbox, const std::atomic<bool>& cancelled);
+        std::shared_ptr<SaveMarkedMailbox> mailbox);
     TSaveMarked(const TSaveMarked&) = delete;
     TSaveMarked& operator=(const TSaveMarked&) = delete;
-    // Joins; the owner cancels and releases the mailbox first if it cannot
-    // wait for the whole batch.
-    ~TSaveMarked();
 
-    // Waits up to timeout for the thread's work to end; true when it has.
-    bool WaitFor(std::chrono::milliseconds timeout);
-    bool Finished() const;
-    void Join();
+    void Run(JobControl& control);
 
 private:
-    void Run();
-    void SaveMarkedIcon(NumberedFileWriter& files, std::size_t i, int n);
+    // False when the job was left behind.
+    bool SaveMarkedIcons(JobControl& control, NumberedFileWriter& files);
+    void SaveMarkedIcon(NumberedFileWriter& files, HICON handle, const std::string& source, int n);
     // The icon as the error line names it: its file's path, " #" and its
     // number in the file.
     std::string Source(const IconEntry& entry) const;
@@ -86,15 +81,9 @@ private:
     TIconList& icons_;
     const TfileList& files_;
     const FolderList& folders_;
-    SaveMarkedMailbox& mailbox_;
-    const std::atomic<bool>& cancelled_;
+    std::shared_ptr<SaveMarkedMailbox> mailbox_;
     TafIcon icon_;
     std::vector<std::string> errors_;
-
-    mutable std::mutex mutex_;
-    std::condition_variable finishedCv_;
-    bool finished_ = false;
-    std::thread thread_;
 };
 
 } // namespace orbisk

@@ -166,9 +166,16 @@ void TIconGroupCommands::CopyIconExecute()
     const auto icon = IconAt(Window_.CurrentIconIndex());
     if (!icon)
         return;
-    const QImage image = LargestIconImage(icon->path, icon->number);
+    CopyRead_.Start([path = icon->path, number = icon->number] { return LargestIconImage(path, number); },
+        [this, name = IconName(icon->path, icon->number)](QImage image) {
+            Guarded([&] { PutOnClipboard(image, name); });
+        });
+}
+
+void TIconGroupCommands::PutOnClipboard(const QImage& image, const std::string& name)
+{
     if (image.isNull())
-        throw Exception("Cannot read the icon group of " + IconName(icon->path, icon->number));
+        throw Exception("Cannot read the icon group of " + name);
     auto data = std::make_unique<QMimeData>();
     data->setImageData(image);
     // Programs that take no Qt image still take a PNG file's bytes.
@@ -188,30 +195,40 @@ void TIconGroupCommands::RemoveDuplicatesExecute()
     Window_.DrawGrid1()->Repaint();
 }
 
-QString TIconGroupCommands::CellSizesText(int col, int row)
-{
-    const auto icon = IconAt((long long)row * Window_.DrawGrid1()->ColCount() + col);
-    if (!icon)
-        return {};
-    if (TipKnown_ && TipIcon_.path == icon->path && TipIcon_.number == icon->number)
-        return TipText_;
-    TipText_ = IconSizesText(icon->path, icon->number);
-    TipIcon_ = *icon;
-    TipKnown_ = true;
-    return TipText_;
-}
-
 void TIconGroupCommands::ShowCellTip(const QHelpEvent& help)
 {
     TDrawGrid* grid = Window_.DrawGrid1();
     int col = 0, row = 0;
-    const QString text = grid->MouseToCell(help.pos(), col, row) ? CellSizesText(col, row) : QString();
+    const auto icon = grid->MouseToCell(help.pos(), col, row)
+        ? IconAt((long long)row * grid->ColCount() + col)
+        : std::nullopt;
+    if (!icon) {
+        TipRead_.Cancel();
+        QToolTip::hideText();
+        return;
+    }
+    if (TipKnown_ && TipIcon_.path == icon->path && TipIcon_.number == icon->number) {
+        ShowTip(TipText_, col, row, help.globalPos());
+        return;
+    }
+    TipRead_.Start([path = icon->path, number = icon->number] { return IconSizesText(path, number); },
+        [this, source = *icon, col, row, at = help.globalPos()](QString text) {
+            TipIcon_ = source;
+            TipText_ = std::move(text);
+            TipKnown_ = true;
+            ShowTip(TipText_, col, row, at);
+        });
+}
+
+void TIconGroupCommands::ShowTip(const QString& text, int col, int row, QPoint globalPos)
+{
+    TDrawGrid* grid = Window_.DrawGrid1();
     if (text.isEmpty()) {
         QToolTip::hideText();
         return;
     }
     // The tip goes when the pointer leaves the cell.
-    QToolTip::showText(help.globalPos(), text, grid->viewport(), grid->CellRect(col, row));
+    QToolTip::showText(globalPos, text, grid->viewport(), grid->CellRect(col, row));
 }
 
 } // namespace orbisk

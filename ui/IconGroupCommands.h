@@ -1,8 +1,11 @@
 #pragma once
 
+#include "platform/jobs/BackgroundCall.h"
 #include "platform/pixels/IconHandle.h"
 
+#include <QImage>
 #include <QObject>
+#include <QPoint>
 #include <QString>
 
 #include <optional>
@@ -26,7 +29,10 @@ class TMainFrm;
 // group holds.
 //
 // The group is read from the icon's file when asked for, never while the
-// grid paints or the scan runs through the file.
+// grid paints or the scan runs through the file, and on a job (see
+// BackgroundCall): where the disk answers, the tooltip and the clipboard
+// are filled at once; where it does not, the window goes on and they are
+// filled if the read ever ends.
 class TIconGroupCommands : public QObject {
 public:
     // Adds the items to gridMenu and the tooltip and Ctrl+C to the window's
@@ -37,9 +43,6 @@ public:
     QAction* CopyIcon() const { return CopyIcon_; }
     QAction* RemoveDuplicates() const { return RemoveDuplicates_; }
 
-    // The tooltip of the cell (col, row): "16, 32, 48, 256 px"; empty for a
-    // cell without an icon or an icon whose group cannot be read.
-    QString CellSizesText(int col, int row);
 
 private:
     struct IconSource {
@@ -54,6 +57,8 @@ private:
     void CopyIconExecute();
     void RemoveDuplicatesExecute();
     void ShowCellTip(const QHelpEvent& help);
+    void ShowTip(const QString& text, int col, int row, QPoint globalPos);
+    void PutOnClipboard(const QImage& image, const std::string& name);
 
     TMainFrm& Window_;
     QAction* SaveIconGroup_ = nullptr;
@@ -67,6 +72,8 @@ private:
     IconSource TipIcon_;
     QString TipText_;
     bool TipKnown_ = false;
+    BackgroundCall<QString> TipRead_;
+    BackgroundCall<QImage> CopyRead_;
 };
 
 } // namespace orbisk

@@ -69,6 +69,8 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
     BuildPopupMenus();
     resize(DesignedWidth, DesignedHeight);
     SaveMarkedDlg_ = new TSaveMarkedDlg(this);
+    BatchSave_ = std::make_unique<BatchSave>(SaveMarkedDlg_->View());
+    SaveMarkedDlg_->SetBatch(*BatchSave_);
     connect(SaveMarkedDlg_, &TSaveMarkedDlg::BatchEnded, this, [this] { DrawGrid1_->Repaint(); });
     FormCreate();
 }
@@ -78,9 +80,10 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
 TMainFrm::~TMainFrm()
 {
     disconnect(qApp, nullptr, this, nullptr);
-    // Its thread posts to the grid.
+    // Its job posts to the grid.
     SharpIcons_.reset();
-    // Its worker reads the lists, which go before the window's children.
+    // Its worker reads the lists and reports to the dialog.
+    BatchSave_.reset();
     delete SaveMarkedDlg_;
     delete KeyPreview_;
 }
@@ -246,7 +249,7 @@ void TMainFrm::BeginScan(const std::string& path, bool oneFileMode)
     if (!ScanEngine_)
         return;
     // The scan empties the lists a batch save may still be reading.
-    SaveMarkedDlg_->Batch().Stop();
+    BatchSave_->Stop();
     ScanEngine_->SetWithSub(Settings_.WithSub);
     ScanEngine_->SetFileExt(Settings_.FileExt);
     ScanEngine_->SetOneFileMode(oneFileMode);
@@ -265,7 +268,7 @@ void TMainFrm::EndScan()
 void TMainFrm::StopBackgroundWork()
 {
     EndScan();
-    SaveMarkedDlg_->Batch().Stop();
+    BatchSave_->Stop();
 }
 
 std::string TMainFrm::SettingsFileName() const { return SettingsFile_ ? SettingsFile_->FileName() : std::string(); }

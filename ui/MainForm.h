@@ -37,6 +37,7 @@ class TStShellListView;
 class TStShellTreeView;
 class TIconGroupCommands;
 class TSaveMarkedDlg;
+class BatchSave;
 class TafIcon;
 
 // The main window: tool bars, the folder tree pane, the file list pane, the
@@ -109,6 +110,7 @@ public:
     void StopBackgroundWork();
     // The progress dialog of Save selected icons, made with the window.
     TSaveMarkedDlg* SaveMarkedDlg() const { return SaveMarkedDlg_; }
+    BatchSave& Batch() const { return *BatchSave_; }
     // Save icon group and Copy, and the grid cells' tooltips.
     TIconGroupCommands* GroupCommands() const { return GroupCommands_; }
 
@@ -296,6 +298,8 @@ private:
     int SaveFilterIndex_ = 1;
     QString SaveDialogFolder_;
     TSaveMarkedDlg* SaveMarkedDlg_ = nullptr;
+    // The batch save, shown by SaveMarkedDlg_.
+    std::unique_ptr<BatchSave> BatchSave_;
     TIconGroupCommands* GroupCommands_ = nullptr;
 
     QList<QAction*> ActionList_;

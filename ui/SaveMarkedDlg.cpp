@@ -24,7 +24,6 @@ TSaveMarkedDlg::TSaveMarkedDlg(QWidget* owner)
     BuildControls();
 }
 
-// The worker must not outlive the dialog it reports to.
 TSaveMarkedDlg::~TSaveMarkedDlg() = default;
 
 void TSaveMarkedDlg::BuildControls()
@@ -79,7 +78,7 @@ void TSaveMarkedDlg::FormActivate()
     PendingBatch batch = std::move(*Pending_);
     Pending_.reset();
     Label1_->setText(QStringLiteral("Saving icons to ") + QString::fromStdString(batch.job.Folder));
-    Batch_.Start(std::move(batch.job), batch.icons, batch.files, batch.folders);
+    Batch_->Start(std::move(batch.job), batch.icons, batch.files, batch.folders);
 }
 
 // Cancel, Esc and the close box all come here.
@@ -89,7 +88,7 @@ void TSaveMarkedDlg::reject()
     QDialog::reject();
 }
 
-void TSaveMarkedDlg::CancelBtnClick() { Batch_.Cancel(); }
+void TSaveMarkedDlg::CancelBtnClick() { Batch_->Cancel(); }
 
 void TSaveMarkedDlg::SetProgressMax(std::size_t maximum)
 {

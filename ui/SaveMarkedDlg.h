@@ -17,8 +17,10 @@ namespace orbisk {
 // with the main window, and shown again for each batch; the batch's worker
 // starts when it shows and asks it to close when the batch is over.
 //
-// Cancel, Esc and the close box all cancel: the dialog closes at once and the
-// worker stops after the icon in hand. Batch().Stop() waits for it.
+// The batch itself belongs to the main window, beside its scan engine; the
+// dialog is only its view (View(), handed to the batch when the window makes
+// it) and starts it. Cancel, Esc and the close box all cancel: the dialog
+// closes at once and the worker stops after the icon in hand.
 class TSaveMarkedDlg : public QDialog, private SaveMarkedView {
     Q_OBJECT
 
@@ -32,7 +34,11 @@ public:
     // lists into job.Folder. Returns once the dialog has closed.
     void Execute(SaveMarkedJob job, TIconList& icons, const TfileList& files, const FolderList& folders);
 
-    BatchSave& Batch() { return Batch_; }
+    // What the batch reports to; the batch shown is set once, after both
+    // are made.
+    SaveMarkedView& View() { return *this; }
+    void SetBatch(BatchSave& batch) { Batch_ = &batch; }
+    BatchSave& Batch() { return *Batch_; }
 
 signals:
     // A worker has ended; the marks it cleared are to be repainted.
@@ -63,7 +69,7 @@ private:
     QProgressBar* ProgressBar_ = nullptr;
     QPushButton* CancelBtn_ = nullptr;
     std::optional<PendingBatch> Pending_;
-    BatchSave Batch_ { *this };
+    BatchSave* Batch_ = nullptr;
 };
 
 } // namespace orbisk

@@ -5,6 +5,8 @@
 #include "shell/controls/ListSort.h"
 #include "shell/items/ShellController.h"
 
+#include <optional>
+
 namespace orbisk {
 
 namespace {
@@ -72,51 +74,50 @@ TStFolderReader::Result Read(const TStFolderReader::Request& request, const std:
 
 } // namespace
 
-TStFolderReader::~TStFolderReader()
+TStFolderReader::TStFolderReader(QObject*)
+    : wake_([this] { Deliver(); })
+    , results_(&wake_)
 {
-    Cancel();
-    Join();
 }
 
-void TStFolderReader::Join()
-{
-    if (worker_.joinable())
-        worker_.join();
-}
+TStFolderReader::~TStFolderReader() { Cancel(); }
 
 void TStFolderReader::Cancel()
 {
-    if (cancelled_)
-        cancelled_->store(true);
+    read_.Stop();
+    results_.Drop();
     busy_ = false;
 }
 
 void TStFolderReader::Start(Request request, Done done)
 {
     Cancel();
-    Join();
-    cancelled_ = std::make_shared<std::atomic<bool>>(false);
+    done_ = std::move(done);
     busy_ = true;
-    worker_ = std::thread([this, request = std::move(request), done = std::move(done), cancelled = cancelled_,
-                           receiver = receiver_]() mutable {
-        std::shared_ptr<Result> result;
+    auto owned = std::make_shared<Request>(std::move(request));
+    read_ = Job([owned, results = &results_](JobControl& job) {
+        std::optional<Result> result;
         try {
-            result = std::make_shared<Result>(Read(request, *cancelled));
+            result.emplace(Read(*owned, job.CancelFlag()));
         } catch (const ReadCancelled&) {
             return;
         }
-        QMetaObject::invokeMethod(
-            receiver,
-            [this, result, done = std::move(done), cancelled] {
-                // Cancelled after the result was posted: a newer read or a
-                // fill has replaced it.
-                if (cancelled->load())
-                    return;
-                busy_ = false;
-                done(std::move(*result));
-            },
-            Qt::QueuedConnection);
+        results->Post(job, std::move(*result));
     });
+}
+
+void TStFolderReader::Deliver()
+{
+    for (Result& result : results_.Take().reports) {
+        // Cancelled after the result was posted: a newer read or a fill has
+        // replaced it.
+        if (!busy_)
+            return;
+        busy_ = false;
+        read_.Stop();
+        const Done done = done_; // it may start the next read
+        done(std::move(result));
+    }
 }
 
 } // namespace orbisk

@@ -3,13 +3,14 @@
 #include "shell/items/ShellConsumer.h"
 #include "shell/items/ShellItem.h"
 
+#include "platform/jobs/Job.h"
+#include "platform/jobs/JobMailbox.h"
+
 #include <QObject>
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace orbisk {
@@ -19,9 +20,12 @@ namespace orbisk {
 // The window thread only filters and shows what comes back, so a folder
 // that many files are being written to does not hold it for long.
 //
-// The worker touches no widget and no item of the list: it makes its own
-// items, which it hands over with the result. A result reaches `receiver`'s
-// thread as a queued call; a read that was cancelled delivers nothing.
+// The read runs as a Job and touches no widget and no item of the list: it
+// makes its own items, which it hands over with the result through its gate.
+// A result reaches the thread that made the reader through its wake; a read
+// that was cancelled delivers nothing. Cancelling never waits for the disk:
+// a read still in a folder that does not answer Job::StopWait after it was
+// cancelled is left behind.
 class TStFolderReader {
 public:
     struct Request {
@@ -37,13 +41,13 @@ public:
     };
     using Done = std::function<void(Result)>;
 
-    explicit TStFolderReader(QObject* receiver) : receiver_(receiver) {}
-    // Cancels a read still running and waits for it.
+    explicit TStFolderReader(QObject* receiver);
+    // Cancels a read still running (see Job::Stop).
     ~TStFolderReader();
     TStFolderReader(const TStFolderReader&) = delete;
     TStFolderReader& operator=(const TStFolderReader&) = delete;
 
-    // Starts a read; `done` runs on the receiver's thread. A read still
+    // Starts a read; `done` runs on the window thread. A read still
     // running is cancelled first (it stops at its next item).
     void Start(Request request, Done done);
     // Drops the result of the read running, if any.
@@ -52,11 +56,12 @@ public:
     bool Busy() const { return busy_; }
 
 private:
-    void Join();
+    void Deliver();
 
-    QObject* receiver_;
-    std::thread worker_;
-    std::shared_ptr<std::atomic<bool>> cancelled_;
+    WindowWake wake_;
+    JobMailbox<Result> results_;
+    Job read_;
+    Done done_;
     bool busy_ = false;
 };
 

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
+
 #include <sys/stat.h>
 
 using namespace orbisk;
@@ -263,4 +266,57 @@ TEST_F(EngineFixture, ManyStartsAndStopsWhileTheWindowReads)
             ASSERT_LT(icons[i].IconIndex, 2);
         }
     }
+}
+
+// A read of a disk that does not answer: EndScan, a new scan and the end of
+// the engine go on without it, keep the icons found so far, and nothing of
+// the stalled scan shows or lands in the lists once its read returns.
+TEST_F(EngineFixture, AScanStuckInAReadIsLeftBehindAndNeverShowsAgain)
+{
+    TempTree t;
+    t.File("b3.ico");
+    TempTree other;
+    other.File("c1.ico");
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool stuck = false, answer = false;
+    extract.beforeReturn = [&](const std::string& path, int n) {
+        if (path.find("b3.ico") == std::string::npos || n != 1)
+            return;
+        std::unique_lock lock(mutex);
+        stuck = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return answer; });
+    };
+    engine->SetWithSub(false);
+    UseHooks();
+    engine->BeginScan(t.Root());
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return stuck; }));
+    }
+    engine->EndScan();
+    EXPECT_TRUE(engine->ScanStopped());
+    EXPECT_FALSE(engine->ScanRunning());
+    EXPECT_EQ(Job::LeftBehind(), 1);
+    EXPECT_EQ(IconNames(), (std::vector<std::string> { t.Path("b3.ico #0") }));
+    engine->Icons().MarkIcon(0);
+    engine->DeleteMarkedIcons(); // the kept lists are the window's own
+    EXPECT_EQ(engine->Icons().size(), 0u);
+
+    const std::vector<std::string> logBefore = view.log;
+    ScanToEnd(other.Root());
+    EXPECT_EQ(IconNames(), (std::vector<std::string> { other.Path("c1.ico #0") }));
+    {
+        const std::lock_guard lock(mutex);
+        answer = true;
+        changed.notify_all();
+    }
+    for (int i = 0; i < 1000 && Job::LeftBehind() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(Job::LeftBehind(), 0);
+    engine->DeliverUpdates();
+    EXPECT_EQ(IconNames(), (std::vector<std::string> { other.Path("c1.ico #0") }));
+    for (std::size_t i = logBefore.size(); i < view.log.size(); ++i)
+        EXPECT_EQ(view.log[i].find("b3.ico"), std::string::npos) << view.log[i];
 }

@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -250,4 +253,52 @@ TEST(BatchFileNames, TheRootTakesNoSecondSeparator)
 {
     EXPECT_EQ(BatchSaveFileName("/", 1, ".ico"), "/icon1.ico");
     EXPECT_EQ(BatchSaveFileName("/out/", 12, ".bmp"), "/out/icon12.bmp");
+}
+
+// A destination that stops answering mid-batch: Stop returns without it,
+// the dialog is asked to close, and once the write returns the worker
+// neither clears a mark nor reports anything, even with the lists gone.
+TEST_F(BatchSaveTest, ABatchStuckInAWriteIsLeftBehindAndTouchesNothingAfter)
+{
+    auto lists = std::make_unique<TIconList>();
+    for (int i = 0; i < 4; ++i)
+        lists->Append(0, i, Solid(ColorOf(i)));
+    for (std::size_t i = 0; i < 4; ++i)
+        lists->MarkIcon(i);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int writes = 0;
+    bool answer = false;
+    batch_.SetWriter([&](OutputStream& stream, const TafIcon&) {
+        std::unique_lock lock(mutex);
+        if (++writes == 2) {
+            changed.notify_all();
+            changed.wait(lock, [&] { return answer; });
+        }
+        stream.WriteBuffer("x", 1);
+    });
+    batch_.Start({ out_.string(), 0, TrueColor32, 32, {}, {} }, *lists, files_, folders_);
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(10), [&] { return writes == 2; }));
+    }
+    batch_.Stop();
+    EXPECT_FALSE(batch_.Running());
+    EXPECT_EQ(Job::LeftBehind(), 1);
+    EXPECT_EQ(view_.reports.substr(view_.reports.size() - 5), "close");
+    const std::string shown = view_.reports;
+    EXPECT_FALSE((*lists)[0].Marked.load()); // handled before the stall
+    EXPECT_TRUE((*lists)[1].Marked.load() && (*lists)[2].Marked.load());
+    lists.reset(); // a new scan drops the window's lists
+    {
+        const std::lock_guard lock(mutex);
+        answer = true;
+        changed.notify_all();
+    }
+    for (int i = 0; i < 1000 && Job::LeftBehind() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(Job::LeftBehind(), 0);
+    batch_.DeliverReports();
+    EXPECT_EQ(view_.reports, shown);
+    EXPECT_EQ(writes, 2);
 }
