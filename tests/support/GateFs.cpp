@@ -109,11 +109,11 @@ bool IsMounted(const std::filesystem::path& path)
         for (int i = 0; i < 4; ++i)
             fields >> field;
         fields >> point;
-        // Spaces and the like appear as octal escapes.
+        // Spaces and the like appear as three octal digits after a backslash.
         std::string decoded;
         for (std::size_t i = 0; i < point.size(); ++i) {
             if (point[i] == '\\' && i + 3 < point.size()) {
-                decoded += char(std::stoi(point.substr(i + 1, 3), nullptr, 8));
+                decoded += char((point[i + 1] - '0') * 64 + (point[i + 2] - '0') * 8 + (point[i + 3] - '0'));
                 i += 3;
             } else {
                 decoded += point[i];
@@ -223,7 +223,7 @@ GateFs::GateFs()
 
         const dev_t before = DeviceOf(scratch_);
         const auto end = Clock::now() + kMountDeadline;
-        while (DeviceOf(mount_) == before) {
+        for (dev_t now = 0; now == 0 || now == before; now = DeviceOf(mount_)) {
             int status = 0;
             if (waitpid(pid_, &status, WNOHANG) == pid_) {
                 pid_ = -1;
@@ -292,6 +292,19 @@ std::string GateFs::Ask(const std::string& command)
     std::lock_guard lock(controlMutex_);
     if (control_ == -1)
         throw Failure("not running");
+    try {
+        return AskLocked(command);
+    } catch (...) {
+        // A late answer would be taken for the next one; closing ends
+        // orbisk-gatefs, which opens its gate and unmounts.
+        close(control_);
+        control_ = -1;
+        throw;
+    }
+}
+
+std::string GateFs::AskLocked(const std::string& command)
+{
     const std::string line = command + "\n";
     if (send(control_, line.data(), line.size(), MSG_NOSIGNAL) != ssize_t(line.size()))
         throw SystemFailure(command);

@@ -88,6 +88,7 @@ public:
 
 private:
     std::string Ask(const std::string& command);
+    std::string AskLocked(const std::string& command);
     void Stop() noexcept;
 
     std::filesystem::path scratch_;

@@ -116,15 +116,17 @@ int ReadDir(const char*, void* buf, fuse_fill_dir_t fill, off_t, fuse_file_info*
     DIR* dir = reinterpret_cast<DIR*>(fi->fh);
     // Every entry goes in one call (offsets of 0), so each call starts over.
     rewinddir(dir);
-    errno = 0;
-    while (const dirent* e = readdir(dir)) {
+    for (;;) {
+        errno = 0; // readdir leaves it alone at the end
+        const dirent* e = readdir(dir);
+        if (!e)
+            return -errno;
         struct stat st{};
         st.st_ino = e->d_ino;
         st.st_mode = mode_t(DTTOIF(e->d_type));
         if (fill(buf, e->d_name, &st, 0, fuse_fill_dir_flags(0)) != 0)
             return -ENOMEM;
     }
-    return -errno;
 }
 
 int ReleaseDir(const char*, fuse_file_info* fi)
