@@ -32,6 +32,7 @@ using namespace std::chrono_literals;
 constexpr auto kMountDeadline = 10s;
 constexpr auto kAnswerDeadline = 5s;
 constexpr auto kExitDeadline = 5s;
+constexpr auto kLazyExitDeadline = 200ms;
 
 std::string Program()
 {
@@ -243,6 +244,7 @@ GateFs::~GateFs() { Stop(); }
 
 void GateFs::Stop() noexcept
 {
+    bool lazily = false;
     if (pid_ > 0) {
         try {
             Ask("open");
@@ -252,17 +254,20 @@ void GateFs::Stop() noexcept
         // A plain unmount fails while something still uses the mount (a
         // thread's open file or working folder); the lazy one detaches it
         // now and lets it go with the last user.
-        if (!FuserMount("-u", mount_) && IsMounted(mount_))
-            FuserMount("-uz", mount_);
+        if (!FuserMount("-u", mount_) && IsMounted(mount_) && FuserMount("-uz", mount_))
+            lazily = true;
     }
     if (control_ != -1) {
         close(control_); // orbisk-gatefs ends when this end closes
         control_ = -1;
     }
     if (pid_ > 0) {
+        // After a lazy unmount orbisk-gatefs serves the files still open
+        // until they close; it is ended instead, and those files fail.
         int status = 0;
-        if (!Reap(pid_, kExitDeadline, status)) {
-            std::fprintf(stderr, "orbisk-gatefs: still running after the unmount; ending it\n");
+        if (!Reap(pid_, lazily ? kLazyExitDeadline : kExitDeadline, status)) {
+            if (!lazily)
+                std::fprintf(stderr, "orbisk-gatefs: still running after the unmount; ending it\n");
             kill(pid_, SIGTERM);
             if (!Reap(pid_, kExitDeadline, status)) {
                 kill(pid_, SIGKILL);

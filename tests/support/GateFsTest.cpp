@@ -106,6 +106,9 @@ TEST_F(GateFsTest, TheDestructorCleansUpWhileACallIsHeld)
 {
     auto gate = std::make_unique<GateFs>();
     const fs::path mount = gate->MountPoint();
+    // A file left open keeps the mount busy: only a lazy unmount removes it.
+    const int kept = open((mount / "kept").c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_NE(kept, -1);
     gate->Close();
     auto held = StatLater(mount / "missing");
     ASSERT_TRUE(gate->WaitUntilWaiting(1));
@@ -115,6 +118,7 @@ TEST_F(GateFsTest, TheDestructorCleansUpWhileACallIsHeld)
     EXPECT_EQ(held.get(), -1); // the file is not there, but the call came back
     EXPECT_FALSE(MountedAt(mount));
     EXPECT_FALSE(fs::exists(mount.parent_path()));
+    close(kept);
 }
 
 // A test killed while one of its threads is held at the gate: orbisk-gatefs
