@@ -19,6 +19,7 @@ packages=(
   desktop-file-utils appstream
   shared-mime-info
   libgdk-pixbuf2.0-bin
+  fuse3 libfuse3-dev
 )
 
 packages+=("$@")
