@@ -2,6 +2,7 @@
 
 #include "core/ScanEngine.h"
 #include "core/SharpIconCache.h"
+#include "platform/jobs/WindowWake.h"
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
 #include "platform/pixels/Display.h"

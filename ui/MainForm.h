@@ -38,6 +38,7 @@ class TStShellTreeView;
 class TIconGroupCommands;
 class TSaveMarkedDlg;
 class BatchSave;
+class WindowWake;
 class TafIcon;
 
 // The main window: tool bars, the folder tree pane, the file list pane, the
@@ -283,7 +284,9 @@ private:
     std::unique_ptr<TafIcon> WorkIcon_;
     std::unique_ptr<ScanEngine> ScanEngine_;
     // Set while a repaint for newly made sharp icons waits in the event queue.
-    std::atomic<bool> SharpRepaintPosted_ { false };
+    // The cache's job wakes the window through SharpRepaint_, which goes
+    // after it.
+    std::unique_ptr<WindowWake> SharpRepaint_;
     std::unique_ptr<SharpIconCache> SharpIcons_;
     AppSettings Settings_;
     int DisplayBits_ = 32;

@@ -6,6 +6,7 @@
 
 #include "core/ScanEngine.h"
 #include "core/SharpIconCache.h"
+#include "platform/jobs/WindowWake.h"
 #include "export/TafIcon.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
@@ -82,16 +83,11 @@ bool TMainFrm::DrawSharpIcon(QPainter& canvas, const IconEntry& entry, int x, in
     if (pixels <= GridIconPixels || !entry.Handle)
         return false;
     if (!SharpIcons_) {
-        SharpIcons_ = std::make_unique<SharpIconCache>();
         QWidget* grid = DrawGrid1_->viewport();
-        SharpIcons_->SetOnReady([this, grid] {
-            if (SharpRepaintPosted_.exchange(true))
-                return;
-            QMetaObject::invokeMethod(grid, [this, grid] {
-                SharpRepaintPosted_.store(false);
-                grid->update();
-            }, Qt::QueuedConnection);
-        });
+        // Icons made together bring one repaint.
+        SharpRepaint_ = std::make_unique<WindowWake>([grid] { grid->update(); });
+        SharpIcons_ = std::make_unique<SharpIconCache>();
+        SharpIcons_->SetOnReady([wake = SharpRepaint_.get()] { wake->Signal(); });
         EnsureSharpCapacity();
     }
     const HICON sharp = SharpIcons_->Find(entry.FileIndex, entry.IconIndex, pixels,

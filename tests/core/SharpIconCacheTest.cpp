@@ -129,3 +129,37 @@ TEST(SharpIconCache, ForgetsWhatIsMadeAcrossAClear)
     EXPECT_EQ(made->width, 64);
     EXPECT_GE(readies.load(), 1);
 }
+
+// An icon whose file does not answer: the window's cache goes without
+// waiting for it, and the maker, once the read returns, tells nobody.
+TEST(SharpIconCache, EndsWithoutWaitingForAnIconStuckInARead)
+{
+    auto mutex = std::make_shared<std::mutex>();
+    auto cv = std::make_shared<std::condition_variable>();
+    auto started = std::make_shared<bool>(false);
+    auto release = std::make_shared<bool>(false);
+    std::atomic<int> readies { 0 };
+    {
+        SharpIconCache cache([=](const std::string&, int, int) {
+            std::unique_lock lock(*mutex);
+            *started = true;
+            cv->notify_all();
+            cv->wait(lock, [&] { return *release; });
+            return Square(64);
+        });
+        cache.SetOnReady([&] { ++readies; });
+        EXPECT_EQ(cache.Find(1, 0, 64, [] { return std::string("stuck"); }), nullptr);
+        std::unique_lock lock(*mutex);
+        cv->wait(lock, [&] { return *started; });
+    }
+    EXPECT_EQ(Job::LeftBehind(), 1);
+    {
+        const std::lock_guard lock(*mutex);
+        *release = true;
+    }
+    cv->notify_all();
+    for (int i = 0; i < 1000 && Job::LeftBehind() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(Job::LeftBehind(), 0);
+    EXPECT_EQ(readies.load(), 0);
+}

@@ -152,8 +152,8 @@ private slots:
         QCOMPARE(Marks(), (std::vector<bool> { false, false, true, true, true }));
     }
 
-    // Whatever comes right after a Cancel waits for the worker, and sees its
-    // error box first.
+    // Whatever comes right after a Cancel waits for a worker that ends soon,
+    // and sees its error box first.
     void commandsAfterCancelWaitForTheWorker_data()
     {
         QTest::addColumn<QString>("command");
@@ -165,7 +165,7 @@ private slots:
         QFETCH(QString, command);
         StartAndCancel(0, 1);
         std::thread releaser([this] {
-            std::this_thread::sleep_for(100ms);
+            std::this_thread::sleep_for(10ms);
             release_ = true;
         });
         if (command == "scan")
