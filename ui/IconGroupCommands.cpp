@@ -4,6 +4,7 @@
 #include "export/GroupFileWriter.h"
 #include "export/GroupPng.h"
 #include "export/GroupSizesText.h"
+#include "export/IconResourceText.h"
 #include "export/SaveColors.h"
 #include "export/SaveIconName.h"
 #include "export/TafIcon.h"
@@ -196,6 +197,9 @@ QString TIconGroupCommands::CellSizesText(int col, int row)
     if (TipKnown_ && TipIcon_.path == icon->path && TipIcon_.number == icon->number)
         return TipText_;
     TipText_ = IconSizesText(icon->path, icon->number);
+    if (const QString resource = TipText_.isEmpty() ? QString() : IconResourceText(icon->path, icon->number);
+        !resource.isEmpty())
+        TipText_ += u'\n' + resource;
     TipIcon_ = *icon;
     TipKnown_ = true;
     return TipText_;

@@ -37,8 +37,10 @@ public:
     QAction* CopyIcon() const { return CopyIcon_; }
     QAction* RemoveDuplicates() const { return RemoveDuplicates_; }
 
-    // The tooltip of the cell (col, row): "16, 32, 48, 256 px"; empty for a
-    // cell without an icon or an icon whose group cannot be read.
+    // The tooltip of the cell (col, row): "16, 32, 48, 256 px", and for an
+    // icon of a program or library a second line naming its group's
+    // resource ("Resource: 101, language 1033"); empty for a cell without an
+    // icon or an icon whose group cannot be read.
     QString CellSizesText(int col, int row);
 
 private:
