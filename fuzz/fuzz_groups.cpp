@@ -1,10 +1,11 @@
 // Fuzzes the group reader and writer with whole files. Every icon and cursor
-// group of the input is read; the icons' groups are numbered exactly as the
-// icons are; every image a group holds is whole, within the caps, and
-// decodes or fails cleanly; and every group written as an icon or cursor
-// file reads back with the same images, byte for byte, and hot spots. The
-// file's thumbnails at several sizes fit their size and, where the icon's
-// group decodes whole, come from the image the size calls for.
+// group of the input is read, and the resource name of each icon's group;
+// the icons' groups are numbered exactly as the icons are; every image a
+// group holds is whole, within the caps, and decodes or fails cleanly; and
+// every group written as an icon or cursor file reads back with the same
+// images, byte for byte, and hot spots. The file's thumbnails at several
+// sizes fit their size and, where the icon's group decodes whole, come from
+// the image the size calls for.
 
 #include "export/FastPngWriter.h"
 #include "export/GroupFileWriter.h"
@@ -137,6 +138,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             break;
         CheckGroup(*group);
         CheckRoundTrip(*group);
+        // The group's resource name and language read or fail cleanly.
+        auto g = icons.Group(source, n);
+        Check(g.ok());
+        (void)icons.Container()->ResourceOf(source, *g);
     }
     for (int n = 0; n < kGroupsTried; ++n) {
         auto group = ReadCursorGroupFromBytes(bytes, n);

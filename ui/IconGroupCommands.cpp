@@ -4,6 +4,7 @@
 #include "export/GroupFileWriter.h"
 #include "export/GroupPng.h"
 #include "export/GroupSizesText.h"
+#include "export/IconResourceText.h"
 #include "export/SaveColors.h"
 #include "export/SaveIconName.h"
 #include "export/TafIcon.h"
@@ -35,6 +36,17 @@ constexpr int IconFileEntry = 1;
 constexpr int PngEntry = 2;
 
 std::string IconName(const std::string& path, int number) { return path + " #" + std::to_string(number); }
+
+// The sizes of the icon's group and, for an icon of a program or library,
+// a second line naming its group's resource; empty when the group cannot be
+// read. Made on a job: it reads the icon's file.
+QString CellTipText(const std::string& path, int number)
+{
+    QString text = IconSizesText(path, number);
+    if (const QString resource = text.isEmpty() ? QString() : IconResourceText(path, number); !resource.isEmpty())
+        text += u'\n' + resource;
+    return text;
+}
 
 IconGroup ReadGroupOrThrow(const std::string& path, int number)
 {
@@ -195,6 +207,27 @@ void TIconGroupCommands::RemoveDuplicatesExecute()
     Window_.DrawGrid1()->Repaint();
 }
 
+QString TIconGroupCommands::CellSizesText(int col, int row)
+{
+    const auto icon = IconAt((long long)row * Window_.DrawGrid1()->ColCount() + col);
+    if (!icon)
+        return {};
+    if (!TipKnown_ || TipIcon_.path != icon->path || TipIcon_.number != icon->number) {
+        // Known at once where the disk answers; on one that does not, the
+        // text is empty until the read comes back.
+        TextRead_.Start([path = icon->path, number = icon->number] { return CellTipText(path, number); },
+            [this, source = *icon](QString text) { Remember(source, std::move(text)); });
+    }
+    return TipKnown_ && TipIcon_.path == icon->path && TipIcon_.number == icon->number ? TipText_ : QString();
+}
+
+void TIconGroupCommands::Remember(const IconSource& icon, QString text)
+{
+    TipIcon_ = icon;
+    TipText_ = std::move(text);
+    TipKnown_ = true;
+}
+
 void TIconGroupCommands::ShowCellTip(const QHelpEvent& help)
 {
     TDrawGrid* grid = Window_.DrawGrid1();
@@ -211,11 +244,9 @@ void TIconGroupCommands::ShowCellTip(const QHelpEvent& help)
         ShowTip(TipText_, col, row, help.globalPos());
         return;
     }
-    TipRead_.Start([path = icon->path, number = icon->number] { return IconSizesText(path, number); },
+    TipRead_.Start([path = icon->path, number = icon->number] { return CellTipText(path, number); },
         [this, source = *icon, col, row, at = help.globalPos()](QString text) {
-            TipIcon_ = source;
-            TipText_ = std::move(text);
-            TipKnown_ = true;
+            Remember(source, std::move(text));
             ShowTip(TipText_, col, row, at);
         });
 }

@@ -43,6 +43,12 @@ public:
     QAction* CopyIcon() const { return CopyIcon_; }
     QAction* RemoveDuplicates() const { return RemoveDuplicates_; }
 
+    // The tooltip of the cell (col, row): "16, 32, 48, 256 px", and for an
+    // icon of a program or library a second line naming its group's
+    // resource ("Resource: 101, language 1033"); empty for a cell without an
+    // icon or an icon whose group cannot be read, and while the read of a
+    // disk that does not answer has not come back.
+    QString CellSizesText(int col, int row);
 
 private:
     struct IconSource {
@@ -58,6 +64,7 @@ private:
     void RemoveDuplicatesExecute();
     void ShowCellTip(const QHelpEvent& help);
     void ShowTip(const QString& text, int col, int row, QPoint globalPos);
+    void Remember(const IconSource& icon, QString text);
     void PutOnClipboard(const QImage& image, const std::string& name);
 
     TMainFrm& Window_;
@@ -73,6 +80,7 @@ private:
     QString TipText_;
     bool TipKnown_ = false;
     BackgroundCall<QString> TipRead_;
+    BackgroundCall<QString> TextRead_;
     BackgroundCall<QImage> CopyRead_;
 };
 

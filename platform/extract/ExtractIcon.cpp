@@ -4,19 +4,37 @@
 
 namespace orbisk {
 
+namespace {
+
+IconFile& LastFileOfThisThread(const std::string& path)
+{
+    thread_local IconFile last;
+    if (!last || last.Path() != path)
+        last = IconFile::Open(path);
+    return last;
+}
+
+} // namespace
+
 UniqueIcon ExtractIconDetailed(const std::string& path, int n, IconSourceInfo* chosen)
 {
     if (n < 0)
         return nullptr;
-    thread_local IconFile last;
-    if (!last || last.Path() != path)
-        last = IconFile::Open(path);
+    IconFile& last = LastFileOfThisThread(path);
     UniqueIcon icon = last.Icon(n, chosen);
     // Neither a descriptor nor a handle is kept between calls; the next
     // call opens the file again and sees whether it changed.
     last.Close();
     last.ForgetImages();
     return icon;
+}
+
+Result<GroupResource> ExtractIconResource(const std::string& path, int n)
+{
+    IconFile& last = LastFileOfThisThread(path);
+    auto resource = last.Resource(n);
+    last.Close();
+    return resource;
 }
 
 HICON ExtractIcon(const std::string& path, int n) { return ExtractIconDetailed(path, n, nullptr).release(); }

@@ -32,6 +32,12 @@ using IconSourceInfo = ImageInfo;
 // ExtractIcon, telling also which image of the group was used.
 UniqueIcon ExtractIconDetailed(const std::string& path, int n, IconSourceInfo* chosen);
 
+// The resource icon n's group is stored as in a program or library (its
+// name and, in PE files, its language), read from the file now, from the
+// same kept IconFile as ExtractIconDetailed. Fails for icon, cursor and
+// bitmap files and when the file has no icon n.
+Result<GroupResource> ExtractIconResource(const std::string& path, int n);
+
 // ExtractIcon for a file's bytes held in memory (no cache).
 UniqueIcon ExtractIconFromBytes(std::span<const uint8_t> bytes, int n, IconSourceInfo* chosen);
 

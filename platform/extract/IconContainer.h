@@ -2,6 +2,7 @@
 
 #include "platform/extract/ByteSource.h"
 #include "platform/extract/ExtractLimits.h"
+#include "platform/extract/ResourceName.h"
 
 #include <cstdint>
 #include <memory>
@@ -60,6 +61,10 @@ public:
     // The images of group g that exist; references to missing images are
     // left out. g < GroupCount().
     virtual Result<std::vector<ImageLocation>> GroupImages(ByteSource& source, uint32_t g) = 0;
+    // The resource group g is stored as, read from the file when asked for
+    // (a scan never asks). Fails for files whose groups are no resources
+    // (icon, cursor and bitmap files) and for a name the file cuts short.
+    virtual Result<GroupResource> ResourceOf(ByteSource&, uint32_t) { return Error { "not a resource" }; }
 
     ImageBudget& Budget() { return budget_; }
 

@@ -201,6 +201,20 @@ UniqueIcon IconFile::Icon(int n, ImageInfo* chosen)
     return found ? std::move(icon) : nullptr;
 }
 
+Result<GroupResource> IconFile::Resource(int n)
+{
+    if (!state_ || n < 0 || !EnsureOpen())
+        return Error { "no such icon" };
+    State& s = *state_;
+    if (!s.numbering.Container())
+        return Error { "no such icon" };
+    FileSource source(s.file->Descriptor(), s.file->Size(), *s.blocks);
+    auto g = s.numbering.Group(source, n);
+    if (!g)
+        return g.AsError();
+    return s.numbering.Container()->ResourceOf(source, *g);
+}
+
 void IconFile::DecodeAhead(int count)
 {
     if (!state_)

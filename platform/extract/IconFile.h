@@ -42,6 +42,11 @@ public:
     // for n = 0, 1, 2 ... in turn reads each group once.
     UniqueIcon Icon(int n, ImageInfo* chosen = nullptr);
 
+    // The resource icon n's group is stored as (see
+    // IconContainer::ResourceOf), read from the file now; numbered as Icon
+    // numbers icons.
+    Result<GroupResource> Resource(int n);
+
     // Makes icons 0 to count - 1 now and keeps them, each handed out once
     // by Icon, then closes the file and frees its read buffers: what a
     // reader does before handing the file over.

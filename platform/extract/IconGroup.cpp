@@ -52,7 +52,19 @@ Result<IconGroup> ReadNumbered(ByteSource& source, IconNumbering& numbering, int
     return ReadGroup(source, *numbering.Container(), *g);
 }
 
-Result<IconGroup> ReadFromFile(NumberedFile& kept, const std::string& path, int n)
+Result<GroupResource> ResourceNumbered(ByteSource& source, IconNumbering& numbering, int n)
+{
+    auto g = numbering.Group(source, n);
+    if (!g)
+        return g.AsError();
+    return numbering.Container()->ResourceOf(source, *g);
+}
+
+// What `read` reads of icon n of the file at path, through the thread's
+// kept directory.
+template <class T>
+Result<T> ReadFromFile(NumberedFile& kept, const std::string& path, int n,
+                       Result<T> (*read)(ByteSource&, IconNumbering&, int))
 {
     auto file = RegularFile::Open(path);
     if (!file) {
@@ -60,7 +72,7 @@ Result<IconGroup> ReadFromFile(NumberedFile& kept, const std::string& path, int 
         return file.AsError();
     }
     FileSource source = kept.Use(path, *file);
-    return ReadNumbered(source, kept.Numbering(), n);
+    return read(source, kept.Numbering(), n);
 }
 
 Result<IconGroup> ReadFromBytes(std::span<const uint8_t> bytes, NumberedFile::Opener open, int n)
@@ -115,12 +127,22 @@ Result<IconGroup> ReadGroup(ByteSource& source, IconContainer& container, uint32
 
 Result<IconGroup> ReadIconGroup(const std::string& path, int n)
 {
-    return ReadFromFile(NumberedFile::IconsOfThisThread(), path, n);
+    return ReadFromFile(NumberedFile::IconsOfThisThread(), path, n, ReadNumbered);
 }
 
 Result<IconGroup> ReadCursorGroup(const std::string& path, int n)
 {
-    return ReadFromFile(NumberedFile::CursorsOfThisThread(), path, n);
+    return ReadFromFile(NumberedFile::CursorsOfThisThread(), path, n, ReadNumbered);
+}
+
+Result<GroupResource> ReadIconResource(const std::string& path, int n)
+{
+    return ReadFromFile(NumberedFile::IconsOfThisThread(), path, n, ResourceNumbered);
+}
+
+Result<GroupResource> ReadCursorResource(const std::string& path, int n)
+{
+    return ReadFromFile(NumberedFile::CursorsOfThisThread(), path, n, ResourceNumbered);
 }
 
 Result<IconGroup> ReadIconGroupFromBytes(std::span<const uint8_t> bytes, int n)

@@ -60,6 +60,12 @@ Result<IconGroup> ReadIconGroup(const std::string& path, int n);
 // one group. Cursors are numbered apart from icons and never among them.
 Result<IconGroup> ReadCursorGroup(const std::string& path, int n);
 
+// The resource of icon n's group (or cursor n's) in a program or library,
+// numbered as ReadIconGroup (ReadCursorGroup) numbers them, from the same
+// kept directory; see IconContainer::ResourceOf.
+Result<GroupResource> ReadIconResource(const std::string& path, int n);
+Result<GroupResource> ReadCursorResource(const std::string& path, int n);
+
 // The same for a file's bytes held in memory (no cache).
 Result<IconGroup> ReadIconGroupFromBytes(std::span<const uint8_t> bytes, int n);
 Result<IconGroup> ReadCursorGroupFromBytes(std::span<const uint8_t> bytes, int n);

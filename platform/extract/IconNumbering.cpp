@@ -34,9 +34,12 @@ Result<uint32_t> IconNumbering::FindIcon(ByteSource& source, int n, const GroupI
         return Error { "no such icon" };
     int seen = 0;
     uint32_t g = 0;
-    if (lastIcon_ >= 0 && n > lastIcon_) {
-        seen = lastIcon_ + 1;
-        g = lastGroup_ + 1;
+    // From the last icon on (whose group yields), so that asking again for
+    // it, as a caller that reads an icon's group and then its name does,
+    // costs no walk either.
+    if (lastIcon_ >= 0 && n >= lastIcon_) {
+        seen = lastIcon_;
+        g = lastGroup_;
     }
     for (; g < yields_.size(); ++g) {
         const bool wanted = seen == n;

@@ -9,6 +9,7 @@
 #include "platform/extract/ResourceIconContainer.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace orbisk {
@@ -28,11 +29,19 @@ struct Place {
     uint64_t length = 0;
 };
 
+// Where the resource table lies in the file; the names are inside it.
+struct TableExtent {
+    uint64_t start = 0;
+    uint64_t length = 0;
+};
+
 class NeIcons final : public ResourceIconContainer {
 public:
-    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons, GroupKind kind, std::vector<Place> places)
+    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons, GroupKind kind, std::vector<Place> places,
+            TableExtent table)
         : ResourceIconContainer(std::move(groups), std::move(icons), kind)
         , places_(std::move(places))
+        , table_(table)
     {
     }
 
@@ -45,8 +54,25 @@ protected:
         return ClampToFile(p.offset, p.length, source.Size());
     }
 
+    // A length byte and that many characters, within the table.
+    Result<std::string> NameOf(ByteSource& source, const Resource& r) override
+    {
+        if (r.nameAt >= table_.length)
+            return Error { "resource name outside the table" };
+        auto length = source.Read(table_.start + r.nameAt, 1);
+        if (!length)
+            return length.AsError();
+        if (!CheckedRange(r.nameAt + 1, length->front(), table_.length))
+            return Error { "resource name outside the table" };
+        auto name = source.Read(table_.start + r.nameAt + 1, length->front());
+        if (!name)
+            return name.AsError();
+        return Utf8FromWindows1252(*name);
+    }
+
 private:
     std::vector<Place> places_;
+    TableExtent table_;
 };
 
 struct Table {
@@ -58,7 +84,7 @@ ResourceIconContainer::Resource ToResource(const NeNameInfo& info, uint16_t shif
 {
     places.push_back({ uint64_t(info.offset) << shift, uint64_t(info.length) << shift });
     const bool numeric = (info.id & kNumeric) != 0;
-    return { !numeric, uint16_t(numeric ? info.id & ~kNumeric : 0), places.size() - 1 };
+    return { !numeric, uint16_t(numeric ? info.id & ~kNumeric : 0), numeric ? 0u : info.id, places.size() - 1 };
 }
 
 Result<Table> ReadTable(const ByteReader& table, const ResourceTypes& types)
@@ -116,8 +142,8 @@ Result<ContainerPtr> OpenNe(ByteSource& source, const ByteReader& head, const Re
         return table.AsError();
     if (table->groups.empty())
         return Error { "no groups" };
-    return ContainerPtr(
-        new NeIcons(std::move(table->groups), std::move(table->icons), types.kind, std::move(table->places)));
+    return ContainerPtr(new NeIcons(std::move(table->groups), std::move(table->icons), types.kind,
+                                    std::move(table->places), TableExtent { start, length }));
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "platform/extract/ResourceIconContainer.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace orbisk {
@@ -94,14 +96,10 @@ public:
     // which must be data; the tree goes no deeper than type, name, language.
     Result<ImageLocation> Locate(uint32_t nameTarget, bool isDirectory) const
     {
-        if (!isDirectory || nameTarget == 0)
-            return Error { "resource without a language level" };
-        auto languages = Entries(nameTarget, 1);
-        if (!languages)
-            return languages.AsError();
-        if (languages->empty() || languages->front().IsDirectory())
-            return Error { "resource tree too deep" };
-        auto at = OffsetOf(languages->front().Target());
+        auto language = FirstLanguage(nameTarget, isDirectory);
+        if (!language)
+            return language.AsError();
+        auto at = OffsetOf(language->Target());
         if (!at)
             return at.AsError();
         auto bytes = source_.Read(*at, ResourceDataEntry::size);
@@ -114,7 +112,44 @@ public:
         return ClampToFile(*offset, data->dataSize, source_.Size());
     }
 
+    // The language of the entry Locate takes.
+    std::optional<uint16_t> Language(uint32_t nameTarget, bool isDirectory) const
+    {
+        auto language = FirstLanguage(nameTarget, isDirectory);
+        if (!language || language->IsNamed())
+            return std::nullopt;
+        return language->Id();
+    }
+
+    // A counted UTF-16 string (IMAGE_RESOURCE_DIR_STRING_U) at `offset`.
+    Result<std::string> Name(uint32_t offset) const
+    {
+        auto at = OffsetOf(offset);
+        if (!at)
+            return at.AsError();
+        auto lengthBytes = source_.Read(*at, 2);
+        if (!lengthBytes)
+            return lengthBytes.AsError();
+        const uint16_t length = *ByteReader(*lengthBytes).U16(0);
+        auto units = source_.Read(*at + 2, uint64_t(length) * 2);
+        if (!units)
+            return units.AsError();
+        return Utf8FromUtf16Le(*units);
+    }
+
 private:
+    Result<ResourceDirectoryEntry> FirstLanguage(uint32_t nameTarget, bool isDirectory) const
+    {
+        if (!isDirectory || nameTarget == 0)
+            return Error { "resource without a language level" };
+        auto languages = Entries(nameTarget, 1);
+        if (!languages)
+            return languages.AsError();
+        if (languages->empty() || languages->front().IsDirectory())
+            return Error { "resource tree too deep" };
+        return languages->front();
+    }
+
     Result<uint64_t> OffsetOf(uint32_t offset) const
     {
         if (uint64_t(rootRva_) + offset > UINT32_MAX)
@@ -142,6 +177,14 @@ protected:
     Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) override
     {
         return ResourceTree(source, sections_, rootRva_).Locate(uint32_t(ref), (ref >> 32) != 0);
+    }
+    Result<std::string> NameOf(ByteSource& source, const Resource& r) override
+    {
+        return ResourceTree(source, sections_, rootRva_).Name(r.nameAt);
+    }
+    std::optional<uint16_t> LanguageOf(ByteSource& source, const Resource& r) override
+    {
+        return ResourceTree(source, sections_, rootRva_).Language(uint32_t(r.ref), (r.ref >> 32) != 0);
     }
 
 private:
@@ -196,7 +239,7 @@ std::vector<ResourceIconContainer::Resource> ResourcesOf(const ResourceTree& tre
         return out;
     for (const ResourceDirectoryEntry& e : *entries) {
         const uint64_t ref = uint64_t(e.Target()) | (uint64_t(e.IsDirectory()) << 32);
-        out.push_back({ e.IsNamed(), e.Id(), ref });
+        out.push_back({ e.IsNamed(), e.IsNamed() ? uint16_t(0) : e.Id(), e.IsNamed() ? e.NameOffset() : 0, ref });
     }
     return out;
 }

@@ -103,6 +103,8 @@ struct ResourceDirectoryEntry {
     uint32_t offset;
     bool IsNamed() const { return (name & 0x80000000u) != 0; }
     uint16_t Id() const { return uint16_t(name & 0xffff); }
+    // A named entry: its IMAGE_RESOURCE_DIR_STRING_U, from the tree's start.
+    uint32_t NameOffset() const { return name & 0x7fffffffu; }
     bool IsDirectory() const { return (offset & 0x80000000u) != 0; }
     uint32_t Target() const { return offset & 0x7fffffffu; }
     static constexpr Result<ResourceDirectoryEntry> Decode(FieldCursor& c)

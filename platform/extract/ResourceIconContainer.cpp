@@ -72,6 +72,19 @@ Result<std::vector<ImageLocation>> ResourceIconContainer::GroupImages(ByteSource
     return images;
 }
 
+Result<GroupResource> ResourceIconContainer::ResourceOf(ByteSource& source, uint32_t g)
+{
+    const Resource& r = groups_[g];
+    GroupResource out { { r.id }, LanguageOf(source, r) };
+    if (r.named) {
+        auto name = NameOf(source, r);
+        if (!name)
+            return name.AsError();
+        out.name.value = std::move(*name);
+    }
+    return out;
+}
+
 Result<ImageLocation> ResourceIconContainer::LocateImage(ByteSource& source, const GroupIconDirEntry& entry)
 {
     const Resource* icon = FindIcon(entry.id);

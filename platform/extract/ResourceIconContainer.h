@@ -4,6 +4,8 @@
 #include "platform/extract/IconRecords.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace orbisk {
@@ -30,6 +32,9 @@ public:
     struct Resource {
         bool named = false;
         uint16_t id = 0;
+        // A named resource: where the format keeps its string (read only
+        // when the name is asked for).
+        uint32_t nameAt = 0;
         ResourceRef ref = 0;
     };
 
@@ -42,9 +47,15 @@ public:
     uint32_t GroupCount() const override { return uint32_t(groups_.size()); }
     GroupKind Kind() const override { return kind_; }
     Result<std::vector<ImageLocation>> GroupImages(ByteSource& source, uint32_t g) override;
+    Result<GroupResource> ResourceOf(ByteSource& source, uint32_t g) override;
 
 protected:
     virtual Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) = 0;
+    // The string of a named resource, as UTF-8.
+    virtual Result<std::string> NameOf(ByteSource& source, const Resource& r) = 0;
+    // The language of the entry Locate takes; none where the format has no
+    // languages.
+    virtual std::optional<uint16_t> LanguageOf(ByteSource&, const Resource&) { return std::nullopt; }
     // Whether the format stores resources in whole alignment units (NE).
     virtual bool PadsResources() const { return false; }
 
@@ -67,5 +78,7 @@ private:
     std::vector<Located> located_; // by index into icons_, filled as groups name them
     GroupKind kind_;
 };
+// A file of 65,536 groups keeps this per group while its icons are made.
+static_assert(sizeof(ResourceIconContainer::Resource) == 16);
 
 } // namespace orbisk

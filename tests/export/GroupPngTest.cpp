@@ -4,6 +4,7 @@
 #include "export/GroupFileWriter.h"
 #include "export/GroupPng.h"
 #include "export/GroupSizesText.h"
+#include "export/IconResourceText.h"
 #include "fixtures/Fixtures.h"
 
 #include <QTemporaryDir>
@@ -102,4 +103,20 @@ TEST(GroupSizesText, EachSizeOnceSmallestFirst)
     ASSERT_TRUE(WriteFile(path, PeFile(Groups(2, { images[4], images[1] }))));
     EXPECT_EQ(IconSizesText(path, 1), "16, 48 px");
     EXPECT_EQ(IconSizesText(path, 2), "");
+}
+
+TEST(IconResourceText, NamesTheGroupsResourceOnOneLine)
+{
+    QTemporaryDir dir;
+    const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)).toStdString(); };
+    GroupSpec named { { ImageSpec {} }, "MY \"ICON\"\n" };
+    named.languages = { 0 };
+    GroupSpec numbered { { ImageSpec {} }, {}, 101 };
+    ASSERT_TRUE(WriteFile(path("a.dll"), PeFile({ numbered, named })));
+    ASSERT_TRUE(WriteFile(path("a.icl"), NeFile({ numbered })));
+    ASSERT_TRUE(WriteFile(path("a.ico"), IcoFile({ ImageSpec {} })));
+    EXPECT_EQ(IconResourceText(path("a.dll"), 0), QStringLiteral("Resource: \"MY \"ICON\"\uFFFD\", language 0"));
+    EXPECT_EQ(IconResourceText(path("a.dll"), 1), "Resource: 101, language 1033");
+    EXPECT_EQ(IconResourceText(path("a.icl"), 0), "Resource: 101");
+    EXPECT_EQ(IconResourceText(path("a.ico"), 0), "");
 }

@@ -132,6 +132,6 @@ TEST_F(GroupCommands, ListCursorsNumbersTheCursorsApart)
     const ToolRun r
         = Run("list --cursors " + Quote(F("app.exe")) + " " + Quote(F("pic.bmp")) + " " + Quote(F("arrow.cur")));
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, F("app.exe") + " #0 32x32 8 4,5\n" + F("app.exe") + " #1 32x32 8 4,5\n" + F("arrow.cur")
-                  + " #0 16x16 4 1,2\n");
+    EXPECT_EQ(r.out, F("app.exe") + " #0 32x32 8 4,5 name=1 language=1033\n" + F("app.exe")
+                  + " #1 32x32 8 4,5 name=2 language=1033\n" + F("arrow.cur") + " #0 16x16 4 1,2\n");
 }

@@ -3,7 +3,10 @@
 #include "fixtures/Fixtures.h"
 #include "tests/tools/ExtractRun.h"
 
+#include <QByteArray>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -41,8 +44,44 @@ TEST_F(ListCommand, OneLinePerIconWithTheChosenImage)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out,
-              F("app.exe") + " #0 48x48 8\n" + F("app.exe") + " #1 48x48 8\n" + F("app.exe") + " #2 256x256 32\n"
-                  + F("one.ico") + " #0 32x32 24\n" + F("pic.bmp") + " #0 64x16 8\n");
+              F("app.exe") + " #0 48x48 8 name=1 language=1033\n" + F("app.exe") + " #1 48x48 8 name=2 language=1033\n"
+                  + F("app.exe") + " #2 256x256 32 name=3 language=1033\n" + F("one.ico") + " #0 32x32 24\n"
+                  + F("pic.bmp") + " #0 64x16 8\n");
+}
+
+// A string name can never pass for a number or run into the next field,
+// on a line, in a NUL-ended record or in JSON.
+TEST_F(ListCommand, EachIconEndsInItsGroupsResourceNameAndLanguage)
+{
+    GroupSpec quoted { { ImageSpec { .bits = 8 } }, "MY \"ICON\" \\1\n" };
+    quoted.languages = { 0, 1033 };
+    GroupSpec numbered { { ImageSpec { .bits = 8 } }, {}, 101 };
+    ASSERT_TRUE(WriteFile(F("named.dll"), PeFile({ numbered, quoted })));
+    ASSERT_TRUE(WriteFile(F("old.icl"), NeFile({ numbered, GroupSpec { { ImageSpec { .bits = 8 } }, "101" } })));
+    const std::string lines[] = { F("named.dll") + " #0 32x32 8 name=\"MY \\\"ICON\\\" \\\\1\\n\" language=0",
+                                  F("named.dll") + " #1 32x32 8 name=101 language=1033",
+                                  F("old.icl") + " #0 32x32 8 name=\"101\"", F("old.icl") + " #1 32x32 8 name=101" };
+    const ToolRun plain = Run("list " + Quote(F("named.dll")) + " " + Quote(F("old.icl")));
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(plain.out, lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n" + lines[3] + "\n");
+    const ToolRun null = Run("list --null " + Quote(F("named.dll")) + " " + Quote(F("old.icl")));
+    EXPECT_EQ(null.out, lines[0] + '\0' + lines[1] + '\0' + lines[2] + '\0' + lines[3] + '\0');
+
+    const ToolRun json = Run("list --json " + Quote(F("named.dll")) + " " + Quote(F("old.icl")));
+    ASSERT_EQ(json.status, 0) << json.err;
+    std::vector<QJsonObject> icons;
+    for (const QByteArray& line : QByteArray::fromStdString(json.out).split('\n'))
+        if (!line.isEmpty())
+            icons.push_back(QJsonDocument::fromJson(line).object());
+    ASSERT_EQ(icons.size(), 4u) << json.out;
+    EXPECT_EQ(icons[0]["name"].toString(), QStringLiteral("MY \"ICON\" \\1\n"));
+    EXPECT_EQ(icons[0]["language"].toInt(-1), 0);
+    EXPECT_TRUE(icons[1]["name"].isDouble());
+    EXPECT_EQ(icons[1]["name"].toInt(), 101);
+    EXPECT_EQ(icons[1]["language"].toInt(), 1033);
+    EXPECT_EQ(icons[2]["name"].toString(), QStringLiteral("101"));
+    EXPECT_EQ(icons[3]["name"].toInt(), 101);
+    EXPECT_FALSE(icons[3].contains("language"));
 }
 
 TEST_F(ListCommand, WritesEachIconAsPngInLineOrder)

@@ -219,7 +219,7 @@ private slots:
         QVERIFY(w_.boxes[0].text.contains(QStringLiteral("lib.dll #1")));
     }
 
-    void aCellsTooltipListsItsGroupsSizes()
+    void aCellsTooltipListsItsGroupsSizesAndResource()
     {
         QVERIFY(ScanLibrary());
         TDrawGrid* grid = w_.frm->DrawGrid1();
@@ -230,9 +230,9 @@ private slots:
         };
         askTip(1);
         QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), QStringLiteral("16, 32, 48, 256 px"));
+        QCOMPARE(QToolTip::text(), QStringLiteral("16, 32, 48, 256 px\nResource: 2, language 1033"));
         askTip(0);
-        QTRY_COMPARE(QToolTip::text(), QStringLiteral("16, 48 px"));
+        QTRY_COMPARE(QToolTip::text(), QStringLiteral("16, 48 px\nResource: 1, language 1033"));
         askTip(2); // no icon there
         QTRY_VERIFY(!QToolTip::isVisible());
     }

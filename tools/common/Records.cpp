@@ -136,6 +136,17 @@ std::string EscapeLine(std::string_view bytes)
     return out;
 }
 
+std::string QuoteLine(std::string_view bytes)
+{
+    std::string out = "\"";
+    for (char c : EscapeLine(bytes)) {
+        if (c == '"')
+            out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
 std::string Base64(std::string_view bytes)
 {
     static constexpr char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";

@@ -26,6 +26,11 @@ std::size_t Utf8SequenceLength(std::string_view bytes);
 // \xNN; spaces and valid UTF-8 stay as they are.
 std::string EscapeLine(std::string_view bytes);
 
+// Text as a quoted string on one line: between double quotes, with
+// EscapeLine's escapes and \" for a double quote, so that it can never be
+// taken for a number or run into the next field.
+std::string QuoteLine(std::string_view bytes);
+
 // One JSON object, built a field at a time in the order given.
 class JsonRecord {
 public:

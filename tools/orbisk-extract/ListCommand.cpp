@@ -20,6 +20,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace orbisk::tool {
@@ -36,22 +37,42 @@ struct ListOptions {
 };
 
 // One icon's record: "<file> #<n> <w>x<h> <bits>", a cursor's with its hot
-// spot, as a line, a NUL-ended record or a JSON object.
+// spot, then the group's resource name and language where the file has
+// them, as a line, a NUL-ended record or a JSON object.
 struct ListedImage {
     int width = 0;
     int height = 0;
     int bits = 0;
     const Hotspot* hotspot = nullptr;
+    const GroupResource* resource = nullptr;
 };
+
+// A number as its digits, a string quoted, in lines and NUL-ended records
+// alike: a name may hold any character, a NUL too.
+std::string NameField(const ResourceName& name)
+{
+    if (const auto* id = std::get_if<uint16_t>(&name.value))
+        return std::to_string(*id);
+    return QuoteLine(std::get<std::string>(name.value));
+}
 
 void PrintIcon(RecordFormat format, const std::string& file, int n, const ListedImage& image)
 {
+    const GroupResource* resource = image.resource;
     if (format == RecordFormat::Json) {
         JsonRecord record;
         record.Path("path", file).Number("icon", n).Number("width", image.width).Number("height", image.height);
         record.Number("bits", image.bits);
         if (image.hotspot)
             record.Number("hotspot_x", image.hotspot->x).Number("hotspot_y", image.hotspot->y);
+        if (resource) {
+            if (const auto* id = std::get_if<uint16_t>(&resource->name.value))
+                record.Number("name", *id);
+            else
+                record.Text("name", std::get<std::string>(resource->name.value));
+            if (resource->language)
+                record.Number("language", *resource->language);
+        }
         WriteRecord(format, record.Object());
         return;
     }
@@ -59,6 +80,11 @@ void PrintIcon(RecordFormat format, const std::string& file, int n, const Listed
         + std::to_string(image.width) + "x" + std::to_string(image.height) + " " + std::to_string(image.bits);
     if (image.hotspot)
         line += " " + std::to_string(image.hotspot->x) + "," + std::to_string(image.hotspot->y);
+    if (resource) {
+        line += " name=" + NameField(resource->name);
+        if (resource->language)
+            line += " language=" + std::to_string(*resource->language);
+    }
     WriteRecord(format, line);
 }
 
@@ -95,7 +121,8 @@ bool ListIcons(const std::string& file, RecordFormat format, NumberedFileWriter*
         UniqueIcon icon = ExtractIconDetailed(file, n, &info);
         if (!icon)
             break;
-        PrintIcon(format, file, n, { info.width, info.height, info.bits });
+        const auto resource = ExtractIconResource(file, n);
+        PrintIcon(format, file, n, { info.width, info.height, info.bits, nullptr, resource ? &*resource : nullptr });
         ok &= WriteNextPng(*icon, pngDir, written);
     }
     return ok;
@@ -109,6 +136,7 @@ bool ListCursors(const std::string& file, RecordFormat format, NumberedFileWrite
         auto group = ReadCursorGroup(file, n);
         if (!group)
             break;
+        const auto resource = ReadCursorResource(file, n);
         std::vector<ImageInfo> infos;
         for (const GroupImage& image : group->images)
             infos.push_back({ image.width, image.height, image.bits, image.format == ImageFormat::Png });
@@ -117,7 +145,8 @@ bool ListCursors(const std::string& file, RecordFormat format, NumberedFileWrite
             if (!decoded)
                 continue;
             const GroupImage& image = group->images[i];
-            PrintIcon(format, file, n, { image.width, image.height, image.bits, &image.hotspot });
+            PrintIcon(format, file, n,
+                      { image.width, image.height, image.bits, &image.hotspot, resource ? &*resource : nullptr });
             ok &= WriteNextPng(FitIcon(*decoded), pngDir, written);
             break;
         }
@@ -141,9 +170,11 @@ int List(const std::vector<std::string>& args)
     ListOptions options;
     CLI::App app("Prints every icon of each FILE, one line per icon, in order: '<file> #<n> <w>x<h> <bits>', "
                  "where <w>x<h> and <bits> describe the image chosen from the icon's group before it is scaled "
-                 "to 32 x 32 (a PNG image counts as 32 bits). A file with no icons prints nothing. Control "
+                 "to 32 x 32 (a PNG image counts as 32 bits). In programs and libraries each line ends in "
+                 "' name=<name>', the resource name of the icon's group: a number as digits, a string in double "
+                 "quotes; 32- and 64-bit ones add ' language=<id>'. A file with no icons prints nothing. Control "
                  "characters, backslashes and bytes that are not UTF-8 in a name are escaped (\\n, \\t, \\\\, "
-                 "\\xNN).",
+                 "\\xNN), and so is a double quote in a resource name (\\\").",
         CommandName(Name));
     app.add_option("FILE", options.files, "the files to list")->required();
     app.add_flag("--cursors", options.cursors,
@@ -156,7 +187,7 @@ int List(const std::vector<std::string>& args)
         ->check([](const std::string& dir) { return dir.empty() ? std::string("a folder is needed") : std::string(); });
     AddRecordFormatOptions(app, options.output,
         "{\"path\", \"icon\", \"width\", \"height\", \"bits\"} per icon (cursors add \"hotspot_x\", "
-        "\"hotspot_y\")");
+        "\"hotspot_y\"; programs and libraries \"name\", a number or a string, and \"language\")");
     app.footer("Exit status: 0 every file could be read, 1 some could not (each is named on standard error) or a "
                "PNG could not be written, 2 usage error, 130 interrupted.");
     if (const int status = ParseArguments(app, args); status >= 0)
