@@ -9,6 +9,7 @@
 #include "export/TafIcon.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
+#include "ui/GridContrast.h"
 #include "platform/pixels/DrawIcon.h"
 
 #include <QKeyEvent>
@@ -19,8 +20,6 @@ namespace orbisk {
 
 namespace {
 
-// The colour of a marked icon's cell (clLime).
-const QColor MarkColor(0, 255, 0);
 // Where a cell's icon sits, from the cell's top-left corner.
 constexpr int IconInset = 2;
 
@@ -61,9 +60,12 @@ void TMainFrm::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect
     const IconEntry& entry = icons[std::size_t(index)];
     if (entry.Marked.load(std::memory_order_relaxed)) {
         const QBrush remembered = canvas.brush();
+        const QPen rememberedPen = canvas.pen();
         canvas.setBrush(MarkColor);
+        canvas.setPen(QPen(MarkOutlineColor(DrawGrid1_->palette()), 0));
         canvas.drawRect(rect.adjusted(0, 0, -1, -1));
         canvas.setBrush(remembered);
+        canvas.setPen(rememberedPen);
     }
     if (DrawSharpIcon(canvas, entry, rect.left() + IconInset, rect.top() + IconInset))
         return;
