@@ -146,8 +146,22 @@ void TMainFrm::DrawGrid1DblClick()
     DrawIconCell(index, DrawGrid1_->CellRect(DrawGrid1_->Col(), DrawGrid1_->Row()));
 }
 
+// Space marks as the mouse does, for those who cannot use one: alone it
+// toggles the current icon as a double-click does, with Shift it marks the
+// selected block, a single cell too, as a release after dragging does.
 void TMainFrm::DrawGrid1KeyDown(QKeyEvent& key)
 {
+    if (key.key() == Qt::Key_Space && (key.modifiers() == Qt::NoModifier || key.modifiers() == Qt::ShiftModifier)) {
+        key.accept();
+        if (key.modifiers() == Qt::NoModifier) {
+            DrawGrid1DblClick();
+            return;
+        }
+        const TGridRect block = DrawGrid1_->Selection();
+        MarkRange(block.Left, block.Top, block.Right, block.Bottom);
+        DrawGrid1_->Repaint();
+        return;
+    }
     if (key.key() != Qt::Key_Delete)
         return;
     key.accept();
