@@ -49,6 +49,7 @@ void TDrawGrid::SetColCount(int columns)
     anchorCol_ = std::min(anchorCol_, columns - 1);
     UpdateScrollBars();
     viewport()->update();
+    emit CountsChanged();
 }
 
 void TDrawGrid::SetRowCount(int rows)
@@ -61,6 +62,7 @@ void TDrawGrid::SetRowCount(int rows)
     anchorRow_ = std::min(anchorRow_, rows - 1);
     UpdateScrollBars();
     viewport()->update();
+    emit CountsChanged();
 }
 
 TGridRect TDrawGrid::Selection() const { return Span(anchorCol_, anchorRow_, col_, row_); }
@@ -168,11 +170,14 @@ bool TDrawGrid::MoveCurrent(int col, int row, bool extend)
         anchorCol_ = col;
         anchorRow_ = row;
     }
-    if (moved || Selection() != before) {
+    const bool changed = moved || Selection() != before;
+    if (changed) {
         InvalidateBlock(before);
         InvalidateBlock(Selection());
     }
     ScrollInView(col, row);
+    if (changed)
+        emit CurrentCellChanged();
     return true;
 }
 

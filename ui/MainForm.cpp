@@ -11,6 +11,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MessageBox.h"
 #include "ui/SaveMarkedDlg.h"
+#include "ui/WindowAccessible.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -67,6 +68,7 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
     BuildPanes();
     BuildStatusBar();
     BuildPopupMenus();
+    ConnectWindowAccessibility(*this);
     resize(DesignedWidth, DesignedHeight);
     SaveMarkedDlg_ = new TSaveMarkedDlg(this);
     connect(SaveMarkedDlg_, &TSaveMarkedDlg::BatchEnded, this, [this] { DrawGrid1_->Repaint(); });

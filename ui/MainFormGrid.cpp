@@ -9,6 +9,7 @@
 #include "export/TafIcon.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
+#include "ui/GridAccessible.h"
 #include "ui/GridContrast.h"
 #include "platform/pixels/DrawIcon.h"
 
@@ -144,6 +145,8 @@ void TMainFrm::DrawGrid1DblClick()
     std::atomic<uint8_t>& marked = icons[std::size_t(index)].Marked;
     marked.store(marked.load(std::memory_order_relaxed) ? 0 : 1, std::memory_order_relaxed);
     DrawIconCell(index, DrawGrid1_->CellRect(DrawGrid1_->Col(), DrawGrid1_->Row()));
+    const int col = DrawGrid1_->Col(), row = DrawGrid1_->Row();
+    GridCellsChecked(*DrawGrid1_, { col, row, col, row });
 }
 
 // Space marks as the mouse does, for those who cannot use one: alone it
@@ -202,6 +205,7 @@ void TMainFrm::MarkRange(int left, int top, int right, int bottom)
         for (int col = left; col <= right; ++col)
             icons.MarkIcon(std::size_t(row * columns + col));
     }
+    GridCellsChecked(*DrawGrid1_, { left, top, right, bottom });
 }
 
 void TMainFrm::Panel6Resize()
