@@ -50,6 +50,12 @@ void NameToolButtons(QToolBar& toolBar)
             button->setAccessibleDescription(action->toolTip());
         }
     }
+    // The button that opens the buttons a narrow window has no room for;
+    // Qt gives it neither text nor name.
+    for (QToolButton* more : toolBar.findChildren<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+        more->setAccessibleName(QStringLiteral("More buttons"));
+        more->setAccessibleDescription(QStringLiteral("The toolbar's buttons that do not fit"));
+    }
 }
 
 } // namespace
