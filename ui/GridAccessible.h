@@ -2,10 +2,10 @@
 
 #include <QString>
 
-class QAccessibleEvent;
-
 #include <functional>
 #include <optional>
+
+class QAccessibleEvent;
 
 namespace orbisk {
 
