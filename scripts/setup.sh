@@ -15,6 +15,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core
   xvfb xauth xdotool
+  dbus-daemon at-spi2-core python3-pyatspi
   qt6-gtk-platformtheme librsvg2-common
   desktop-file-utils appstream
   shared-mime-info

@@ -1,5 +1,7 @@
 #include "ui/DrawGrid.h"
 
+#include "ui/GridContrast.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -47,6 +49,7 @@ void TDrawGrid::SetColCount(int columns)
     anchorCol_ = std::min(anchorCol_, columns - 1);
     UpdateScrollBars();
     viewport()->update();
+    emit CountsChanged();
 }
 
 void TDrawGrid::SetRowCount(int rows)
@@ -59,6 +62,7 @@ void TDrawGrid::SetRowCount(int rows)
     anchorRow_ = std::min(anchorRow_, rows - 1);
     UpdateScrollBars();
     viewport()->update();
+    emit CountsChanged();
 }
 
 TGridRect TDrawGrid::Selection() const { return Span(anchorCol_, anchorRow_, col_, row_); }
@@ -166,11 +170,14 @@ bool TDrawGrid::MoveCurrent(int col, int row, bool extend)
         anchorCol_ = col;
         anchorRow_ = row;
     }
-    if (moved || Selection() != before) {
+    const bool changed = moved || Selection() != before;
+    if (changed) {
         InvalidateBlock(before);
         InvalidateBlock(Selection());
     }
     ScrollInView(col, row);
+    if (changed)
+        emit CurrentCellChanged();
     return true;
 }
 
@@ -323,7 +330,7 @@ void TDrawGrid::paintEvent(QPaintEvent* event)
 
 void TDrawGrid::PaintLines(QPainter& painter, const TGridRect& cells) const
 {
-    const QColor line = palette().color(QPalette::Midlight);
+    const QColor line = GridLineColor(palette());
     const QRect first = CellRect(cells.Left, cells.Top);
     const QRect last = CellRect(cells.Right, cells.Bottom);
     const int lineTop = first.top();
@@ -349,10 +356,15 @@ void TDrawGrid::PaintCell(QPainter& painter, int col, int row, const TGridRect& 
         state |= gdFocused;
     if (OnDrawCell)
         OnDrawCell(painter, col, row, rect, state);
+    // Dots in the highlighted-text colour on a line in the highlight colour:
+    // seen on whatever the owner painted (a mark's outline, an icon), not
+    // only on the highlight.
     if (state & gdFocused) {
         painter.save();
-        painter.setPen(QPen(palette().color(QPalette::HighlightedText), 0, Qt::DotLine));
         painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 0));
+        painter.drawRect(rect.adjusted(0, 0, -1, -1));
+        painter.setPen(QPen(palette().color(QPalette::HighlightedText), 0, Qt::DotLine));
         painter.drawRect(rect.adjusted(0, 0, -1, -1));
         painter.restore();
     }

@@ -97,6 +97,12 @@ public:
     // point that may lie outside it.
     std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)> OnMouseUp;
 
+signals:
+    // The column or the row count changed.
+    void CountsChanged();
+    // The current cell or the selected block changed.
+    void CurrentCellChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

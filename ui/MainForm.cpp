@@ -12,6 +12,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MessageBox.h"
 #include "ui/SaveMarkedDlg.h"
+#include "ui/WindowAccessible.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -68,6 +69,7 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
     BuildPanes();
     BuildStatusBar();
     BuildPopupMenus();
+    ConnectWindowAccessibility(*this);
     resize(DesignedWidth, DesignedHeight);
     SaveMarkedDlg_ = new TSaveMarkedDlg(this);
     BatchSave_ = std::make_unique<BatchSave>(SaveMarkedDlg_->View());

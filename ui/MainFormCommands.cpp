@@ -12,6 +12,7 @@
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
 #include "ui/EventHook.h"
+#include "ui/GridAccessible.h"
 #include "ui/IconGroupCommands.h"
 #include "ui/MainImageList.h"
 #include "ui/MessageBox.h"
@@ -190,6 +191,7 @@ void TMainFrm::SelectAllExecute()
     if (ScanEngine_)
         ScanEngine_->Icons().MarkAllIcons();
     DrawGrid1_->Repaint();
+    GridCellsChecked(*DrawGrid1_, { 0, 0, DrawGrid1_->ColCount() - 1, DrawGrid1_->RowCount() - 1 });
 }
 
 void TMainFrm::UnselectAllExecute()
@@ -198,6 +200,7 @@ void TMainFrm::UnselectAllExecute()
     if (ScanEngine_)
         ScanEngine_->Icons().UnmarkAllIcons();
     DrawGrid1_->Repaint();
+    GridCellsChecked(*DrawGrid1_, { 0, 0, DrawGrid1_->ColCount() - 1, DrawGrid1_->RowCount() - 1 });
 }
 
 void TMainFrm::DeleteSelectedExecute()

@@ -10,6 +10,8 @@
 #include "export/TafIcon.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
+#include "ui/GridAccessible.h"
+#include "ui/GridContrast.h"
 #include "platform/pixels/DrawIcon.h"
 
 #include <QKeyEvent>
@@ -20,8 +22,6 @@ namespace orbisk {
 
 namespace {
 
-// The colour of a marked icon's cell (clLime).
-const QColor MarkColor(0, 255, 0);
 // Where a cell's icon sits, from the cell's top-left corner.
 constexpr int IconInset = 2;
 
@@ -63,7 +63,15 @@ void TMainFrm::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect
     if (entry.Marked.load(std::memory_order_relaxed)) {
         const QBrush remembered = canvas.brush();
         canvas.setBrush(MarkColor);
+        // The pen is changed only where the palette calls for it: a change
+        // per marked cell costs the paint of a full view about a millisecond.
+        const QColor outline = MarkOutlineColor(DrawGrid1_->palette());
+        const QPen rememberedPen = canvas.pen();
+        if (rememberedPen.color() != outline)
+            canvas.setPen(QPen(outline, 0));
         canvas.drawRect(rect.adjusted(0, 0, -1, -1));
+        if (rememberedPen.color() != outline)
+            canvas.setPen(rememberedPen);
         canvas.setBrush(remembered);
     }
     if (DrawSharpIcon(canvas, entry, rect.left() + IconInset, rect.top() + IconInset))
@@ -138,10 +146,26 @@ void TMainFrm::DrawGrid1DblClick()
     std::atomic<uint8_t>& marked = icons[std::size_t(index)].Marked;
     marked.store(marked.load(std::memory_order_relaxed) ? 0 : 1, std::memory_order_relaxed);
     DrawIconCell(index, DrawGrid1_->CellRect(DrawGrid1_->Col(), DrawGrid1_->Row()));
+    const int col = DrawGrid1_->Col(), row = DrawGrid1_->Row();
+    GridCellsChecked(*DrawGrid1_, { col, row, col, row });
 }
 
+// Space marks as the mouse does, for those who cannot use one: alone it
+// toggles the current icon as a double-click does, with Shift it marks the
+// selected block, a single cell too, as a release after dragging does.
 void TMainFrm::DrawGrid1KeyDown(QKeyEvent& key)
 {
+    if (key.key() == Qt::Key_Space && (key.modifiers() == Qt::NoModifier || key.modifiers() == Qt::ShiftModifier)) {
+        key.accept();
+        if (key.modifiers() == Qt::NoModifier) {
+            DrawGrid1DblClick();
+            return;
+        }
+        const TGridRect block = DrawGrid1_->Selection();
+        MarkRange(block.Left, block.Top, block.Right, block.Bottom);
+        DrawGrid1_->Repaint();
+        return;
+    }
     if (key.key() != Qt::Key_Delete)
         return;
     key.accept();
@@ -182,6 +206,7 @@ void TMainFrm::MarkRange(int left, int top, int right, int bottom)
         for (int col = left; col <= right; ++col)
             icons.MarkIcon(std::size_t(row * columns + col));
     }
+    GridCellsChecked(*DrawGrid1_, { left, top, right, bottom });
 }
 
 void TMainFrm::Panel6Resize()

@@ -27,6 +27,16 @@
 # and Yes must have removed them (a second Delete selected icons asks
 # nothing).
 #
+# Last, the icon grid as a screen reader reads it: the program runs on a
+# session bus of its own (dbus-run-session) with Qt's AT-SPI bridge always on
+# (QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1) and scans tools.dll alone;
+# atspi-grid.py finds the grid as a table over AT-SPI (pyatspi), checks its
+# cells' names, descriptions and states and every toolbar button's name, and
+# marks icons 1 to 3 with Space and Shift+Space; Save selected icons must then
+# leave icon1.ico ... icon3.ico, and no fourth. Without dbus-run-session or
+# python3-pyatspi this part is skipped with a message. With ORBISK_ATSPI_DUMP
+# set, the AT-SPI tree of the window is written to that file.
+#
 # usage: run-e2e.sh [--expect-icons] ORBISK ICON_MAKER
 # Exit codes: 0 passed, 1 failed, 77 Xvfb or xdotool missing (skipped).
 set -euo pipefail
@@ -51,11 +61,14 @@ for tool in Xvfb xdotool; do
 done
 
 started=$SECONDS
+here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/orbisk-e2e.XXXXXX")
 xvfb_pid=""
 app_pid=""
+bus_holder=""
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$bus_holder" ] && kill "$bus_holder" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -96,7 +109,7 @@ done
 export DISPLAY=":$(head -n 1 "$work/display")"
 export QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 # In a sanitizer build, leaks of the system libraries are not the program's.
-export LSAN_OPTIONS="suppressions=$(cd "$(dirname "$0")" && pwd)/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export LSAN_OPTIONS="suppressions=$here/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 "$work/bin/orbisk" > "$work/orbisk.log" 2>&1 &
 app_pid=$!
@@ -158,12 +171,11 @@ gone() {
   timeout "${2:-5}" sh -c "while xdotool search --onlyvisible --name '$1' >/dev/null 2>&1; do sleep 0.1; done"
 }
 
-action_menu 1 # Start loading
-sleep 1.5
-icon_count=10 # the icons of the folder orbisk-e2e-icons makes
-if [ "$expect_icons" = 1 ]; then
-  saved="$work/saved/new folder"
-  action_menu 5 # Select all
+# Save selected icons into a new folder ($1) typed in the folder browser, its
+# creation confirmed; the folder must then hold icon1.ico ... icon$2.ico, one
+# valid icon file of one image each, and nothing more.
+save_selected_into() {
+  local saved=$1 count=$2 browser question header n
   action_menu 8 # Save selected icons
   browser=$(window_named '^Select Directory$')
   [ -n "$browser" ] || fail "Save selected icons showed no folder browser"
@@ -177,15 +189,23 @@ if [ "$expect_icons" = 1 ]; then
   xdotool key Return # Yes, the default button
   # The batch may be over before its progress dialog is ever seen.
   for _ in $(seq 100); do
-    [ -e "$saved/icon$icon_count.ico" ] && ! xdotool search --onlyvisible --name '^Saving icons$' >/dev/null 2>&1 &&
+    [ -e "$saved/icon$count.ico" ] && ! xdotool search --onlyvisible --name '^Saving icons$' >/dev/null 2>&1 &&
       break
     sleep 0.1
   done
-  for n in $(seq "$icon_count"); do
+  for n in $(seq "$count"); do
     header=$(od -An -tx1 -N6 "$saved/icon$n.ico" 2>/dev/null | tr -d ' \n' || true)
     [ "$header" = 000001000100 ] || fail "icon$n.ico is not an icon file of one image: '$header'"
   done
-  [ ! -e "$saved/icon$((icon_count + 1)).ico" ] || fail "more files than icons were saved"
+  [ ! -e "$saved/icon$((count + 1)).ico" ] || fail "more files than marked icons were saved"
+}
+
+action_menu 1 # Start loading
+sleep 1.5
+icon_count=10 # the icons of the folder orbisk-e2e-icons makes
+if [ "$expect_icons" = 1 ]; then
+  action_menu 5 # Select all
+  save_selected_into "$work/saved/new folder" "$icon_count"
 fi
 action_menu 5 # Select all
 action_menu 7 # Delete selected icons
@@ -317,5 +337,50 @@ fi
 
 exit_and_wait " (GTK theme)"
 [ -n "$gtk_skipped" ] || echo "e2e: Save icon with GTK's file dialog took $((SECONDS - gtk_started)) s"
+
+# The grid over AT-SPI. The session bus lives as long as the shell that
+# dbus-run-session runs, which waits in sleep until it is ended.
+# The system's python3 has python3-pyatspi; one earlier in PATH may not.
+atspi_skipped=""
+atspi_python=""
+for python in python3 /usr/bin/python3; do
+  if "$python" -c 'import pyatspi' 2>/dev/null; then
+    atspi_python=$python
+    break
+  fi
+done
+if ! command -v dbus-run-session >/dev/null; then
+  atspi_skipped="dbus-run-session is not installed"
+elif [ -z "$atspi_python" ]; then
+  atspi_skipped="python3-pyatspi is not installed"
+fi
+if [ -n "$atspi_skipped" ]; then
+  echo "e2e: the grid over AT-SPI skipped: $atspi_skipped (scripts/setup.sh installs it)"
+else
+  atspi_started=$SECONDS
+  dbus-run-session -- sh -c 'echo $$ > "$1"; echo "$DBUS_SESSION_BUS_ADDRESS" > "$2.new"; mv "$2.new" "$2"; exec sleep 120' \
+    sh "$work/bus-holder" "$work/bus" > "$work/bus.log" 2>&1 &
+  bus_session=$!
+  for _ in $(seq 50); do
+    [ -s "$work/bus" ] && break
+    sleep 0.1
+  done
+  [ -s "$work/bus" ] || fail "dbus-run-session started no bus: $(cat "$work/bus.log")"
+  bus_holder=$(cat "$work/bus-holder")
+  bus=$(cat "$work/bus")
+  DBUS_SESSION_BUS_ADDRESS="$bus" QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 \
+    "$work/bin/orbisk" "$work/icons/tools.dll" > "$work/orbisk.log" 2>&1 &
+  app_pid=$!
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Orbisk v1\.2$' 2>/dev/null | head -n 1) || true
+  [ -n "$window" ] || fail "the main window did not show on the accessibility bus"
+  DBUS_SESSION_BUS_ADDRESS="$bus" "$atspi_python" "$here/atspi-grid.py" "$app_pid" tools.dll 5 \
+    ${ORBISK_ATSPI_DUMP:+--dump "$ORBISK_ATSPI_DUMP"} || fail "the grid over AT-SPI"
+  save_selected_into "$work/saved-atspi" 3
+  exit_and_wait " (AT-SPI)"
+  kill "$bus_holder" 2>/dev/null || true
+  bus_holder=""
+  wait "$bus_session" 2>/dev/null || true
+  echo "e2e: the grid over AT-SPI took $((SECONDS - atspi_started)) s"
+fi
 
 echo "e2e: passed in $((SECONDS - started)) s"

@@ -6,6 +6,7 @@
 #include "core/SharpIconCache.h"
 #include "fixtures/Fixtures.h"
 #include "ui/DrawGrid.h"
+#include "ui/GridContrast.h"
 #include "ui/MainForm.h"
 #include "ui/MessageBox.h"
 
@@ -128,7 +129,7 @@ private slots:
         QCOMPARE(grid_->CellRect(1, 0), QRect(37, 0, 36, 36));
         const QImage shot = SettledShot();
         QCOMPARE(shot.size(), grid_->viewport()->size() * 2);
-        const uint32_t line = grid_->palette().color(QPalette::Midlight).rgba();
+        const uint32_t line = GridLineColor(grid_->palette()).rgba();
         QCOMPARE(At(shot, 72, 20), line);
         QCOMPARE(At(shot, 73, 20), line);
         QVERIFY(At(shot, 71, 20) != line);

@@ -1,4 +1,4 @@
-// orbisk-screenshot [--from-screen] OUTPUT.png
+// orbisk-screenshot [--from-screen] [--palette dark|high-contrast] OUTPUT.png
 //
 // Renders the main window as a user sees it after a scan: a folder of
 // generated programs, libraries, icon libraries, icon, cursor and bitmap files
@@ -9,11 +9,14 @@
 //
 // With --from-screen the picture is read back from the display server instead
 // of rendered by the window (run it under an X server, e.g. xvfb-run), which
-// shows what really reached the screen.
+// shows what really reached the screen. With --palette the whole program
+// runs under the dark Fusion or the high-contrast palette the grid is checked
+// under (ui/GridContrast.h).
 
 #include "core/ScanEngine.h"
 #include "fixtures/Fixtures.h"
 #include "ui/DrawGrid.h"
+#include "ui/GridContrast.h"
 #include "ui/MainForm.h"
 
 #include <QApplication>
@@ -127,11 +130,23 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Orbisk 1.2"));
-    const bool fromScreen = argc == 3 && QByteArray(argv[1]) == "--from-screen";
-    if (argc != 2 && !fromScreen) {
-        std::fprintf(stderr, "usage: orbisk-screenshot [--from-screen] OUTPUT.png\n");
+    bool fromScreen = false;
+    QByteArray palette;
+    int arg = 1;
+    for (; arg < argc - 1; ++arg) {
+        if (QByteArray(argv[arg]) == "--from-screen")
+            fromScreen = true;
+        else if (QByteArray(argv[arg]) == "--palette" && arg + 2 < argc)
+            palette = argv[++arg];
+        else
+            break;
+    }
+    if (arg != argc - 1 || !(palette.isEmpty() || palette == "dark" || palette == "high-contrast")) {
+        std::fprintf(stderr, "usage: orbisk-screenshot [--from-screen] [--palette dark|high-contrast] OUTPUT.png\n");
         return 2;
     }
+    if (!palette.isEmpty())
+        QApplication::setPalette(palette == "dark" ? DarkFusionPalette() : HighContrastPalette());
     const QString output = QString::fromLocal8Bit(argv[argc - 1]);
     QTemporaryDir work;
     const QString icons = work.path() + QStringLiteral("/Icons");
