@@ -95,7 +95,8 @@ private slots:
         QAccessibleInterface* cell = Cell(2, 1); // icon 11
         QCOMPARE(cell->role(), QAccessible::Cell);
         QCOMPARE(cell->text(QAccessible::Name), QStringLiteral("lib.dll #11"));
-        QCOMPARE(cell->text(QAccessible::Description), QStringLiteral("16, 32 px"));
+        // The tooltip's text: the group's sizes, then its resource.
+        QCOMPARE(cell->text(QAccessible::Description), QStringLiteral("16, 32 px\nResource: 12, language 1033"));
         QCOMPARE(table->child(11), cell);
         QCOMPARE(table->indexOfChild(cell), 11);
         QCOMPARE(cell->tableCellInterface()->rowIndex(), 2);
