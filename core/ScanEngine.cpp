@@ -41,6 +41,8 @@ void ScanEngine::DropPending()
     ++generation_;
 }
 
+// When the worker has to be left behind, EndScan (deliver) keeps a copy of
+// its lists; BeginScan starts new ones anyway.
 bool ScanEngine::StopWorker(bool deliver)
 {
     stopped_->store(true);
@@ -52,11 +54,12 @@ bool ScanEngine::StopWorker(bool deliver)
         return true;
     // Left behind: what it posted before stays to be shown, but from now on
     // it writes only into lists and a mailbox of its own.
-    if (deliver)
+    if (deliver) {
         DeliverUpdates();
-    else
-        DropPending();
-    lists_ = CopyOf(*lists_);
+        lists_ = CopyOf(*lists_);
+    } else {
+        DropPending(); // and the lists go too: a new scan follows
+    }
     mailbox_ = std::make_shared<ScanMailbox>(&wake_);
     stopped_ = std::make_shared<std::atomic<bool>>(true);
     return false;

@@ -126,11 +126,23 @@ void SharpIconCache::EnsureCapacity(std::size_t capacity)
 void SharpIconCache::Clear()
 {
     State& s = *state_;
-    std::lock_guard lock(s.mutex_);
+    std::unique_lock lock(s.mutex_);
     s.slots_.clear();
     s.uses_.clear();
     s.queue_.clear();
     s.heldBytes_ = 0;
+    if (!s.working_)
+        return;
+    // The maker is still on an icon of the old scan, perhaps in a read of a
+    // disk that does not answer: it is left behind with what it shares, and
+    // the new scan's icons get a maker of their own.
+    s.quit_ = true;
+    auto fresh = std::make_shared<State>(s.loader_, s.capacity_);
+    fresh->onReady_ = s.onReady_;
+    lock.unlock();
+    s.wake_.notify_all();
+    job_.Release();
+    state_ = std::move(fresh);
 }
 
 std::size_t SharpIconCache::HeldBytes() const

@@ -161,18 +161,33 @@ bool Job::Stop(const std::function<void()>& whileWaiting, std::chrono::milliseco
 {
     if (!state_)
         return true;
+    // whileWaiting may show a box whose event loop stops or replaces this
+    // very job: the one stopped here is held apart.
+    const std::shared_ptr<State> state = state_;
     Cancel();
-    Dequeue(state_);
-    const auto deadline = std::chrono::steady_clock::now() + wait;
+    Dequeue(state);
+    // Only time spent waiting for the job counts: a box shown meanwhile
+    // (whose answer the job may be waiting for) does not use it up.
+    std::chrono::milliseconds left = wait;
     for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (WaitFor(std::clamp(left, std::chrono::milliseconds(0), PollInterval)))
+        const auto slice = std::clamp(left, std::chrono::milliseconds(0), PollInterval);
+        const auto before = std::chrono::steady_clock::now();
+        {
+            std::unique_lock lock(state->mutex);
+            if (state->ended.wait_for(lock, slice, [&] { return state->finished; }))
+                break;
+        }
+        left -= std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - before);
+        if (left <= std::chrono::milliseconds(0))
             break;
         if (whileWaiting)
             whileWaiting();
-        if (std::chrono::steady_clock::now() >= deadline)
-            break;
+    }
+    if (state_ != state) {
+        // Stopped again from inside whileWaiting, and perhaps replaced.
+        Job stopped;
+        stopped.state_ = state;
+        return !stopped.Release();
     }
     return !Release();
 }
@@ -191,6 +206,8 @@ bool Job::Release()
     std::thread thread;
     {
         const std::lock_guard lock(state->mutex);
+        if (state->leftBehind)
+            return true; // by a stop nested in another one
         if (!state->finished) {
             state->leftBehind = true;
             Registry& jobs = Jobs();
