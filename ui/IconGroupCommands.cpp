@@ -135,7 +135,7 @@ std::optional<TIconGroupCommands::IconSource> TIconGroupCommands::IconAt(long lo
 void TIconGroupCommands::SaveIconGroupExecute()
 {
     Window_.StopBackgroundWork();
-    const auto icon = IconAt(Window_.CurrentIconIndex());
+    const auto icon = IconAt(Window_.Grid().CurrentIconIndex());
     if (!icon)
         return;
     // Read before the dialog: a file that has gone or changed is told at once.
@@ -175,7 +175,7 @@ void TIconGroupCommands::SaveIconGroupExecute()
 
 void TIconGroupCommands::CopyIconExecute()
 {
-    const auto icon = IconAt(Window_.CurrentIconIndex());
+    const auto icon = IconAt(Window_.Grid().CurrentIconIndex());
     if (!icon)
         return;
     CopyRead_.Start([path = icon->path, number = icon->number] { return LargestIconImage(path, number); },

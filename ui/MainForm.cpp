@@ -1,8 +1,6 @@
 #include "ui/MainForm.h"
 
 #include "core/ScanEngine.h"
-#include "core/SharpIconCache.h"
-#include "platform/jobs/WindowWake.h"
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
 #include "platform/pixels/Display.h"
@@ -12,6 +10,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MessageBox.h"
 #include "ui/SaveMarkedDlg.h"
+#include "ui/StartFolder.h"
 #include "ui/WindowAccessible.h"
 
 #include <QApplication>
@@ -21,6 +20,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace orbisk {
 
@@ -32,6 +33,14 @@ QVBoxLayout* BareLayout(QWidget* owner)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     return layout;
+}
+
+// Gives a splitter's first pane a size; the other pane takes the rest.
+void SetFirstPaneSize(QSplitter* splitter, int size)
+{
+    const QList<int> sizes = splitter->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    splitter->setSizes({ size, std::max(total - size, 0) });
 }
 
 QSplitter* PaneSplitter(Qt::Orientation orientation, const char* name, QWidget* first, QWidget* rest)
@@ -58,14 +67,17 @@ TMainFrm::TMainFrm(QWidget* parent)
 
 TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
     : QMainWindow(parent)
-    , SettingsLocation_(settingsLocation)
+    , SettingsFile_(settingsLocation)
 {
     setObjectName(QStringLiteral("MainFrm"));
     setWindowTitle(QStringLiteral("Orbisk v1.2"));
     setAttribute(Qt::WA_DeleteOnClose);
     CreateActions();
     BuildMainMenu();
-    BuildToolBars();
+    ToolBar_ = std::make_unique<TMainToolBar>(*this,
+        TMainToolBar::Commands { StartScan_, StopScan_, DelIcon_, SaveIcon_, SelectAll_, UnselectAll_,
+            DeleteSelected_, SaveSelected_, SettingsAct_, AboutAct_ });
+    ToolBar_->OnViewStyle = [this](TViewStyle style) { SetListViewStyle(style); };
     BuildPanes();
     BuildStatusBar();
     BuildPopupMenus();
@@ -74,7 +86,7 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
     SaveMarkedDlg_ = new TSaveMarkedDlg(this);
     BatchSave_ = std::make_unique<BatchSave>(SaveMarkedDlg_->View());
     SaveMarkedDlg_->SetBatch(*BatchSave_);
-    connect(SaveMarkedDlg_, &TSaveMarkedDlg::BatchEnded, this, [this] { DrawGrid1_->Repaint(); });
+    connect(SaveMarkedDlg_, &TSaveMarkedDlg::BatchEnded, this, [this] { Grid_->Repaint(); });
     FormCreate();
 }
 
@@ -83,8 +95,7 @@ TMainFrm::TMainFrm(const SettingsLocation& settingsLocation, QWidget* parent)
 TMainFrm::~TMainFrm()
 {
     disconnect(qApp, nullptr, this, nullptr);
-    // Its job posts to the grid.
-    SharpIcons_.reset();
+    Panes_.reset();
     // Its worker reads the lists and reports to the dialog.
     BatchSave_.reset();
     delete SaveMarkedDlg_;
@@ -93,54 +104,25 @@ TMainFrm::~TMainFrm()
 
 void TMainFrm::BuildPanes()
 {
-    Panel1_ = new QFrame;
-    Panel1_->setObjectName(QStringLiteral("Panel1"));
-    Panel1_->setMinimumWidth(Panel1MinWidth);
-    ShellTree_ = new TStShellTreeView;
-    ShellTree_->setObjectName(QStringLiteral("ShellTree"));
-    BareLayout(Panel1_)->addWidget(ShellTree_);
-    Panel1_->installEventFilter(this);
+    Panes_ = std::make_unique<TFolderPanes>(
+        *this, [this] { return Settings_.AutoScan; },
+        [this](const std::string& path, bool oneFile) { BeginScan(path, oneFile); });
+    Panes_->OnTreePaneResized = [this](int width) { ToolBar_->FollowTreePane(width); };
+    Grid_ = std::make_unique<TMainGrid>([this](int panel, const QString& text) { SetStatusText(panel, text); });
+    Grid_->OnDeleteKey = [this] {
+        StopBackgroundWork();
+        Grid_->DeleteCurrentIcon();
+    };
 
-    Panel5_ = new QFrame;
-    Panel5_->setObjectName(QStringLiteral("Panel5"));
-    Panel5_->setMinimumHeight(PaneMinHeight);
-    ShellList_ = new TStShellListView;
-    ShellList_->setObjectName(QStringLiteral("ShellList"));
-    BareLayout(Panel5_)->addWidget(ShellList_);
-
-    Panel7_ = new QLabel;
-    Panel7_->setObjectName(QStringLiteral("Panel7"));
-    Panel7_->setFixedHeight(Panel7Height);
-    Panel7_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Panel7_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel7_->setIndent(2);
-    // A long folder name is cut off rather than widening the window.
-    Panel7_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-
-    DrawGrid1_ = new TDrawGrid;
-    DrawGrid1_->setObjectName(QStringLiteral("DrawGrid1"));
-    // As narrow as the user drags the splitter: it then shows one column.
-    DrawGrid1_->setMinimumWidth(1);
-    ConnectGrid();
-
-    Panel6_ = new QWidget;
-    Panel6_->setObjectName(QStringLiteral("Panel6"));
-    Panel6_->setMinimumHeight(PaneMinHeight);
-    Panel6_->installEventFilter(this);
-    QVBoxLayout* panel6Layout = BareLayout(Panel6_);
-    panel6Layout->addWidget(Panel7_);
-    panel6Layout->addWidget(DrawGrid1_, 1);
-
-    Splitter3_ = PaneSplitter(Qt::Vertical, "Splitter3", Panel5_, Panel6_);
+    Splitter3_ = PaneSplitter(Qt::Vertical, "Splitter3", Panes_->ListPane(), Grid_->Pane());
     Panel2_ = new QWidget;
     Panel2_->setObjectName(QStringLiteral("Panel2"));
     BareLayout(Panel2_)->addWidget(Splitter3_);
-    Splitter1_ = PaneSplitter(Qt::Horizontal, "Splitter1", Panel1_, Panel2_);
+    Splitter1_ = PaneSplitter(Qt::Horizontal, "Splitter1", Panes_->TreePane(), Panel2_);
 
     Splitter1_->setSizes({ Panel1DesignedWidth, DesignedWidth - Panel1DesignedWidth - SplitterWidth });
     Splitter3_->setSizes({ Panel5DesignedHeight, DesignedHeight });
     setCentralWidget(Splitter1_);
-    ConnectPane();
 }
 
 void TMainFrm::BuildStatusBar()
@@ -165,23 +147,6 @@ void TMainFrm::BuildStatusBar()
     setStatusBar(StatusBar1_);
 }
 
-bool TMainFrm::eventFilter(QObject* watched, QEvent* event)
-{
-    Guarded([&] {
-        if (event->type() == QEvent::Resize) {
-            if (watched == Panel1_)
-                Panel1Resize();
-            else if (watched == ToolBar_)
-                ToolBarResize();
-            // The panel's layout has resized the grid by now.
-            else if (watched == Panel6_)
-                Panel6Resize();
-        } else if (event->type() == QEvent::Paint)
-            WatchTreeStartSelection(watched, event);
-    });
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void TMainFrm::FormCreate()
 {
     // The one look at the screen's depth: workers are handed this value and
@@ -194,22 +159,21 @@ void TMainFrm::FormCreate()
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
     }
-    SetUpSettingsFile();
+    if (!SettingsFile_.Open())
+        ShowMessage(QStringLiteral("Can not create file orbisk.ini"));
     LoadSettings();
-    OpenTreeOn(StartFolder_);
-    ShellTree_->SetListView(ShellList_);
-    ShellList_->SetTreeView(ShellTree_);
-    SkipFolderSelected_ = true;
+    Panes_->Link();
     // A run that could not start must not overwrite the user's settings.
     if (!created)
-        SettingsFile_.reset();
+        SettingsFile_.Forget();
 }
 
 bool TMainFrm::CreateScanObjects()
 {
     try {
-        ScanEngine_ = std::make_unique<ScanEngine>(*this);
+        ScanEngine_ = std::make_unique<ScanEngine>(*Grid_);
         WorkIcon_ = std::make_unique<TafIcon>();
+        Grid_->Attach(ScanEngine_.get(), WorkIcon_.get());
         return true;
     } catch (const std::exception&) {
         ScanEngine_.reset();
@@ -217,14 +181,64 @@ bool TMainFrm::CreateScanObjects()
     }
 }
 
-void TMainFrm::SetUpSettingsFile()
+void TMainFrm::LoadSettings()
 {
-    if (const auto file = PrepareSettingsFile(SettingsLocation_)) {
-        SettingsFile_ = std::make_unique<TIniFile>(file->path);
-        SettingsReadOnly_ = file->readOnly;
-    } else
-        ShowMessage(QStringLiteral("Can not create file orbisk.ini"));
+    const std::optional<StoredWindow> stored = SettingsFile_.Read();
+    if (!stored) {
+        ApplyDefaultSettings();
+        return;
+    }
+    // Each stored value that is not negative replaces the window's own. The
+    // system places the window only once it is shown, so there is no edge of
+    // its choice to keep yet: a position is applied only when both of its
+    // values are valid, and otherwise the system places the window.
+    if (stored->Left >= 0 && stored->Top >= 0)
+        move(stored->Left, stored->Top);
+    if (stored->Width >= 0 || stored->Height >= 0)
+        resize(stored->Width >= 0 ? stored->Width : width(), stored->Height >= 0 ? stored->Height : height());
+    if (stored->Panel1Width >= 0)
+        SetFirstPaneSize(Splitter1_, stored->Panel1Width);
+    if (stored->Panel5Height >= 0)
+        SetFirstPaneSize(Splitter3_, stored->Panel5Height);
+    // The user comes back to the folder they left.
+    Panes_->OpenTreeOn(StartFolderFor(stored->StartInFolder));
+    if (const auto style = ListModeToViewStyle(stored->ListMode)) {
+        ToolBar_->PressViewButton(*style);
+        SetListViewStyle(*style);
+    }
+    Settings_ = stored->Options;
+    SetSaveColors(Settings_.SaveColors);
 }
+
+void TMainFrm::ApplyDefaultSettings()
+{
+    ToolBar_->PressViewButton(TViewStyle::vsIcon);
+    SetListViewStyle(TViewStyle::vsIcon);
+    Settings_ = AppSettings {};
+}
+
+void TMainFrm::SaveSettings()
+{
+    StoredWindow stored;
+    stored.Top = y();
+    stored.Left = x();
+    stored.Width = width();
+    stored.Height = height();
+    stored.Panel1Width = Panes_->TreePane()->width();
+    stored.Panel5Height = Panes_->ListPane()->height();
+    stored.StartInFolder = Panes_->SelectedFolderPath();
+    stored.ListMode = ListModeOf(ToolBar_->PressedViewButton());
+    stored.Options = Settings_;
+    SettingsFile_.Write(stored);
+}
+
+void TMainFrm::SetSaveColors(int32_t saveColors)
+{
+    Settings_.SaveColors = saveColors;
+    SaveColorCount_ = SaveColorsToColorCount(saveColors, DisplayBits_);
+}
+
+void TMainFrm::SetListViewStyle(TViewStyle style) { Panes_->SetListViewStyle(style); }
 
 void TMainFrm::closeEvent(QCloseEvent* event)
 {
@@ -258,8 +272,7 @@ void TMainFrm::BeginScan(const std::string& path, bool oneFileMode)
     ScanEngine_->SetOneFileMode(oneFileMode);
     ScanEngine_->BeginScan(path);
     // Its icons are named by their places in the scan.
-    if (SharpIcons_)
-        SharpIcons_->Clear();
+    Grid_->ForgetSharpIcons();
 }
 
 void TMainFrm::EndScan()
@@ -274,8 +287,6 @@ void TMainFrm::StopBackgroundWork()
     BatchSave_->Stop();
 }
 
-std::string TMainFrm::SettingsFileName() const { return SettingsFile_ ? SettingsFile_->FileName() : std::string(); }
-
 void TMainFrm::SetStatusText(int panel, const QString& text)
 {
     if (panel >= 0 && std::size_t(panel) < StatusPanels_.size())
@@ -288,7 +299,5 @@ QString TMainFrm::StatusText(int panel) const
         return StatusPanels_[std::size_t(panel)]->text();
     return {};
 }
-
-void TMainFrm::SetCaptionText(const QString& text) { Panel7_->setText(text); }
 
 } // namespace orbisk

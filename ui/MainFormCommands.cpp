@@ -12,9 +12,9 @@
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
 #include "ui/EventHook.h"
-#include "ui/GridAccessible.h"
 #include "ui/IconGroupCommands.h"
 #include "ui/MainImageList.h"
+#include "ui/MainToolBar.h"
 #include "ui/MessageBox.h"
 #include "ui/OptionsDlg.h"
 
@@ -87,30 +87,18 @@ void TMainFrm::CreateActions()
     qApp->installEventFilter(KeyPreview_);
 }
 
-QAction* TMainFrm::CommandItem(QAction* command, const QString& caption, const QString& hint, const QIcon& image)
-{
-    auto* item = new QAction(image, caption, this);
-    item->setObjectName(command->objectName() + QLatin1String("Item"));
-    if (!hint.isEmpty())
-        item->setToolTip(hint);
-    item->setIconVisibleInMenu(true);
-    // The command runs its own handler, inside its own guard.
-    connect(item, &QAction::triggered, command, &QAction::trigger);
-    return item;
-}
-
 void TMainFrm::BuildMainMenu()
 {
     MainMenu1_ = menuBar();
     MainMenu1_->setObjectName(QStringLiteral("MainMenu1"));
     Action1_ = MainMenu1_->addMenu(QStringLiteral("Action"));
     Action1_->setObjectName(QStringLiteral("Action1"));
-    Action1_->addAction(CommandItem(StartScan_, QStringLiteral("Start loading"), {}, StartScan_->icon()));
-    Action1_->addAction(CommandItem(StopScan_, QStringLiteral("Stop loading"), {}, StopScan_->icon()));
+    Action1_->addAction(CommandItem(StartScan_, QStringLiteral("Start loading"), {}, StartScan_->icon(), this));
+    Action1_->addAction(CommandItem(StopScan_, QStringLiteral("Stop loading"), {}, StopScan_->icon(), this));
     Action1_->addActions({ SaveIcon_, DelIcon_, SelectAll_, UnselectAll_, DeleteSelected_, SaveSelected_, GoodBy_ });
     // The menu bar would show an image instead of the caption.
-    MainMenu1_->addAction(CommandItem(SettingsAct_, SettingsAct_->text(), {}, {}));
-    MainMenu1_->addAction(CommandItem(AboutAct_, AboutAct_->text(), {}, {}));
+    MainMenu1_->addAction(CommandItem(SettingsAct_, SettingsAct_->text(), {}, {}, this));
+    MainMenu1_->addAction(CommandItem(AboutAct_, AboutAct_->text(), {}, {}, this));
 }
 
 void TMainFrm::BuildPopupMenus()
@@ -122,21 +110,23 @@ void TMainFrm::BuildPopupMenus()
     GroupCommands_ = new TIconGroupCommands(*this, *GridPopupMenu_);
     // A right-click leaves the current cell where it is (the grid moves it
     // with the left button only), so the menu acts on the current icon.
-    DrawGrid1_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(DrawGrid1_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        Guarded([&] { GridPopupMenu_->popup(DrawGrid1_->viewport()->mapToGlobal(at)); });
+    TDrawGrid* grid = Grid_->DrawGrid1();
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& at) {
+        Guarded([&] { GridPopupMenu_->popup(grid->viewport()->mapToGlobal(at)); });
     });
 
     TreePopupMenu_ = new QMenu(this);
     TreePopupMenu_->setObjectName(QStringLiteral("TreePopupMenu"));
     TreePopupMenu_->addActions({ StartScan_, StopScan_ });
-    ShellTree_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(ShellTree_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    TStShellTreeView* tree = Panes_->ShellTree();
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& at) {
         Guarded([&] {
             // The menu is the tree's: Start scan scans the tree's folder even
             // when the list had the focus before the click.
-            ShellTree_->setFocus(Qt::PopupFocusReason);
-            TreePopupMenu_->popup(ShellTree_->viewport()->mapToGlobal(at));
+            tree->setFocus(Qt::PopupFocusReason);
+            TreePopupMenu_->popup(tree->viewport()->mapToGlobal(at));
         });
     });
 }
@@ -147,12 +137,7 @@ bool TMainFrm::FormKeyPress(QWidget* receiver, QKeyEvent& key)
         EndScan();
         return true;
     }
-    if (key.key() == Qt::Key_F5) {
-        if (receiver == ShellTree_ || ShellTree_->isAncestorOf(receiver))
-            ShellTreeKeyDown(key);
-        else if (receiver == ShellList_ || ShellList_->isAncestorOf(receiver))
-            ShellListKeyDown(key);
-    }
+    Panes_->PreviewKey(receiver, key);
     return false;
 }
 
@@ -169,38 +154,26 @@ void TMainFrm::SettingsActExecute()
         SaveColorCount_ = colorCount;
 }
 
-void TMainFrm::StartScanExecute()
-{
-    if (ListHasFocus_)
-        ScanListItem();
-    else
-        ScanTreeFolder();
-}
+void TMainFrm::StartScanExecute() { Panes_->ScanFocused(); }
 
 void TMainFrm::StopScanExecute() { EndScan(); }
 
 void TMainFrm::DelIconExecute()
 {
     StopBackgroundWork();
-    DeleteCurrentIcon();
+    Grid_->DeleteCurrentIcon();
 }
 
 void TMainFrm::SelectAllExecute()
 {
     StopBackgroundWork();
-    if (ScanEngine_)
-        ScanEngine_->Icons().MarkAllIcons();
-    DrawGrid1_->Repaint();
-    GridCellsChecked(*DrawGrid1_, { 0, 0, DrawGrid1_->ColCount() - 1, DrawGrid1_->RowCount() - 1 });
+    Grid_->MarkAll(true);
 }
 
 void TMainFrm::UnselectAllExecute()
 {
     StopBackgroundWork();
-    if (ScanEngine_)
-        ScanEngine_->Icons().UnmarkAllIcons();
-    DrawGrid1_->Repaint();
-    GridCellsChecked(*DrawGrid1_, { 0, 0, DrawGrid1_->ColCount() - 1, DrawGrid1_->RowCount() - 1 });
+    Grid_->MarkAll(false);
 }
 
 void TMainFrm::DeleteSelectedExecute()
@@ -212,7 +185,8 @@ void TMainFrm::DeleteSelectedExecute()
         return;
     ScanEngine_->DeleteMarkedIcons();
     // The current cell may show another icon now.
-    ShowIconName(DrawGrid1_->Col(), DrawGrid1_->Row());
+    TDrawGrid* grid = Grid_->DrawGrid1();
+    Grid_->ShowIconName(grid->Col(), grid->Row());
 }
 
 void TMainFrm::GoodByExecute() { close(); }

@@ -3,10 +3,7 @@
 #include "ui/MainForm.h"
 
 #include "platform/files/NativePath.h"
-#include "shell/controls/TStShellTreeView.h"
 #include "ui/ErrorGuard.h"
-
-#include <QFile>
 
 #include <filesystem>
 #include <system_error>
@@ -17,20 +14,14 @@ void TMainFrm::OpenPath(const std::string& path)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
-        OpenTreeOn(path);
+        Panes_->OpenTreeOn(path);
         return;
     }
-    OpenTreeOn(SplitFilePath(path).folder);
+    Panes_->OpenTreeOn(SplitFilePath(path).folder);
     // Started once the window is up, so that the grid lays the icons out at
     // its real size from the first.
     QMetaObject::invokeMethod(
         this, [this, path] { Guarded([&] { BeginScan(path, true); }); }, Qt::QueuedConnection);
-}
-
-void TMainFrm::OpenTreeOn(const std::string& folder)
-{
-    StartFolder_ = folder;
-    ShellTree_->SetStartInFolder(QFile::decodeName(QByteArray::fromStdString(folder)));
 }
 
 } // namespace orbisk

@@ -26,7 +26,7 @@ void TMainFrm::SaveIconExecute()
     if (!ScanEngine_ || !WorkIcon_)
         return;
     const TIconList& icons = ScanEngine_->Icons();
-    const long long index = CurrentIconIndex();
+    const long long index = Grid_->CurrentIconIndex();
     if (icons.empty() || index >= (long long)icons.size())
         return;
     const IconEntry& entry = icons[std::size_t(index)];
@@ -69,7 +69,7 @@ void TMainFrm::SaveSelectedExecute()
         ~Repaint()
         {
             if (window)
-                window->DrawGrid1()->Repaint();
+                window->Grid().Repaint();
         }
     } repaint { self };
     if (!ScanEngine_ || !ScanEngine_->Icons().AnyIconMarked())

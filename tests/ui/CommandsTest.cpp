@@ -94,7 +94,7 @@ private:
     {
         for (int i = 0; i < n; ++i)
             Icons().Append(0, i, SolidIcon());
-        frm_->ArrangeGrid();
+        frm_->Grid().ArrangeGrid();
     }
     std::vector<int> IconIndexes() const
     {

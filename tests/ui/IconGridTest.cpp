@@ -23,20 +23,10 @@ using namespace orbisk;
 
 namespace {
 
-// A window that logs the grid after each growth a scan asks for.
-class GrowLoggingFrm : public TMainFrm {
-public:
-    using TMainFrm::TMainFrm;
-    struct Step {
-        long long icons;
-        int fitColumns, fitRows, cols, rows;
-    };
-    std::vector<Step> steps;
-    void GrowGrid(long long iconCount, int fitColumns, int fitRows) override
-    {
-        TMainFrm::GrowGrid(iconCount, fitColumns, fitRows);
-        steps.push_back({ iconCount, fitColumns, fitRows, ColCount(), RowCount() });
-    }
+// The grid after one growth a scan asked for.
+struct GrowStep {
+    long long icons;
+    int fitColumns, fitRows, cols, rows;
 };
 
 HICON SolidIcon(uint32_t argb)
@@ -105,7 +95,7 @@ private:
     {
         for (int i = 0; i < n; ++i)
             frm_->Engine()->Icons().Append(0, i, SolidIcon(0xff0000ffu));
-        frm_->ArrangeGrid();
+        frm_->Grid().ArrangeGrid();
     }
     // Writes a library of `icons` icons and starts a scan of its folder.
     std::string ScanLibrary(int icons)
@@ -167,8 +157,8 @@ private slots:
         // Long texts in the caption strip and the status bar are cut off;
         // they never widen the window or narrow the grid.
         const QSize before = frm_->size();
-        frm_->SetCaption(std::string(3000, 'x'));
-        frm_->SetPanelText(ScanView::DetailPanel, std::string(3000, 'y'));
+        frm_->Grid().SetCaption(std::string(3000, 'x'));
+        frm_->Grid().SetPanelText(ScanView::DetailPanel, std::string(3000, 'y'));
         QCoreApplication::processEvents();
         QCOMPARE(frm_->size(), before);
         QCOMPARE(grid_->ClientWidth(), width);
@@ -176,12 +166,16 @@ private slots:
 
     void growsWhileScanningThenArranges()
     {
-        auto* frm = Open<GrowLoggingFrm>();
+        auto* frm = Open();
+        std::vector<GrowStep> steps;
+        frm->Grid().AfterGrow = [&](long long iconCount, int fitColumns, int fitRows) {
+            steps.push_back({ iconCount, fitColumns, fitRows, frm->Grid().ColCount(), frm->Grid().RowCount() });
+        };
         SetClientSize(380, 120); // 10 columns and 3 rows fit
         ScanLibrary(40);
         QVERIFY(ScanEnded());
         std::map<long long, std::pair<int, int>> after;
-        for (const auto& s : frm->steps) {
+        for (const auto& s : steps) {
             QCOMPARE(s.fitColumns, 10);
             QCOMPARE(s.fitRows, 3);
             after[s.icons] = { s.cols, s.rows };

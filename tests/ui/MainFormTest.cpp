@@ -107,13 +107,13 @@ private slots:
         QTRY_VERIFY(progress->width() >= progress->fontMetrics().horizontalAdvance(progress->text()));
         frm->SetStatusText(1, QString());
         QVERIFY(frm->findChild<QAction*>(QStringLiteral("LargeIconTb"))->isChecked());
-        QCOMPARE(frm->ListViewStyle(), TViewStyle::vsIcon);
+        QCOMPARE(frm->Panes().ListViewStyle(), TViewStyle::vsIcon);
         QCOMPARE(frm->Settings().WithSub, false);
         QCOMPARE(frm->Settings().AutoScan, true);
         QCOMPARE(frm->Settings().FileExt, std::string(".ICO,.CUR,.EXE,.DLL,.ICL,"));
         QCOMPARE(frm->DisplayBits(), QGuiApplication::primaryScreen()->depth());
         QCOMPARE(frm->SaveColorCount(), ScreenColorCount(frm->DisplayBits()));
-        QCOMPARE(frm->StartFolder(), std::string("/"));
+        QCOMPARE(frm->Panes().StartFolder(), std::string("/"));
 
         QVERIFY(CloseAndWait(frm));
         QVERIFY(boxes_.isEmpty());
@@ -139,8 +139,8 @@ private slots:
         QVERIFY(!frm->testAttribute(Qt::WA_Moved));
         QCOMPARE(frm->findChild<QWidget*>(QStringLiteral("Panel1"))->width(), 200);
         QCOMPARE(frm->findChild<QWidget*>(QStringLiteral("Panel5"))->height(), 60);
-        QCOMPARE(frm->PressedViewButton(), std::optional(TViewStyle::vsList));
-        QCOMPARE(frm->ListViewStyle(), TViewStyle::vsList);
+        QCOMPARE(frm->ToolBar().PressedViewButton(), std::optional(TViewStyle::vsList));
+        QCOMPARE(frm->Panes().ListViewStyle(), TViewStyle::vsList);
         QCOMPARE(frm->Settings().WithSub, true);
         QCOMPARE(frm->Settings().AutoScan, false);
         QCOMPARE(frm->Settings().FileExt, std::string(".ICO,"));
@@ -188,7 +188,7 @@ private slots:
         WriteIni("[Display]\nStartInFolder=" + path.toUtf8() + "\n");
         QPointer<TMainFrm> frm = Open(Location());
         const std::string expected = kept ? dir_->filePath(QStringLiteral("icons")).toStdString() : "/";
-        QCOMPARE(frm->StartFolder(), expected);
+        QCOMPARE(frm->Panes().StartFolder(), expected);
         QVERIFY(CloseAndWait(frm));
         QVERIFY(KeyLines().contains(QStringLiteral("Display/StartInFolder=") + QString::fromStdString(expected)));
     }
@@ -259,7 +259,7 @@ private slots:
         QPointer<TMainFrm> frm = Open(Location());
         for (const char* name : { "LargeIconTb", "SmallIconTb", "ListTb", "ReportTb" })
             QCOMPARE(frm->findChild<QAction*>(QLatin1String(name))->isChecked(), pressed == QLatin1String(name));
-        QCOMPARE(int(frm->ListViewStyle()), style);
+        QCOMPARE(int(frm->Panes().ListViewStyle()), style);
         QVERIFY(CloseAndWait(frm));
         QVERIFY(KeyLines().contains(QStringLiteral("Display/ListMode=") + written));
     }
@@ -271,13 +271,13 @@ private slots:
         auto* small = frm->findChild<QAction*>(QStringLiteral("SmallIconTb"));
         auto* report = frm->findChild<QAction*>(QStringLiteral("ReportTb"));
         small->trigger();
-        QCOMPARE(frm->PressedViewButton(), std::optional(TViewStyle::vsSmallIcon));
-        QCOMPARE(frm->ListViewStyle(), TViewStyle::vsSmallIcon);
+        QCOMPARE(frm->ToolBar().PressedViewButton(), std::optional(TViewStyle::vsSmallIcon));
+        QCOMPARE(frm->Panes().ListViewStyle(), TViewStyle::vsSmallIcon);
         report->trigger();
         report->trigger();
         QVERIFY(report->isChecked());
         QVERIFY(!small->isChecked());
-        QCOMPARE(frm->ListViewStyle(), TViewStyle::vsReport);
+        QCOMPARE(frm->Panes().ListViewStyle(), TViewStyle::vsReport);
         QVERIFY(CloseAndWait(frm));
         QVERIFY(KeyLines().contains(QStringLiteral("Display/ListMode=4")));
     }
@@ -310,7 +310,7 @@ private slots:
         // included).
         QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("orbisk.ini")));
         QPointer<TMainFrm> frm = Open(Location());
-        QCOMPARE(frm->ListViewStyle(), TViewStyle::vsIcon);
+        QCOMPARE(frm->Panes().ListViewStyle(), TViewStyle::vsIcon);
         frm->close();
         frm->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -329,7 +329,7 @@ private slots:
         QCOMPARE(boxes_.size(), 1);
         QCOMPARE(boxes_[0].kind, MessageKind::Plain);
         QCOMPARE(boxes_[0].text, QStringLiteral("Can not create file orbisk.ini"));
-        QVERIFY(frm->PressedViewButton() == TViewStyle::vsIcon);
+        QVERIFY(frm->ToolBar().PressedViewButton() == TViewStyle::vsIcon);
         QVERIFY(CloseAndWait(frm));
         QCOMPARE(boxes_.size(), 1);
 

@@ -57,7 +57,7 @@ private:
         if (!QTest::qWaitForWindowExposed(frm_))
             qWarning("window not exposed");
         // The tree's start-up selection is over.
-        if (!QTest::qWaitFor([this] { return !frm_->SkipFolderSelected(); }))
+        if (!QTest::qWaitFor([this] { return !frm_->Panes().SkipFolderSelected(); }))
             qWarning("start-up selection not over");
         return frm_;
     }
@@ -174,7 +174,7 @@ private slots:
 
         Open();
         const std::string start = kept ? Native(Path(saved)) : std::string("/");
-        QCOMPARE(frm_->StartFolder(), start);
+        QCOMPARE(frm_->Panes().StartFolder(), start);
         QCOMPARE(TreeFolder(), start);
         QTRY_COMPARE(ListFolder(), start);
         QVERIFY(List()->Model()->rowCount() > 0);
@@ -235,7 +235,7 @@ private slots:
 
         // The list has no current item until the user picks one.
         Focus(List());
-        QVERIFY(frm_->ListHasFocus());
+        QVERIFY(frm_->Panes().ListHasFocus());
         PressF5();
         frm_->findChild<QAction*>(QStringLiteral("StartScan"))->trigger();
         QVERIFY(Engine().ScanRoot().empty());
@@ -257,7 +257,7 @@ private slots:
         dialog.show();
         edit->setFocus();
         QTRY_COMPARE(QApplication::focusWidget(), edit);
-        QVERIFY(frm_->ListHasFocus());
+        QVERIFY(frm_->Panes().ListHasFocus());
         dialog.hide();
         frm_->activateWindow();
 
@@ -271,7 +271,7 @@ private slots:
         QTRY_VERIFY(menu->isVisible());
         menu->actions().at(0)->trigger();
         menu->hide();
-        QVERIFY(!frm_->ListHasFocus());
+        QVERIFY(!frm_->Panes().ListHasFocus());
         ExpectScan(Path(QStringLiteral("icons")), false);
 
         Focus(Tree());
@@ -313,7 +313,7 @@ private slots:
         for (const auto& [name, style] : buttons) {
             frm_->findChild<QAction*>(QLatin1String(name))->trigger();
             QCOMPARE(List()->ViewStyle(), style);
-            QCOMPARE(frm_->PressedViewButton(), std::optional(style));
+            QCOMPARE(frm_->ToolBar().PressedViewButton(), std::optional(style));
         }
     }
 

@@ -51,19 +51,19 @@ private slots:
     {
         const std::string file = folder_ + "/three.icons";
         Open(file);
-        QCOMPARE(frm_->StartFolder(), folder_);
+        QCOMPARE(frm_->Panes().StartFolder(), folder_);
         QTRY_COMPARE(frm_->Engine()->ScanRoot(), file);
         QVERIFY(frm_->Engine()->WaitForScan(std::chrono::seconds(20)));
         QVERIFY(frm_->Engine()->OneFileMode());
         QCOMPARE(frm_->Engine()->Icons().size(), std::size_t(3));
         QCOMPARE(frm_->findChild<QLabel*>("Panel7")->text(), QString::fromStdString("File: " + file));
-        QTRY_COMPARE(frm_->SelectedFolderPath(), folder_);
+        QTRY_COMPARE(frm_->Panes().SelectedFolderPath(), folder_);
     }
 
     void aFolderIsOpenedWithoutAScanAndKeptAtClose()
     {
         Open(folder_);
-        QCOMPARE(frm_->StartFolder(), folder_);
+        QCOMPARE(frm_->Panes().StartFolder(), folder_);
         // The tree selects it when it first paints, and AutoScan (on) does
         // not take that for the user's choice.
         QTRY_VERIFY(frm_->ShellTree()->SelectedFolder() != nullptr);

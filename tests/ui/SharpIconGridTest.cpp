@@ -64,7 +64,7 @@ private:
     QImage SettledShot()
     {
         grid_->viewport()->repaint();
-        if (frm_->SharpIcons() && !QTest::qWaitFor([this] { return frm_->SharpIcons()->Idle(); }, 5000))
+        if (frm_->Grid().SharpIcons() && !QTest::qWaitFor([this] { return frm_->Grid().SharpIcons()->Idle(); }, 5000))
             qWarning("sharp icons still being made");
         QTest::qWait(50); // the queued repaint
         return grid_->viewport()->grab().toImage();

@@ -121,7 +121,7 @@ void MarkSome(TMainFrm& frm)
     // The block a drag from cell (2, 1) to (4, 2) leaves, its first cell current.
     grid.FocusCell(4, 2);
     grid.FocusCell(2, 1, true);
-    frm.MarkRange(10, 1, 11, 2);
+    frm.Grid().MarkRange(10, 1, 11, 2);
 }
 
 } // namespace

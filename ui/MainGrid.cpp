@@ -1,8 +1,4 @@
-// The main window's icon grid: how it paints the icons of the scan, names the
-// current icon in the status bar, marks and deletes icons, and how the scan's
-// window side (ScanView) reaches the grid, the status bar and the caption.
-
-#include "ui/MainForm.h"
+#include "ui/MainGrid.h"
 
 #include "core/ScanEngine.h"
 #include "core/SharpIconCache.h"
@@ -17,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QVBoxLayout>
 
 namespace orbisk {
 
@@ -29,8 +26,34 @@ QString DisplayText(const std::string& text) { return QString::fromStdString(tex
 
 } // namespace
 
-void TMainFrm::ConnectGrid()
+TMainGrid::TMainGrid(std::function<void(int panel, const QString& text)> statusText, QObject* parent)
+    : QObject(parent)
+    , StatusText_(std::move(statusText))
 {
+    Panel7_ = new QLabel;
+    Panel7_->setObjectName(QStringLiteral("Panel7"));
+    Panel7_->setFixedHeight(Panel7Height);
+    Panel7_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Panel7_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel7_->setIndent(2);
+    // A long folder name is cut off rather than widening the window.
+    Panel7_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+
+    DrawGrid1_ = new TDrawGrid;
+    DrawGrid1_->setObjectName(QStringLiteral("DrawGrid1"));
+    // As narrow as the user drags the splitter: it then shows one column.
+    DrawGrid1_->setMinimumWidth(1);
+
+    Panel6_ = new QWidget;
+    Panel6_->setObjectName(QStringLiteral("Panel6"));
+    Panel6_->setMinimumHeight(PaneMinHeight);
+    Panel6_->installEventFilter(this);
+    auto* layout = new QVBoxLayout(Panel6_);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel7_);
+    layout->addWidget(DrawGrid1_, 1);
+
     DrawGrid1_->OnDrawCell = [this](QPainter& canvas, int col, int row, const QRect& rect, unsigned state) {
         Guarded([&] { DrawGrid1DrawCell(canvas, col, row, rect, state); });
     };
@@ -44,18 +67,39 @@ void TMainFrm::ConnectGrid()
     };
 }
 
-long long TMainFrm::CurrentIconIndex() const
+TMainGrid::~TMainGrid() = default;
+
+QWidget* TMainGrid::Pane() const { return Panel6_; }
+
+void TMainGrid::Attach(ScanEngine* engine, TafIcon* workIcon)
+{
+    Engine_ = engine;
+    WorkIcon_ = workIcon;
+}
+
+// The panel's layout has resized the grid by the time the panel hears of it.
+bool TMainGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Panel6_ && event->type() == QEvent::Resize)
+        Guarded([this] {
+            ArrangeGrid();
+            EnsureSharpCapacity();
+        });
+    return QObject::eventFilter(watched, event);
+}
+
+long long TMainGrid::CurrentIconIndex() const
 {
     return (long long)DrawGrid1_->Row() * DrawGrid1_->ColCount() + DrawGrid1_->Col();
 }
 
 // The worker may be appending meanwhile: the count is read once and only
 // entries below it are touched (they are complete and never move).
-void TMainFrm::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect, unsigned)
+void TMainGrid::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect, unsigned)
 {
-    if (!ScanEngine_ || !WorkIcon_)
+    if (!Engine_ || !WorkIcon_)
         return;
-    const TIconList& icons = ScanEngine_->Icons();
+    const TIconList& icons = Engine_->Icons();
     const long long index = (long long)row * DrawGrid1_->ColCount() + col;
     if (index >= (long long)icons.size())
         return;
@@ -85,7 +129,7 @@ void TMainFrm::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect
 // The pixel ratio is read at every paint, so a window moved to a screen of
 // another ratio asks for icons of the new size and, until they are made, draws
 // the 32-pixel ones as on any screen.
-bool TMainFrm::DrawSharpIcon(QPainter& canvas, const IconEntry& entry, int x, int y)
+bool TMainGrid::DrawSharpIcon(QPainter& canvas, const IconEntry& entry, int x, int y)
 {
     const int pixels = SharpIconPixels(canvas.device()->devicePixelRatioF());
     if (pixels <= GridIconPixels || !entry.Handle)
@@ -99,13 +143,13 @@ bool TMainFrm::DrawSharpIcon(QPainter& canvas, const IconEntry& entry, int x, in
         EnsureSharpCapacity();
     }
     const HICON sharp = SharpIcons_->Find(entry.FileIndex, entry.IconIndex, pixels,
-        [&] { return ScanEngine_->FilePath(std::size_t(entry.FileIndex)); });
+        [&] { return Engine_->FilePath(std::size_t(entry.FileIndex)); });
     return sharp && DrawIconEx(canvas, x, y, sharp, GridIconPixels, GridIconPixels, DI_NORMAL);
 }
 
 // Twice the cells a screen of the grid shows, so that drawing a screen never
 // drops icons drawn on it.
-void TMainFrm::EnsureSharpCapacity()
+void TMainGrid::EnsureSharpCapacity()
 {
     if (!SharpIcons_)
         return;
@@ -114,33 +158,35 @@ void TMainFrm::EnsureSharpCapacity()
     SharpIcons_->EnsureCapacity(std::size_t(2 * columns * rows));
 }
 
-void TMainFrm::DrawIconCell(long long index, const QRect& cellRect)
+void TMainGrid::DrawIconCell(long long index, const QRect& cellRect)
 {
-    if (!ScanEngine_ || index < 0 || index >= (long long)ScanEngine_->Icons().size())
+    if (!Engine_ || index < 0 || index >= (long long)Engine_->Icons().size())
         return;
     DrawGrid1_->RepaintRect(cellRect);
 }
 
 // While a scan runs the third panel belongs to the scan's texts.
-void TMainFrm::DrawGrid1SelectCell(int col, int row, bool&)
+void TMainGrid::DrawGrid1SelectCell(int col, int row, bool&)
 {
-    if (ScanEngine_ && ScanEngine_->ScanStopped())
+    if (Engine_ && Engine_->ScanStopped())
         ShowIconName(col, row);
 }
 
-void TMainFrm::ShowIconName(int col, int row)
+void TMainGrid::ShowIconName(int col, int row)
 {
+    if (!Engine_)
+        return;
     const long long index = (long long)row * DrawGrid1_->ColCount() + col;
-    const bool icon = index < (long long)ScanEngine_->Icons().size();
-    SetStatusText(DetailPanel, icon ? DisplayText(ScanEngine_->IconName(std::size_t(index))) : QString());
+    const bool icon = index < (long long)Engine_->Icons().size();
+    StatusText_(DetailPanel, icon ? DisplayText(Engine_->IconName(std::size_t(index))) : QString());
 }
 
-void TMainFrm::DrawGrid1DblClick()
+void TMainGrid::DrawGrid1DblClick()
 {
-    if (!ScanEngine_)
+    if (!Engine_)
         return;
     const long long index = CurrentIconIndex();
-    TIconList& icons = ScanEngine_->Icons();
+    TIconList& icons = Engine_->Icons();
     if (index >= (long long)icons.size())
         return;
     std::atomic<uint8_t>& marked = icons[std::size_t(index)].Marked;
@@ -153,7 +199,7 @@ void TMainFrm::DrawGrid1DblClick()
 // Space marks as the mouse does, for those who cannot use one: alone it
 // toggles the current icon as a double-click does, with Shift it marks the
 // selected block, a single cell too, as a release after dragging does.
-void TMainFrm::DrawGrid1KeyDown(QKeyEvent& key)
+void TMainGrid::DrawGrid1KeyDown(QKeyEvent& key)
 {
     if (key.key() == Qt::Key_Space && (key.modifiers() == Qt::NoModifier || key.modifiers() == Qt::ShiftModifier)) {
         key.accept();
@@ -169,25 +215,25 @@ void TMainFrm::DrawGrid1KeyDown(QKeyEvent& key)
     if (key.key() != Qt::Key_Delete)
         return;
     key.accept();
-    StopBackgroundWork();
-    DeleteCurrentIcon();
+    if (OnDeleteKey)
+        OnDeleteKey();
 }
 
-void TMainFrm::DeleteCurrentIcon()
+void TMainGrid::DeleteCurrentIcon()
 {
-    if (!ScanEngine_)
+    if (!Engine_)
         return;
     const int col = DrawGrid1_->Col();
     const int row = DrawGrid1_->Row();
     // The status bar named the icon just removed; the cell now shows the next
     // one, or nothing.
-    if (ScanEngine_->DeleteCurrentIcon(col, row) && ScanEngine_->ScanStopped())
+    if (Engine_->DeleteCurrentIcon(col, row) && Engine_->ScanStopped())
         ShowIconName(DrawGrid1_->Col(), DrawGrid1_->Row());
 }
 
-void TMainFrm::DrawGrid1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
+void TMainGrid::DrawGrid1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y)
 {
-    if (!ScanEngine_ || x < 0 || y < 0)
+    if (!Engine_ || x < 0 || y < 0)
         return;
     const TGridRect block = DrawGrid1_->Selection();
     if (block.Left == block.Right && block.Top == block.Bottom)
@@ -196,11 +242,11 @@ void TMainFrm::DrawGrid1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int x, i
     DrawGrid1_->Repaint();
 }
 
-void TMainFrm::MarkRange(int left, int top, int right, int bottom)
+void TMainGrid::MarkRange(int left, int top, int right, int bottom)
 {
-    if (!ScanEngine_)
+    if (!Engine_)
         return;
-    TIconList& icons = ScanEngine_->Icons();
+    TIconList& icons = Engine_->Icons();
     const long long columns = DrawGrid1_->ColCount();
     for (int row = top; row <= bottom; ++row) {
         for (int col = left; col <= right; ++col)
@@ -209,45 +255,61 @@ void TMainFrm::MarkRange(int left, int top, int right, int bottom)
     GridCellsChecked(*DrawGrid1_, { left, top, right, bottom });
 }
 
-void TMainFrm::Panel6Resize()
+void TMainGrid::ArrangeGrid()
 {
-    ArrangeGrid();
-    EnsureSharpCapacity();
+    if (Engine_)
+        Engine_->ArrangeGrid();
 }
 
-void TMainFrm::ArrangeGrid()
+void TMainGrid::MarkAll(bool marked)
 {
-    if (ScanEngine_)
-        ScanEngine_->ArrangeGrid();
+    if (Engine_) {
+        if (marked)
+            Engine_->Icons().MarkAllIcons();
+        else
+            Engine_->Icons().UnmarkAllIcons();
+    }
+    DrawGrid1_->Repaint();
+    GridCellsChecked(*DrawGrid1_, { 0, 0, DrawGrid1_->ColCount() - 1, DrawGrid1_->RowCount() - 1 });
 }
 
-void TMainFrm::SetPanelText(int panel, const std::string& text) { SetStatusText(panel, DisplayText(text)); }
+void TMainGrid::ForgetSharpIcons()
+{
+    if (SharpIcons_)
+        SharpIcons_->Clear();
+}
 
-void TMainFrm::SetCaption(const std::string& text) { SetCaptionText(DisplayText(text)); }
+void TMainGrid::SetPanelText(int panel, const std::string& text) { StatusText_(panel, DisplayText(text)); }
 
-int TMainFrm::ColCount() const { return DrawGrid1_->ColCount(); }
+void TMainGrid::SetCaption(const std::string& text) { Panel7_->setText(DisplayText(text)); }
 
-int TMainFrm::RowCount() const { return DrawGrid1_->RowCount(); }
+QString TMainGrid::CaptionText() const { return Panel7_->text(); }
 
-void TMainFrm::SetColCount(int columns) { DrawGrid1_->SetColCount(columns); }
+int TMainGrid::ColCount() const { return DrawGrid1_->ColCount(); }
 
-void TMainFrm::SetRowCount(int rows) { DrawGrid1_->SetRowCount(rows); }
+int TMainGrid::RowCount() const { return DrawGrid1_->RowCount(); }
 
-int TMainFrm::ClientWidth() const { return DrawGrid1_->ClientWidth(); }
+void TMainGrid::SetColCount(int columns) { DrawGrid1_->SetColCount(columns); }
 
-int TMainFrm::ClientHeight() const { return DrawGrid1_->ClientHeight(); }
+void TMainGrid::SetRowCount(int rows) { DrawGrid1_->SetRowCount(rows); }
 
-void TMainFrm::Repaint() { DrawGrid1_->Repaint(); }
+int TMainGrid::ClientWidth() const { return DrawGrid1_->ClientWidth(); }
+
+int TMainGrid::ClientHeight() const { return DrawGrid1_->ClientHeight(); }
+
+void TMainGrid::Repaint() { DrawGrid1_->Repaint(); }
 
 // A new icon lands in a cell that may already be on screen, where no change of
 // the counts would bring it into view: its cell is repainted.
-void TMainFrm::GrowGrid(long long iconCount, int fitColumns, int fitRows)
+void TMainGrid::GrowGrid(long long iconCount, int fitColumns, int fitRows)
 {
     ScanView::GrowGrid(iconCount, fitColumns, fitRows);
     const long long index = iconCount - 1;
     const int columns = DrawGrid1_->ColCount();
     if (index >= 0 && index / columns < DrawGrid1_->RowCount())
         DrawGrid1_->InvalidateCell(int(index % columns), int(index / columns));
+    if (AfterGrow)
+        AfterGrow(iconCount, fitColumns, fitRows);
 }
 
 } // namespace orbisk
