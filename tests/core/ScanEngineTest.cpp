@@ -112,7 +112,7 @@ TEST_F(EngineFixture, StopDuringTheWalkKeepsWhatWasRecorded)
     };
     UseHooks();
     engine->BeginScan(t.Root());
-    hold.WaitReached();
+    ASSERT_TRUE(hold.WaitReached());
     engine->EndScan();
     EXPECT_TRUE(engine->ScanStopped());
     EXPECT_EQ(engine->Files().size(), recordedAtStop.load());
@@ -139,7 +139,7 @@ TEST_F(EngineFixture, StopDuringExtractionKeepsTheIconsMade)
     engine->SetWithSub(false);
     UseHooks();
     engine->BeginScan(t.Root());
-    hold.WaitReached();
+    ASSERT_TRUE(hold.WaitReached());
     engine->EndScan();
     // Icon 1 was being made when the stop came: it stays, nothing more is asked.
     EXPECT_EQ(extract.Calls(), (std::vector<std::string> { t.Path("only4.ico #0"), t.Path("only4.ico #1") }));
@@ -163,7 +163,7 @@ TEST_F(EngineFixture, BeginScanWhileScanningKeepsOnlyTheSecondFolder)
     };
     UseHooks();
     engine->BeginScan(first.Root());
-    hold.WaitReached();
+    ASSERT_TRUE(hold.WaitReached());
     const std::size_t logStart = view.log.size();
     engine->BeginScan(second.Root());
     ASSERT_TRUE(engine->WaitForScan(std::chrono::seconds(20)));

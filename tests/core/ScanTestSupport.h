@@ -109,19 +109,30 @@ private:
 
 // A one-shot meeting point between the worker and the test: the worker
 // announces it has reached a point and then holds until the engine's stop
-// flag is set, which is how a stop arrives at exactly that point.
+// flag is set, which is how a stop arrives at exactly that point. Neither
+// side waits longer than Deadline: a test whose stop or worker never comes
+// fails instead of hanging.
 class HoldPoint {
 public:
+    static constexpr std::chrono::seconds Deadline { 10 };
+
     void ReachAndHoldUntilStopped(const ScanEngine& engine)
     {
         reached_.store(true);
-        while (!engine.ScanStopped())
+        const auto end = std::chrono::steady_clock::now() + Deadline;
+        while (!engine.ScanStopped() && std::chrono::steady_clock::now() < end)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    void WaitReached() const
+    // False when the worker did not reach the point in time.
+    [[nodiscard]] bool WaitReached() const
     {
-        while (!reached_.load())
+        const auto end = std::chrono::steady_clock::now() + Deadline;
+        while (!reached_.load()) {
+            if (std::chrono::steady_clock::now() >= end)
+                return false;
             std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return true;
     }
     bool Reached() const { return reached_.load(); }
 

@@ -1,3 +1,4 @@
+#include "fixtures/PaintedIcon.h"
 #include "TestIcons.h"
 
 #include "export/BatchFileNames.h"
@@ -41,14 +42,6 @@ struct RecordingView : SaveMarkedView {
     void CloseRequest() override { reports += "close"; }
 };
 
-HICON Solid(uint32_t argb)
-{
-    IconData d;
-    d.width = d.height = 32;
-    d.color.assign(32 * 32, argb);
-    d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
-    return CreateIcon(std::move(d));
-}
 
 uint32_t ColorOf(int i) { return 0xff000000u | uint32_t(i * 20) << 16 | uint32_t(255 - i * 20); }
 
@@ -68,7 +61,7 @@ protected:
         folders_.emplace_back(root_.string() + "/src");
         files_.emplace_back(FileListRec { 0, "app.exe" });
         for (int i = 0; i < 10; ++i)
-            icons_.Append(0, i, Solid(ColorOf(i)));
+            icons_.Append(0, i, SolidIcon(ColorOf(i)));
     }
     void TearDown() override
     {
@@ -238,7 +231,7 @@ TEST_F(BatchSaveTest, NamesThatAreNotUtf8ArePassedAsTheyAre)
     const std::string folder = out_.string() + "/bad\xff\xfe";
     fs::create_directory(folder);
     files_.emplace_back(FileListRec { 0, "odd\xc3(.dll" });
-    icons_.Append(1, 4, Solid(ColorOf(4)));
+    icons_.Append(1, 4, SolidIcon(ColorOf(4)));
     icons_.MarkIcon(icons_.size() - 1);
     Run(folder);
     EXPECT_EQ(SavedColor(folder + "/icon1.ico"), ColorOf(4));
@@ -262,7 +255,7 @@ TEST_F(BatchSaveTest, ABatchStuckInAWriteIsLeftBehindAndTouchesNothingAfter)
 {
     auto lists = std::make_unique<TIconList>();
     for (int i = 0; i < 4; ++i)
-        lists->Append(0, i, Solid(ColorOf(i)));
+        lists->Append(0, i, SolidIcon(ColorOf(i)));
     for (std::size_t i = 0; i < 4; ++i)
         lists->MarkIcon(i);
     std::mutex mutex;

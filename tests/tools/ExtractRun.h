@@ -3,6 +3,8 @@
 // orbisk-extract run as a user runs it, in a scratch folder of its own for
 // each test: what it wrote to stdout and stderr and its exit status.
 
+#include "fixtures/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -29,11 +31,9 @@ class ExtractTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orbisk-extract-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ASSERT_FALSE(tmp_.Path().empty());
+        dir_ = tmp_.Path();
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     // Runs orbisk-extract with arguments already quoted.
     ToolRun Run(const std::string& args) const
@@ -56,6 +56,7 @@ protected:
     }
     std::string F(const std::string& name) const { return dir_ + "/" + name; }
 
+    orbisk::test::TempDir tmp_ { "orbisk-extract" };
     std::string dir_;
 };
 

@@ -1,4 +1,5 @@
 #include "fixtures/Fixtures.h"
+#include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -33,14 +34,12 @@ class SaveCommand : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "orbisk-savecmd-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ASSERT_FALSE(tmp_.Path().empty());
+        dir_ = tmp_.Path();
         fs::create_directories(dir_ / "in");
         fs::create_directories(dir_ / "out");
         ASSERT_TRUE(WriteFile(dir_ / "in/three.dll", PeFile(Groups(3, { ImageSpec {} }))));
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // Runs orbisk-extract with arguments already quoted.
     ToolRun Run(const std::string& args)
@@ -53,6 +52,7 @@ protected:
     std::string Q(const fs::path& p) const { return "'" + p.string() + "'"; }
     std::string Out(const std::string& name) const { return (dir_ / "out" / name).string(); }
 
+    orbisk::test::TempDir tmp_ { "orbisk-savecmd" };
     fs::path dir_;
 };
 

@@ -1,4 +1,5 @@
 #include "fixtures/Fixtures.h"
+#include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -53,9 +54,8 @@ class ScanCommand : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orbisk-scancmd-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ASSERT_FALSE(tmp_.Path().empty());
+        dir_ = tmp_.Path();
         std::filesystem::create_directory(dir_ + "/sub");
         ASSERT_TRUE(WriteFile(dir_ + "/one.ico", IcoFile({ ImageSpec {} })));
         ASSERT_TRUE(WriteFile(dir_ + "/three.dll", PeFile(Groups(3, { ImageSpec {} }))));
@@ -63,8 +63,8 @@ protected:
         ASSERT_TRUE(WriteFile(dir_ + "/notes.txt", { 'h', 'i' }));
         ASSERT_TRUE(WriteFile(dir_ + "/sub/deep.cur", CurFile({ ImageSpec {} })));
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
+    orbisk::test::TempDir tmp_ { "orbisk-scancmd" };
     std::string dir_;
 };
 

@@ -3,6 +3,8 @@
 
 #include "Watchdog.h"
 
+#include "fixtures/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -24,13 +26,12 @@ class WatchdogTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "orbisk-watchdog-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
+        ASSERT_FALSE(tmp_.Path().empty());
+        dir_ = tmp_.Path();
         std::ofstream(dir_ / ".thumb.png.tmp") << "half a thumbnail";
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
+    orbisk::test::TempDir tmp_ { "orbisk-watchdog" };
     fs::path dir_;
 };
 

@@ -1,3 +1,4 @@
+#include "fixtures/PaintedIcon.h"
 #include "core/GridLayout.h"
 #include "core/ScanEngine.h"
 #include "platform/extract/ExtractIcon.h"
@@ -20,6 +21,7 @@
 #include <thread>
 
 using namespace orbisk;
+using orbisk::test::SolidIcon;
 
 namespace {
 
@@ -29,14 +31,6 @@ struct GrowStep {
     int fitColumns, fitRows, cols, rows;
 };
 
-HICON SolidIcon(uint32_t argb)
-{
-    IconData d;
-    d.width = d.height = 32;
-    d.color.assign(32 * 32, argb);
-    d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
-    return CreateIcon(std::move(d));
-}
 
 std::set<std::size_t> MarkedEntries(const TIconList& icons)
 {

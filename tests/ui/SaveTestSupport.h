@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fixtures/PaintedIcon.h"
 #include "core/ScanEngine.h"
 #include "platform/pixels/IconHandle.h"
 #include "ui/MainForm.h"
@@ -19,14 +20,6 @@
 
 namespace orbisk::test {
 
-inline HICON SolidIcon(uint32_t argb = 0xff2060c0u)
-{
-    IconData d;
-    d.width = d.height = 32;
-    d.color.assign(32 * 32, argb);
-    d.mask.assign(std::size_t(IconData::MaskStride(32)) * 32, 0);
-    return CreateIcon(std::move(d));
-}
 
 // Runs steps on the modal dialog of type T once it is up (from inside its
 // own event loop). If that dialog is still up afterwards it is cancelled, so

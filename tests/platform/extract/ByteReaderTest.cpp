@@ -4,7 +4,7 @@
 #include "platform/extract/FileSource.h"
 #include "platform/extract/IconRecords.h"
 #include "platform/files/RegularFile.h"
-#include "tests/platform/extract/TempDir.h"
+#include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Which image of a group becomes the icon, and how it is scaled.
 
 #include "platform/extract/ExtractIcon.h"
-#include "tests/platform/extract/TempDir.h"
+#include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

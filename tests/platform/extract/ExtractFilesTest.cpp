@@ -2,7 +2,7 @@
 // change between two calls.
 
 #include "platform/extract/ExtractIcon.h"
-#include "tests/platform/extract/TempDir.h"
+#include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Every format and depth decodes to the pixels that were written.
 
 #include "platform/extract/ExtractIcon.h"
-#include "tests/platform/extract/TempDir.h"
+#include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // How the icons of programs and libraries are numbered.
 
 #include "platform/extract/ExtractIcon.h"
-#include "tests/platform/extract/TempDir.h"
+#include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "platform/extract/ExtractLimits.h"
 #include "platform/extract/IconGroup.h"
-#include "tests/platform/extract/TempDir.h"
+#include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,8 @@
 #include "platform/settings/ProfileInteger.h"
 #include "platform/settings/SettingsLocation.h"
 
+#include "fixtures/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -16,19 +18,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TempFolder {
+class TempFolder : public orbisk::test::TempDir {
 public:
     TempFolder()
+        : TempDir("orbisk-profile")
     {
-        std::string pattern = (fs::temp_directory_path() / "orbisk-profile-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
     }
-    ~TempFolder() { fs::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
 };
 
 std::string Slurp(const std::string& path)
