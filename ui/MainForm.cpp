@@ -10,6 +10,7 @@
 #include "shell/controls/TStShellTreeView.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
+#include "ui/GridDrag.h"
 #include "ui/MessageBox.h"
 #include "ui/SaveMarkedDlg.h"
 #include "ui/WindowAccessible.h"
@@ -210,6 +211,8 @@ bool TMainFrm::CreateScanObjects()
     try {
         ScanEngine_ = std::make_unique<ScanEngine>(*this);
         WorkIcon_ = std::make_unique<TafIcon>();
+        GridDrag_ = new TGridDrag(*DrawGrid1_, *ScanEngine_,
+                                  [this](const QString& text) { SetStatusText(DetailPanel, text); });
         return true;
     } catch (const std::exception&) {
         ScanEngine_.reset();

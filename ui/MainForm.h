@@ -36,6 +36,7 @@ class TStShellItem;
 class TStShellListView;
 class TStShellTreeView;
 class TIconGroupCommands;
+class TGridDrag;
 class TSaveMarkedDlg;
 class BatchSave;
 class WindowWake;
@@ -304,6 +305,8 @@ private:
     // The batch save, shown by SaveMarkedDlg_.
     std::unique_ptr<BatchSave> BatchSave_;
     TIconGroupCommands* GroupCommands_ = nullptr;
+    // Dragging marked icons out of the grid; owned by the grid.
+    TGridDrag* GridDrag_ = nullptr;
 
     QList<QAction*> ActionList_;
     QAction* AboutAct_ = nullptr;
