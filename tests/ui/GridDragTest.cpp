@@ -51,24 +51,22 @@ class GridDragTest : public QObject {
     std::unique_ptr<QMimeData> dragged_;
     int drags_ = 0;
 
-    // Scans the folder "icons" once files has written its files there, and
-    // marks every icon.
-    bool ScanAndMarkAll(const std::function<bool(const std::string& folder)>& files, std::size_t count)
+    // Scans a folder of the files given, marks every icon and takes the
+    // drags.
+    bool ScanAndMarkAll(const std::vector<std::pair<std::string, Bytes>>& files, std::size_t count)
     {
         const std::string folder = w_.Path("icons");
-        if (!QDir().mkpath(QString::fromStdString(folder)) || !files(folder))
-            return false;
+        QDir().mkpath(QString::fromStdString(folder));
+        for (const auto& [name, bytes] : files) {
+            if (!WriteFile(folder + "/" + name, bytes))
+                return false;
+        }
         w_.frm->BeginScan(folder);
         if (!w_.frm->Engine()->WaitForScan(std::chrono::seconds(20)) || w_.Icons().size() != count)
             return false;
         w_.Icons().MarkAllIcons();
-        auto* drag = w_.frm->DrawGrid1()->findChild<TGridDrag*>();
-        if (!drag)
-            return false;
-        drag->SetDragStarter([this](std::unique_ptr<QMimeData> data, const QPixmap&) {
-            dragged_ = std::move(data);
-            ++drags_;
-        });
+        w_.frm->DrawGrid1()->findChild<TGridDrag*>()->SetDragStarter(
+            [this](std::unique_ptr<QMimeData> data, const QPixmap&) { dragged_ = std::move(data), ++drags_; });
         return true;
     }
     void DragFirstCell()
@@ -106,21 +104,16 @@ private slots:
     // names clash, one of them with a name the library's third icon has.
     void dropGivesEveryGroupAsAnIconFileAndTheFirstLargestAsPng()
     {
-        QVERIFY(ScanAndMarkAll(
-            [](const std::string& folder) {
-                const ImageSpec small { .width = 16, .height = 16, .bits = 4 };
-                return WriteFile(folder + "/lib.dll",
-                                 PeFile({ GroupSpec { .images = { small, kLibraryLargest, ImageSpec {} } },
-                                          GroupSpec { .images = { ImageSpec { .width = 48, .height = 48 } } },
-                                          GroupSpec { .images = { small } } }))
-                    && WriteFile(folder + "/lib.exe", PeFile({ GroupSpec { .images = { small, kProgramLargest } } }));
-            },
-            4));
+        const ImageSpec small { .width = 16, .height = 16, .bits = 4 };
+        const ImageSpec medium { .width = 48, .height = 48 };
+        QVERIFY(ScanAndMarkAll({ { "lib.dll", PeFile({ GroupSpec { .images = { small, kLibraryLargest, medium } },
+                                                       GroupSpec { .images = { medium } },
+                                                       GroupSpec { .images = { small } } }) },
+                                 { "lib.exe", PeFile({ GroupSpec { .images = { small, kProgramLargest } } }) } },
+                               4));
         DragFirstCell();
         QCOMPARE(drags_, 1);
-        QVERIFY(dragged_);
-        QVERIFY(dragged_->hasUrls());
-        QVERIFY(dragged_->hasFormat(QStringLiteral("image/png")));
+        QVERIFY(dragged_ && dragged_->hasUrls() && dragged_->hasFormat(QStringLiteral("image/png")));
         // No block: the press made the first cell current, and marks stay.
         QCOMPARE(w_.frm->DrawGrid1()->Selection(), (TGridRect { 0, 0, 0, 0 }));
         QCOMPARE(w_.Icons().CountMarkedIcons(), std::size_t(4));
@@ -130,12 +123,12 @@ private slots:
         std::set<QString> names;
         for (int i = 0; i < urls.size(); ++i) {
             QVERIFY(urls[i].isLocalFile());
-            const std::string file = urls[i].toLocalFile().toStdString();
             names.insert(QFileInfo(urls[i].toLocalFile()).fileName());
             // The icons' order: each file holds its icon's whole group.
             const IconEntry& entry = w_.Icons()[std::size_t(i)];
-            const auto source = ReadIconGroup(w_.frm->Engine()->FilePath(std::size_t(entry.FileIndex)), entry.IconIndex);
-            const auto written = ReadIconGroup(file, 0);
+            const std::string path = w_.frm->Engine()->FilePath(std::size_t(entry.FileIndex));
+            const auto source = ReadIconGroup(path, entry.IconIndex);
+            const auto written = ReadIconGroup(urls[i].toLocalFile().toStdString(), 0);
             QVERIFY(source && written);
             QCOMPARE(written->kind, GroupKind::Icon);
             QVERIFY(ImageBytes(*written) == ImageBytes(*source));
@@ -145,16 +138,14 @@ private slots:
         QImage png;
         QVERIFY(png.loadFromData(dragged_->data(QStringLiteral("image/png")), "PNG"));
         const bool libraryFirst = w_.frm->Engine()->FilePath(std::size_t(w_.Icons()[0].FileIndex)).ends_with(".dll");
-        QCOMPARE(png.convertToFormat(QImage::Format_ARGB32), Expected(libraryFirst ? kLibraryLargest : kProgramLargest));
+        const ImageSpec& largest = libraryFirst ? kLibraryLargest : kProgramLargest;
+        QCOMPARE(png.convertToFormat(QImage::Format_ARGB32), Expected(largest));
     }
 
     void aDragCarriesTheFirstThousandMarkedIcons()
     {
-        QVERIFY(ScanAndMarkAll(
-            [](const std::string& folder) {
-                return WriteFile(folder + "/many.dll", PeFile(Groups(1234, { ImageSpec { .width = 16, .height = 16 } })));
-            },
-            1234));
+        const ImageSpec small { .width = 16, .height = 16 };
+        QVERIFY(ScanAndMarkAll({ { "many.dll", PeFile(Groups(1234, { small })) } }, 1234));
         DragFirstCell();
         QCOMPARE(w_.frm->StatusText(2), QStringLiteral("Dragging the first 1,000 of 1,234 marked icons"));
         QTRY_COMPARE_WITH_TIMEOUT(dragged_->urls().size(), 1000, 20000);
