@@ -2,6 +2,7 @@
 
 #include "ui/GridContrast.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -210,11 +211,27 @@ void TDrawGrid::mousePressEvent(QMouseEvent* event)
     int col = 0, row = 0;
     if (!MouseToCell(event->position().toPoint(), col, row))
         return;
-    selecting_ = MoveCurrent(col, row, event->modifiers() & Qt::ShiftModifier);
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    if (!shift && OnCanDrag && OnCanDrag(col, row)) {
+        selecting_ = false;
+        dragPending_ = MoveCurrent(col, row, false);
+        pressPoint_ = event->position().toPoint();
+        return;
+    }
+    selecting_ = MoveCurrent(col, row, shift);
 }
 
 void TDrawGrid::mouseMoveEvent(QMouseEvent* event)
 {
+    if (dragPending_) {
+        if ((event->position().toPoint() - pressPoint_).manhattanLength() < QApplication::startDragDistance())
+            return;
+        // The drag takes the release: nothing of this press is left.
+        dragPending_ = false;
+        if (OnStartDrag)
+            OnStartDrag();
+        return;
+    }
     if (!selecting_)
         return;
     int col = 0, row = 0;
@@ -225,8 +242,10 @@ void TDrawGrid::mouseMoveEvent(QMouseEvent* event)
 
 void TDrawGrid::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton)
+    if (event->button() == Qt::LeftButton) {
         selecting_ = false;
+        dragPending_ = false;
+    }
     if (OnMouseUp) {
         const QPoint at = event->position().toPoint();
         OnMouseUp(event->button(), event->modifiers(), at.x(), at.y());

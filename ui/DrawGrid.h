@@ -25,9 +25,10 @@ enum TGridDrawState : unsigned { gdSelected = 1, gdFocused = 2 };
 
 // A grid of equal square cells that its owner draws: no fixed rows or
 // columns, 1-pixel grid lines, counts that only the owner sets, a current cell
-// and a rectangular selected block (dragging with the left button, Shift with
-// a click or with the keys), the current cell drawn as selected, scroll bars
-// when needed, no editing and no Tab navigation.
+// and a rectangular selected block (dragging with the left button, except
+// from a cell the owner drags out of the grid; Shift with a click or with the
+// keys), the current cell drawn as selected, scroll bars when needed, no
+// editing and no Tab navigation.
 //
 // It knows nothing of what the cells show: the owner paints them and reacts
 // to the user through the On... events, which all come on the window thread.
@@ -96,6 +97,13 @@ public:
     // A mouse button released after it was pressed in the grid, at a client
     // point that may lie outside it.
     std::function<void(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)> OnMouseUp;
+    // Whether a left-button press on the cell, without Shift, may start a
+    // drag out of the grid. Such a press makes the cell current as a click
+    // does but starts no block; once the pointer has moved the platform's
+    // drag distance, OnStartDrag is called. Without it, every left-button
+    // drag selects a block.
+    std::function<bool(int col, int row)> OnCanDrag;
+    std::function<void()> OnStartDrag;
 
 signals:
     // The column or the row count changed.
@@ -146,6 +154,9 @@ private:
     int anchorCol_ = 0;
     int anchorRow_ = 0;
     bool selecting_ = false;
+    // A press that may become a drag out of the grid, and where it was.
+    bool dragPending_ = false;
+    QPoint pressPoint_;
 };
 
 } // namespace orbisk

@@ -158,7 +158,9 @@ public:
         // A tool hears of the grid's focus after the focus change itself: the
         // cell's focus is told once that has been told.
         connections_[2] = QObject::connect(qApp, &QApplication::focusChanged, grid, [this](QWidget*, QWidget* now) {
-            if (now == Grid())
+            // widget(), not Grid(): a grid being destroyed gives the focus
+            // away after its TDrawGrid part has gone.
+            if (now == widget())
                 QMetaObject::invokeMethod(Grid(), [this] { CurrentMoved(); }, Qt::QueuedConnection);
         });
     }

@@ -6,6 +6,7 @@
 #include "export/TafIcon.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
+#include "ui/GridDrag.h"
 #include "ui/GridAccessible.h"
 #include "ui/GridContrast.h"
 #include "platform/pixels/DrawIcon.h"
@@ -75,6 +76,10 @@ void TMainGrid::Attach(ScanEngine* engine, TafIcon* workIcon)
 {
     Engine_ = engine;
     WorkIcon_ = workIcon;
+    // Marked icons are dragged out of the grid; the drag lives as long as
+    // the grid widget does.
+    if (engine)
+        new TGridDrag(*DrawGrid1_, *engine, [this](const QString& text) { StatusText_(DetailPanel, text); });
 }
 
 // The panel's layout has resized the grid by the time the panel hears of it.

@@ -25,7 +25,8 @@ struct IconEntry;
 
 // The main window's icon grid pane: the caption strip (Panel7) over the icon
 // grid (DrawGrid1), both in Panel6. It paints the scan's icons, marks them
-// (double-click, dragging a block, Space), deletes the current one (Delete),
+// (double-click, dragging a block, Space), drags marked ones out
+// (TGridDrag), deletes the current one (Delete),
 // names the current icon in the status bar, and is the scan's view: the
 // engine sizes the grid and sets the caption through it, and its status
 // texts go to the window's status bar.

@@ -27,6 +27,13 @@ std::string ConfigFolderPath()
     return JoinPath(HomeFolderPath(), ".config");
 }
 
+std::string CacheFolderPath()
+{
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/')
+        return xdg;
+    return JoinPath(HomeFolderPath(), ".cache");
+}
+
 std::string DesktopFolderPath()
 {
     return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)).toStdString();

@@ -15,6 +15,10 @@ std::string HomeFolderPath();
 // in the home folder. The settings file and the folder roles both live by it.
 std::string ConfigFolderPath();
 
+// The user's cache folder: $XDG_CACHE_HOME when it is an absolute path,
+// otherwise .cache in the home folder.
+std::string CacheFolderPath();
+
 // The XDG desktop folder (~/Desktop unless the user-dirs file says otherwise).
 std::string DesktopFolderPath();
 
