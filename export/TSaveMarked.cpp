@@ -1,8 +1,8 @@
 #include "export/TSaveMarked.h"
 
+#include "core/IconSource.h"
 #include "export/BatchFileNames.h"
 #include "export/BitmapExport.h"
-#include "platform/files/NativePath.h"
 
 namespace orbisk {
 
@@ -106,13 +106,7 @@ void TSaveMarked::WriteFile(OutputStream& file) const
 
 std::string TSaveMarked::Source(const IconEntry& entry) const
 {
-    std::string path;
-    if (entry.FileIndex >= 0 && std::size_t(entry.FileIndex) < files_.size()) {
-        const FileListRec& file = files_[std::size_t(entry.FileIndex)];
-        const bool folderKnown = file.FolderIndex >= 0 && std::size_t(file.FolderIndex) < folders_.size();
-        path = JoinPath(folderKnown ? folders_[std::size_t(file.FolderIndex)] : std::string(), file.FileName);
-    }
-    return path + " #" + std::to_string(entry.IconIndex);
+    return IconSourceName(folders_, files_, entry);
 }
 
 } // namespace orbisk
