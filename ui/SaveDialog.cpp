@@ -2,7 +2,7 @@
 
 #include "export/SaveIconName.h"
 #include "platform/files/NativePath.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QFile>
