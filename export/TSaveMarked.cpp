@@ -79,7 +79,7 @@ bool TSaveMarked::SaveMarkedIcons(JobControl& control, NumberedFileWriter& files
 
 void TSaveMarked::SaveMarkedIcon(NumberedFileWriter& files, HICON handle, const std::string& source, int n)
 {
-    const char* extension = SaveFileExtension(job_.SaveFileExt);
+    const char* extension = SaveFileExtension(SaveFormat(job_.SaveFileExt));
     const std::string name = BatchSaveName(n, extension ? extension : "");
     const std::string destination = files.PathOf(name);
     icon_.SetHandle(handle);
@@ -98,7 +98,7 @@ void TSaveMarked::WriteFile(OutputStream& file) const
 {
     if (job_.Write)
         job_.Write(file, icon_);
-    else if (job_.SaveFileExt == 0)
+    else if (job_.SaveFileExt == SaveAsIcon)
         TafIcon::WriteIconStream(file, icon_.Handle(), job_.ColorCount);
     else
         WriteBitmapStream(file, icon_, job_.DisplayBits);

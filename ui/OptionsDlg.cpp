@@ -123,6 +123,7 @@ void TOptionsDlg::BuildControls()
         ColorsComboBox_->addItem(QString::fromUtf8(item));
     const QLabel* label5 = AddLabel(this, "Save selected icons as", 41, 192);
     FileTypesCombo_ = AddDropDownList(this, "FileTypesCombo", label5, 168, 188, 81);
+    // Item i is SaveFormat i.
     FileTypesCombo_->addItems({ QStringLiteral("Icon"), QStringLiteral("Bitmap") });
 
     // Tab order: OK, Cancel, the scanning boxes, "All files", then the
