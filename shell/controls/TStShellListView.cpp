@@ -6,13 +6,13 @@
 #include "shell/controls/ShellListModel.h"
 #include "shell/controls/SuspendedUpdates.h"
 #include "shell/controls/TStShellTreeView.h"
+#include "shell/controls/WaitCursor.h"
 #include "shell/items/ShellErrors.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QDesktopServices>
 #include <QFile>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -28,14 +28,6 @@ namespace orbisk {
 namespace {
 
 constexpr int WatcherQueueLimit = 5;
-
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Two items name the same entry: same last element, same folder.
 bool SameIdentity(const TStShellItem& item, const ItemIdList& absolute)

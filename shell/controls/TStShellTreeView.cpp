@@ -1,27 +1,13 @@
 #include "shell/controls/TStShellTreeView.h"
 
 #include "shell/controls/TStShellListView.h"
+#include "shell/controls/WaitCursor.h"
 #include "shell/items/ShellErrors.h"
 #include "shell/notify/ShellNotification.h"
-
-#include <QGuiApplication>
 
 #include <algorithm>
 
 namespace orbisk {
-
-namespace {
-
-// The hourglass while the shell is read.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
 
 TStShellTreeView::TStShellTreeView(QWidget* parent)
     : QTreeView(parent), model_(new TStShellTreeModel(this)), watcher_(new TStShellNotification(this))
