@@ -21,11 +21,9 @@ struct DosHeader {
     uint32_t newHeaderOffset; // e_lfanew
     static constexpr DosHeader Decode(FieldCursor& c)
     {
-        DosHeader h {};
-        h.magic = c.U16();
-        c.Skip(sizeof(h.unused));
-        h.newHeaderOffset = c.U32();
-        return h;
+        const uint16_t magic = c.U16();
+        c.Skip(sizeof(DosHeader::unused));
+        return { magic, {}, c.U32() };
     }
 };
 
@@ -61,18 +59,8 @@ struct SectionHeader {
     uint32_t characteristics;
     static constexpr SectionHeader Decode(FieldCursor& c)
     {
-        SectionHeader s {};
-        c.Skip(sizeof(s.name));
-        s.virtualSize = c.U32();
-        s.virtualAddress = c.U32();
-        s.sizeOfRawData = c.U32();
-        s.pointerToRawData = c.U32();
-        s.pointerToRelocations = c.U32();
-        s.pointerToLinenumbers = c.U32();
-        s.numberOfRelocations = c.U16();
-        s.numberOfLinenumbers = c.U16();
-        s.characteristics = c.U32();
-        return s;
+        c.Skip(sizeof(SectionHeader::name));
+        return { {}, c.U32(), c.U32(), c.U32(), c.U32(), c.U32(), c.U32(), c.U16(), c.U16(), c.U32() };
     }
 };
 
