@@ -22,12 +22,13 @@ function(orbisk_library name)
   endif()
 endfunction()
 
-# A GoogleTest program from the given sources, registered with ctest under its
-# own name. Every test runs headless.
-function(orbisk_gtest name)
+# A test program from the given sources, linked with the framework's
+# libraries, registered with ctest under its own name. Every test runs
+# headless.
+function(orbisk_test_program name framework)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE ${framework} ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
@@ -38,19 +39,14 @@ function(orbisk_gtest name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
+# A GoogleTest program.
+function(orbisk_gtest name)
+  orbisk_test_program(${name} "GTest::gtest;GTest::gtest_main" ${ARGN})
+endfunction()
+
 # A QtTest program (one test class per file), for widgets.
 function(orbisk_qttest name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
-  add_test(NAME ${name} COMMAND ${name})
-  if(NOT ARG_TIMEOUT)
-    set(ARG_TIMEOUT 300)
-  endif()
-  set_tests_properties(${name} PROPERTIES
-    TIMEOUT ${ARG_TIMEOUT}
-    LABELS "${ARG_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  orbisk_test_program(${name} Qt6::Test ${ARGN})
 endfunction()
 
 # The layout check: every source of a library includes only headers of its own

@@ -1,8 +1,8 @@
 #include "core/ExtractIcons.h"
 
 #include "core/GridLayout.h"
+#include "core/IconSource.h"
 #include "core/ReadAhead.h"
-#include "platform/files/NativePath.h"
 #include "core/ScanView.h"
 #include "platform/extract/ExtractIcon.h"
 
@@ -62,10 +62,7 @@ void ExtractIcons(const ScanJob& job, const FolderList& folders, const TfileList
     const int fitColumns = FitCells(mailbox.GridClientWidth());
     const int fitRows = FitCells(mailbox.GridClientHeight());
     const std::size_t total = files.size();
-    const auto pathOf = [&](std::size_t k) {
-        const FileListRec& rec = files[k];
-        return JoinPath(folders[std::size_t(rec.FolderIndex)], rec.FileName);
-    };
+    const auto pathOf = [&](std::size_t k) { return ScanFilePath(folders, files, k); };
     // Readers prepare the files for the platform's extraction only.
     using FileReadAhead = ReadAhead<IconFile>;
     std::optional<FileReadAhead> readAhead;

@@ -1,7 +1,8 @@
 #include "core/ScanEngine.h"
 
-#include "platform/files/NativePath.h"
+#include "core/IconSource.h"
 #include "core/TGatherPics.h"
+#include "platform/files/NativePath.h"
 
 #include <QObject>
 #include <QTimer>
@@ -165,18 +166,14 @@ void ScanEngine::PublishGridClientSize() { mailbox_->PublishGridClientSize(view_
 
 std::string ScanEngine::FilePath(std::size_t fileIndex) const
 {
-    if (fileIndex >= Files().size())
-        return {};
-    const FileListRec& rec = Files()[fileIndex];
-    return JoinPath(Folders()[std::size_t(rec.FolderIndex)], rec.FileName);
+    return ScanFilePath(Folders(), Files(), fileIndex);
 }
 
 std::string ScanEngine::IconName(std::size_t iconIndex) const
 {
     if (iconIndex >= Icons().size())
         return {};
-    const IconEntry& e = Icons()[iconIndex];
-    return FilePath(std::size_t(e.FileIndex)) + " #" + std::to_string(e.IconIndex);
+    return IconSourceName(Folders(), Files(), Icons()[iconIndex]);
 }
 
 void ScanEngine::ArrangeGrid()

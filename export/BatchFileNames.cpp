@@ -4,12 +4,12 @@
 
 namespace orbisk {
 
-const char* SaveFileExtension(int saveFileExt)
+const char* SaveFileExtension(SaveFormat format)
 {
-    switch (saveFileExt) {
-    case 0:
+    switch (format) {
+    case SaveAsIcon:
         return ".ico";
-    case 1:
+    case SaveAsBitmap:
         return ".bmp";
     default:
         return nullptr;

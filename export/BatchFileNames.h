@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <system_error>
 
@@ -9,9 +10,17 @@ namespace orbisk {
 // that reports an icon that could not be saved. The batch save and
 // orbisk-extract save-all both use these, so their files and messages agree.
 
-// The extension for the "SaveFileExt" setting: ".ico" for 0, ".bmp" for 1;
-// nullptr for any other value (nothing is written then).
-const char* SaveFileExtension(int saveFileExt);
+// The formats one icon is saved in. The values are those of the batch
+// save's "SaveFileExt" setting; Save icon's file dialog offers the formats
+// in the same order.
+enum SaveFormat : int32_t {
+    SaveAsIcon = 0,
+    SaveAsBitmap = 1,
+};
+
+// ".ico" or ".bmp"; nullptr for a value that names no format (a setting read
+// from a file: nothing is written then).
+const char* SaveFileExtension(SaveFormat format);
 
 // folder + "/icon" + n + extension, joined as every path of the program is
 // (JoinPath): one separator even when the folder already ends with one, so

@@ -1,8 +1,8 @@
 #include "export/TSaveMarked.h"
 
+#include "core/IconSource.h"
 #include "export/BatchFileNames.h"
 #include "export/BitmapExport.h"
-#include "platform/files/NativePath.h"
 
 namespace orbisk {
 
@@ -79,7 +79,7 @@ bool TSaveMarked::SaveMarkedIcons(JobControl& control, NumberedFileWriter& files
 
 void TSaveMarked::SaveMarkedIcon(NumberedFileWriter& files, HICON handle, const std::string& source, int n)
 {
-    const char* extension = SaveFileExtension(job_.SaveFileExt);
+    const char* extension = SaveFileExtension(SaveFormat(job_.SaveFileExt));
     const std::string name = BatchSaveName(n, extension ? extension : "");
     const std::string destination = files.PathOf(name);
     icon_.SetHandle(handle);
@@ -98,7 +98,7 @@ void TSaveMarked::WriteFile(OutputStream& file) const
 {
     if (job_.Write)
         job_.Write(file, icon_);
-    else if (job_.SaveFileExt == 0)
+    else if (job_.SaveFileExt == SaveAsIcon)
         TafIcon::WriteIconStream(file, icon_.Handle(), job_.ColorCount);
     else
         WriteBitmapStream(file, icon_, job_.DisplayBits);
@@ -106,13 +106,7 @@ void TSaveMarked::WriteFile(OutputStream& file) const
 
 std::string TSaveMarked::Source(const IconEntry& entry) const
 {
-    std::string path;
-    if (entry.FileIndex >= 0 && std::size_t(entry.FileIndex) < files_.size()) {
-        const FileListRec& file = files_[std::size_t(entry.FileIndex)];
-        const bool folderKnown = file.FolderIndex >= 0 && std::size_t(file.FolderIndex) < folders_.size();
-        path = JoinPath(folderKnown ? folders_[std::size_t(file.FolderIndex)] : std::string(), file.FileName);
-    }
-    return path + " #" + std::to_string(entry.IconIndex);
+    return IconSourceName(folders_, files_, entry);
 }
 
 } // namespace orbisk

@@ -3,6 +3,7 @@
 #include "core/FolderList.h"
 #include "core/TIconList.h"
 #include "core/TfileList.h"
+#include "export/BatchFileNames.h"
 #include "export/NumberedFileWriter.h"
 #include "export/OutputStream.h"
 #include "export/SaveMarkedMailbox.h"
@@ -25,9 +26,9 @@ using IconStreamWriter = std::function<void(OutputStream& stream, const TafIcon&
 struct SaveMarkedJob {
     // The destination folder, as the folder browser returned it.
     std::string Folder;
-    // 0 icon files, 1 bitmap files; any other value saves nothing and every
-    // icon is reported as failed.
-    int SaveFileExt = 0;
+    // A SaveFormat; any other value saves nothing and every icon is reported
+    // as failed.
+    int SaveFileExt = SaveAsIcon;
     // The colour count of icon files and the display depth of bitmap files.
     int32_t ColorCount = 0;
     int DisplayBits = 32;

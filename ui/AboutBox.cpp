@@ -1,5 +1,7 @@
 #include "ui/AboutBox.h"
 
+#include "widgets/DialogParts.h"
+
 #include <QDesktopServices>
 #include <QFrame>
 #include <QKeyEvent>
@@ -26,7 +28,7 @@ QFont Face(const char* family, int pixelSize, bool bold = false, bool italic = f
     return font;
 }
 
-QLabel* AddLabel(QWidget* panel, const char* name, const QString& text, const QFont& font, bool navy)
+QLabel* AddAboutLabel(QWidget* panel, const char* name, const QString& text, const QFont& font, bool navy)
 {
     auto* label = new QLabel(text, panel);
     label->setObjectName(QLatin1String(name));
@@ -46,9 +48,7 @@ QLabel* AddLabel(QWidget* panel, const char* name, const QString& text, const QF
 TAboutBox::TAboutBox(QWidget* owner)
     : QDialog(owner)
 {
-    setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("About"));
-    setFixedSize(ClientSize);
+    SetUpFixedDialog(*this, "AboutBox", "About", ClientSize);
     setFont(Face("Sans Serif", 11));
     BuildControls();
 }
@@ -68,12 +68,12 @@ void TAboutBox::BuildControls()
     inner->setFrameStyle(QFrame::Panel | QFrame::Raised);
     inner->setGeometry(1, 1, PanelPlace.width() - 2, PanelPlace.height() - 2);
 
-    QLabel* label1 = AddLabel(panel1, "Label1", QStringLiteral("Orbisk"), Face("Arial", 32, true, true), true);
+    QLabel* label1 = AddAboutLabel(panel1, "Label1", QStringLiteral("Orbisk"), Face("Arial", 32, true, true), true);
     label1->setGeometry(36, 24, 209, 36);
-    AddLabel(panel1, "Label5", QStringLiteral("version 1.2"), Face("Arial", 19, true, true), true)->move(92, 56);
+    AddAboutLabel(panel1, "Label5", QStringLiteral("version 1.2"), Face("Arial", 19, true, true), true)->move(92, 56);
     Label2_ = AddLinkLabel(panel1, "Label2", WebAddress(), 128);
     Label2_->setFont(Face("Arial", 13, true));
-    AddLabel(panel1, "Label4", QStringLiteral("Questions or comments mail to:"), Face("Sans Serif", 13), false)
+    AddAboutLabel(panel1, "Label4", QStringLiteral("Questions or comments mail to:"), Face("Sans Serif", 13), false)
         ->move(48, 152);
     Label3_ = AddLinkLabel(panel1, "Label3", SupportAddress(), 168);
     QFont underlined = Face("Arial", 13);
@@ -96,7 +96,7 @@ void TAboutBox::BuildControls()
 
 QLabel* TAboutBox::AddLinkLabel(QWidget* panel, const char* name, const QString& text, int top)
 {
-    QLabel* link = AddLabel(panel, name, text, font(), true);
+    QLabel* link = AddAboutLabel(panel, name, text, font(), true);
     link->move(link->x(), top);
     link->setCursor(Qt::PointingHandCursor);
     link->installEventFilter(this);

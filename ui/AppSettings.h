@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/PassesFilter.h"
+#include "export/BatchFileNames.h"
 
 #include <cstdint>
 #include <string>
@@ -20,8 +21,8 @@ struct AppSettings {
     // Colour count of saved icons: 0 (the display's), 16, 256, 65536,
     // 16777216 or 2147483647.
     int32_t SaveColors = 0;
-    // Format of the batch save: 0 icon files, 1 bitmap files.
-    int32_t SaveFileExt = 0;
+    // Format of the batch save, a SaveFormat.
+    int32_t SaveFileExt = SaveAsIcon;
 };
 
 } // namespace orbisk

@@ -3,8 +3,8 @@
 #include "core/ScanEngine.h"
 #include "export/GroupFileWriter.h"
 #include "export/GroupPng.h"
-#include "export/GroupSizesText.h"
 #include "export/IconResourceText.h"
+#include "export/IconSizesText.h"
 #include "export/SaveColors.h"
 #include "export/SaveIconName.h"
 #include "export/TafIcon.h"
@@ -147,7 +147,7 @@ void TIconGroupCommands::SaveIconGroupExecute()
         return;
     SaveFilterIndex_ = chosen->FilterIndex;
     const auto fileName = SaveFileNameWithExtension(chosen->FileName,
-                                                    FilterExtension(GroupFilters[chosen->FilterIndex - 1]));
+                                                    DialogFilterExtension(GroupFilters[chosen->FilterIndex - 1]));
     if (!fileName)
         return;
     if (chosen->FilterIndex == PngEntry) {

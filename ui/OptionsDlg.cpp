@@ -1,6 +1,7 @@
 #include "ui/OptionsDlg.h"
 
 #include "export/SaveColors.h"
+#include "widgets/DialogParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -33,14 +34,6 @@ constexpr int PanelHeight = 34;
 int32_t ColorCountFor(int32_t saveColors, int32_t screenColorCount)
 {
     return saveColors != 0 ? saveColors : screenColorCount;
-}
-
-QLabel* AddLabel(QWidget* owner, const char* text, int left, int top)
-{
-    auto* label = new QLabel(QString::fromUtf8(text), owner);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
 }
 
 // A section's title, in a larger font, on the top edge of its frame; its
@@ -93,12 +86,8 @@ TOptionsDlg::TOptionsDlg(AppSettings& settings, int32_t screenColorCount, QWidge
     , ScreenColorCount_(screenColorCount)
     , SaveColorCount_(ColorCountFor(settings.SaveColors, screenColorCount))
 {
-    setObjectName(QStringLiteral("OptionsDlg"));
-    setWindowTitle(QStringLiteral("Options"));
-    setFixedSize(ClientSize);
-    QFont base = font();
-    base.setPixelSize(11);
-    setFont(base);
+    SetUpFixedDialog(*this, "OptionsDlg", "Options", ClientSize);
+    UseDesignedFont(*this);
     BuildControls();
 }
 
@@ -134,6 +123,7 @@ void TOptionsDlg::BuildControls()
         ColorsComboBox_->addItem(QString::fromUtf8(item));
     const QLabel* label5 = AddLabel(this, "Save selected icons as", 41, 192);
     FileTypesCombo_ = AddDropDownList(this, "FileTypesCombo", label5, 168, 188, 81);
+    // Item i is SaveFormat i.
     FileTypesCombo_->addItems({ QStringLiteral("Icon"), QStringLiteral("Bitmap") });
 
     // Tab order: OK, Cancel, the scanning boxes, "All files", then the

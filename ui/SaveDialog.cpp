@@ -2,7 +2,7 @@
 
 #include "export/SaveIconName.h"
 #include "platform/files/NativePath.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -14,11 +14,12 @@ namespace orbisk {
 
 namespace {
 
+// In SaveFormat order.
 const QStringList IconFilters { QStringLiteral("*.ico"), QStringLiteral("*.bmp") };
 
 } // namespace
 
-QString FilterExtension(const QString& filter)
+QString DialogFilterExtension(const QString& filter)
 {
     // The last "*.ext" of the entry, up to a blank, ")" or ";".
     const qsizetype star = filter.lastIndexOf(QLatin1String("*."));
@@ -30,10 +31,17 @@ QString FilterExtension(const QString& filter)
     return end > star + 2 ? filter.mid(star + 1, end - star - 1) : QString();
 }
 
+std::optional<SaveFormat> SaveDialogFormat(int filterIndex)
+{
+    if (filterIndex < 1 || filterIndex > IconFilters.size())
+        return std::nullopt;
+    return SaveFormat(filterIndex - 1);
+}
+
 QString SaveDialogExtension(int filterIndex)
 {
-    return filterIndex >= 1 && filterIndex <= IconFilters.size() ? FilterExtension(IconFilters[filterIndex - 1])
-                                                                 : QString();
+    const std::optional<SaveFormat> format = SaveDialogFormat(filterIndex);
+    return format ? QString::fromLatin1(SaveFileExtension(*format)) : QString();
 }
 
 std::optional<SaveDialogResult> ExecuteSaveDialog(QWidget* owner, const QString& name, const QStringList& filters,

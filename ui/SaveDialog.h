@@ -1,5 +1,7 @@
 #pragma once
 
+#include "export/BatchFileNames.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -31,13 +33,17 @@ std::optional<SaveDialogResult> ExecuteSaveDialog(QWidget* owner, const QString&
 std::optional<SaveDialogResult> ExecuteSaveDialog(QWidget* owner, const QString& name, int filterIndex,
                                                   QString& folder);
 
+// The format Save icon's entry filterIndex stands for: SaveAsIcon for 1,
+// SaveAsBitmap for 2; none for any other.
+std::optional<SaveFormat> SaveDialogFormat(int filterIndex);
+
 // The extension Save icon's entry filterIndex gives a name without one:
 // ".ico" for 1, ".bmp" for 2; empty for any other (nothing is written then).
 QString SaveDialogExtension(int filterIndex);
 
 // The extension a filter entry gives: ".png" for "PNG image (*.png)" and for
 // "*.png"; empty when it names none.
-QString FilterExtension(const QString& filter);
+QString DialogFilterExtension(const QString& filter);
 
 // The name to write for what the dialog returned: a name without an
 // extension gets extension, and the user is asked before anything under that

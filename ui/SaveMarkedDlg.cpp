@@ -1,7 +1,8 @@
 #include "ui/SaveMarkedDlg.h"
 
 #include "ui/ErrorGuard.h"
-#include "ui/MessageBox.h"
+#include "widgets/DialogParts.h"
+#include "widgets/MessageBox.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -18,9 +19,7 @@ namespace orbisk {
 TSaveMarkedDlg::TSaveMarkedDlg(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("SaveMarkedDlg"));
-    setWindowTitle(QStringLiteral("Saving icons"));
-    setFixedSize(ClientSize);
+    SetUpFixedDialog(*this, "SaveMarkedDlg", "Saving icons", ClientSize);
     BuildControls();
 }
 

@@ -94,13 +94,14 @@ public:
     Result<ByteReader> Sub(uint64_t offset, uint64_t length) const;
 
     // Decodes an on-disk record at offset: Rec::size bytes handed to
-    // Rec::Decode(FieldCursor&).
+    // Rec::Decode(FieldCursor&), which returns the Rec.
     template <class Rec>
     Result<Rec> Record(uint64_t offset) const
     {
         auto bytes = Bytes(offset, Rec::size);
         if (!bytes)
             return bytes.AsError();
+        static_assert(sizeof(Rec) == Rec::size, "a record's struct must be as large as the record");
         static_assert(DecodesExactlyItsSize<Rec>(), "a record's decoder must read exactly its size");
         FieldCursor cursor(*bytes);
         auto record = Rec::Decode(cursor);

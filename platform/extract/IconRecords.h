@@ -4,6 +4,8 @@
 // icon resources, as the Windows SDK documents them (ICONDIR, GRPICONDIR,
 // BITMAPFILEHEADER, BITMAPINFOHEADER, BITMAPCOREHEADER). Each is decoded
 // field by field, little-endian; the structs only name the fields.
+// ByteReader::Record checks at compile time that each struct is as large as
+// its record and that its decoder reads exactly that much.
 
 #include "platform/base/ByteReader.h"
 
@@ -20,50 +22,39 @@ struct IconDirHeader {
     uint16_t reserved;
     uint16_t type;
     uint16_t count;
-    static constexpr Result<IconDirHeader> Decode(FieldCursor& c)
+    static constexpr IconDirHeader Decode(FieldCursor& c) { return { c.U16(), c.U16(), c.U16() }; }
+};
+
+// The first 12 bytes of ICONDIRENTRY and GRPICONDIRENTRY alike: what the
+// entry says of its image. In a cursor file planes and bitCount hold the hot
+// spot, so neither is trusted for the colour depth.
+struct IconEntryFields {
+    uint8_t width;
+    uint8_t height;
+    uint8_t colorCount;
+    uint8_t reserved;
+    uint16_t planes;
+    uint16_t bitCount;
+    uint32_t bytesInRes;
+    static constexpr IconEntryFields Read(FieldCursor& c)
     {
-        return IconDirHeader { c.U16(), c.U16(), c.U16() };
+        return { c.U8(), c.U8(), c.U8(), c.U8(), c.U16(), c.U16(), c.U32() };
     }
 };
-static_assert(sizeof(IconDirHeader) == IconDirHeader::size);
 
-// ICONDIRENTRY of an icon or cursor file. In a cursor file planes and
-// bitCount hold the hot spot, so neither is trusted for the colour depth.
-struct IconDirEntry {
+// ICONDIRENTRY of an icon or cursor file: the image lies at imageOffset.
+struct IconDirEntry : IconEntryFields {
     static constexpr uint64_t size = 16;
-    uint8_t width;
-    uint8_t height;
-    uint8_t colorCount;
-    uint8_t reserved;
-    uint16_t planes;
-    uint16_t bitCount;
-    uint32_t bytesInRes;
     uint32_t imageOffset;
-    static constexpr Result<IconDirEntry> Decode(FieldCursor& c)
-    {
-        return IconDirEntry { c.U8(), c.U8(), c.U8(), c.U8(), c.U16(), c.U16(), c.U32(), c.U32() };
-    }
+    static constexpr IconDirEntry Decode(FieldCursor& c) { return { IconEntryFields::Read(c), c.U32() }; }
 };
-static_assert(sizeof(IconDirEntry) == IconDirEntry::size);
 
-// GRPICONDIRENTRY: like ICONDIRENTRY, but the image is the RT_ICON resource
-// with id `id` instead of an offset.
-struct GroupIconDirEntry {
+// GRPICONDIRENTRY: the image is the RT_ICON resource with id `id`.
+struct GroupIconDirEntry : IconEntryFields {
     static constexpr uint64_t size = 14;
-    uint8_t width;
-    uint8_t height;
-    uint8_t colorCount;
-    uint8_t reserved;
-    uint16_t planes;
-    uint16_t bitCount;
-    uint32_t bytesInRes;
     uint16_t id;
-    static constexpr Result<GroupIconDirEntry> Decode(FieldCursor& c)
-    {
-        return GroupIconDirEntry { c.U8(), c.U8(), c.U8(), c.U8(), c.U16(), c.U16(), c.U32(), c.U16() };
-    }
+    static constexpr GroupIconDirEntry Decode(FieldCursor& c) { return { IconEntryFields::Read(c), c.U16() }; }
 };
-static_assert(sizeof(GroupIconDirEntry) == GroupIconDirEntry::size);
 
 // BITMAPFILEHEADER of a .bmp file.
 struct BitmapFileHeader {
@@ -72,12 +63,8 @@ struct BitmapFileHeader {
     uint32_t fileSize;
     uint32_t reserved;
     uint32_t bitsOffset;
-    static constexpr Result<BitmapFileHeader> Decode(FieldCursor& c)
-    {
-        return BitmapFileHeader { c.U16(), c.U32(), c.U32(), c.U32() };
-    }
+    static constexpr BitmapFileHeader Decode(FieldCursor& c) { return { c.U16(), c.U32(), c.U32(), c.U32() }; }
 };
-static_assert(sizeof(BitmapFileHeader) == BitmapFileHeader::size);
 
 // BITMAPCOREHEADER: the 12-byte header of OS/2-era bitmaps and icons.
 struct BitmapCoreHeader {
@@ -87,12 +74,8 @@ struct BitmapCoreHeader {
     uint16_t height;
     uint16_t planes;
     uint16_t bitCount;
-    static constexpr Result<BitmapCoreHeader> Decode(FieldCursor& c)
-    {
-        return BitmapCoreHeader { c.U32(), c.U16(), c.U16(), c.U16(), c.U16() };
-    }
+    static constexpr BitmapCoreHeader Decode(FieldCursor& c) { return { c.U32(), c.U16(), c.U16(), c.U16(), c.U16() }; }
 };
-static_assert(sizeof(BitmapCoreHeader) == BitmapCoreHeader::size);
 
 // BITMAPINFOHEADER; the V4 and V5 headers extend it and are read as it.
 struct BitmapInfoHeader {
@@ -108,13 +91,12 @@ struct BitmapInfoHeader {
     int32_t yPelsPerMeter;
     uint32_t clrUsed;
     uint32_t clrImportant;
-    static constexpr Result<BitmapInfoHeader> Decode(FieldCursor& c)
+    static constexpr BitmapInfoHeader Decode(FieldCursor& c)
     {
-        return BitmapInfoHeader { c.U32(), c.I32(), c.I32(), c.U16(), c.U16(), c.U32(),
+        return { c.U32(), c.I32(), c.I32(), c.U16(), c.U16(), c.U32(),
                                   c.U32(), c.I32(), c.I32(), c.U32(), c.U32() };
     }
 };
-static_assert(sizeof(BitmapInfoHeader) == BitmapInfoHeader::size);
 
 #pragma pack(pop)
 

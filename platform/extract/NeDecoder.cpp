@@ -23,22 +23,17 @@ constexpr uint64_t kMaxTableBytes = 65536;
 // Shifts above this would put resources beyond any 16-bit program's file.
 constexpr uint16_t kMaxAlignShift = 24;
 
-// Where each resource of the table lies; a resource's ref is its index here.
-struct Place {
+// Where a part of the file lies: a resource (a resource's ref is its index in
+// the list of them) or the resource table, which holds the names.
+struct Extent {
     uint64_t offset = 0;
-    uint64_t length = 0;
-};
-
-// Where the resource table lies in the file; the names are inside it.
-struct TableExtent {
-    uint64_t start = 0;
     uint64_t length = 0;
 };
 
 class NeIcons final : public ResourceIconContainer {
 public:
-    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons, GroupKind kind, std::vector<Place> places,
-            TableExtent table)
+    NeIcons(std::vector<Resource> groups, std::vector<Resource> icons, GroupKind kind, std::vector<Extent> places,
+            Extent table)
         : ResourceIconContainer(std::move(groups), std::move(icons), kind)
         , places_(std::move(places))
         , table_(table)
@@ -50,7 +45,7 @@ protected:
 
     Result<ImageLocation> Locate(ByteSource& source, ResourceRef ref) override
     {
-        const Place& p = places_[ref];
+        const Extent& p = places_[ref];
         return ClampToFile(p.offset, p.length, source.Size());
     }
 
@@ -59,28 +54,28 @@ protected:
     {
         if (r.nameAt >= table_.length)
             return Error { "resource name outside the table" };
-        auto length = source.Read(table_.start + r.nameAt, 1);
+        auto length = source.Read(table_.offset + r.nameAt, 1);
         if (!length)
             return length.AsError();
         if (!CheckedRange(r.nameAt + 1, length->front(), table_.length))
             return Error { "resource name outside the table" };
-        auto name = source.Read(table_.start + r.nameAt + 1, length->front());
+        auto name = source.Read(table_.offset + r.nameAt + 1, length->front());
         if (!name)
             return name.AsError();
         return Utf8FromWindows1252(*name);
     }
 
 private:
-    std::vector<Place> places_;
-    TableExtent table_;
+    std::vector<Extent> places_;
+    Extent table_;
 };
 
 struct Table {
     std::vector<ResourceIconContainer::Resource> groups, icons;
-    std::vector<Place> places;
+    std::vector<Extent> places;
 };
 
-ResourceIconContainer::Resource ToResource(const NeNameInfo& info, uint16_t shift, std::vector<Place>& places)
+ResourceIconContainer::Resource ToResource(const NeNameInfo& info, uint16_t shift, std::vector<Extent>& places)
 {
     places.push_back({ uint64_t(info.offset) << shift, uint64_t(info.length) << shift });
     const bool numeric = (info.id & kNumeric) != 0;
@@ -143,7 +138,7 @@ Result<ContainerPtr> OpenNe(ByteSource& source, const ByteReader& head, const Re
     if (table->groups.empty())
         return Error { "no groups" };
     return ContainerPtr(new NeIcons(std::move(table->groups), std::move(table->icons), types.kind,
-                                    std::move(table->places), TableExtent { start, length }));
+                                    std::move(table->places), Extent { start, length }));
 }
 
 } // namespace

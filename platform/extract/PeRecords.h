@@ -2,7 +2,8 @@
 
 // On-disk records of MZ, PE32/PE32+ and NE executables that the icon
 // extractor reads, as the PE/COFF format document and the NE (segmented
-// executable) format describe them. Decoded field by field, little-endian.
+// executable) format describe them. Decoded field by field, little-endian;
+// ByteReader::Record checks each struct's size at compile time.
 
 #include "platform/base/ByteReader.h"
 
@@ -18,16 +19,13 @@ struct DosHeader {
     uint16_t magic; // "MZ"
     uint8_t unused[58];
     uint32_t newHeaderOffset; // e_lfanew
-    static constexpr Result<DosHeader> Decode(FieldCursor& c)
+    static constexpr DosHeader Decode(FieldCursor& c)
     {
-        DosHeader h {};
-        h.magic = c.U16();
-        c.Skip(sizeof(h.unused));
-        h.newHeaderOffset = c.U32();
-        return h;
+        const uint16_t magic = c.U16();
+        c.Skip(sizeof(DosHeader::unused));
+        return { magic, {}, c.U32() };
     }
 };
-static_assert(sizeof(DosHeader) == DosHeader::size);
 
 // "PE\0\0" followed by IMAGE_FILE_HEADER.
 struct PeFileHeader {
@@ -40,12 +38,11 @@ struct PeFileHeader {
     uint32_t numberOfSymbols;
     uint16_t sizeOfOptionalHeader;
     uint16_t characteristics;
-    static constexpr Result<PeFileHeader> Decode(FieldCursor& c)
+    static constexpr PeFileHeader Decode(FieldCursor& c)
     {
-        return PeFileHeader { c.U32(), c.U16(), c.U16(), c.U32(), c.U32(), c.U32(), c.U16(), c.U16() };
+        return { c.U32(), c.U16(), c.U16(), c.U32(), c.U32(), c.U32(), c.U16(), c.U16() };
     }
 };
-static_assert(sizeof(PeFileHeader) == PeFileHeader::size);
 
 // IMAGE_SECTION_HEADER.
 struct SectionHeader {
@@ -60,23 +57,12 @@ struct SectionHeader {
     uint16_t numberOfRelocations;
     uint16_t numberOfLinenumbers;
     uint32_t characteristics;
-    static constexpr Result<SectionHeader> Decode(FieldCursor& c)
+    static constexpr SectionHeader Decode(FieldCursor& c)
     {
-        SectionHeader s {};
-        c.Skip(sizeof(s.name));
-        s.virtualSize = c.U32();
-        s.virtualAddress = c.U32();
-        s.sizeOfRawData = c.U32();
-        s.pointerToRawData = c.U32();
-        s.pointerToRelocations = c.U32();
-        s.pointerToLinenumbers = c.U32();
-        s.numberOfRelocations = c.U16();
-        s.numberOfLinenumbers = c.U16();
-        s.characteristics = c.U32();
-        return s;
+        c.Skip(sizeof(SectionHeader::name));
+        return { {}, c.U32(), c.U32(), c.U32(), c.U32(), c.U32(), c.U32(), c.U16(), c.U16(), c.U32() };
     }
 };
-static_assert(sizeof(SectionHeader) == SectionHeader::size);
 
 // IMAGE_RESOURCE_DIRECTORY; its entries follow it, named ones first.
 struct ResourceDirectoryHeader {
@@ -87,12 +73,11 @@ struct ResourceDirectoryHeader {
     uint16_t minorVersion;
     uint16_t numberOfNamedEntries;
     uint16_t numberOfIdEntries;
-    static constexpr Result<ResourceDirectoryHeader> Decode(FieldCursor& c)
+    static constexpr ResourceDirectoryHeader Decode(FieldCursor& c)
     {
-        return ResourceDirectoryHeader { c.U32(), c.U32(), c.U16(), c.U16(), c.U16(), c.U16() };
+        return { c.U32(), c.U32(), c.U16(), c.U16(), c.U16(), c.U16() };
     }
 };
-static_assert(sizeof(ResourceDirectoryHeader) == ResourceDirectoryHeader::size);
 
 // IMAGE_RESOURCE_DIRECTORY_ENTRY. The high bit of `name` marks a name (the
 // rest is the offset of its string in the resource section), otherwise the
@@ -107,12 +92,8 @@ struct ResourceDirectoryEntry {
     uint32_t NameOffset() const { return name & 0x7fffffffu; }
     bool IsDirectory() const { return (offset & 0x80000000u) != 0; }
     uint32_t Target() const { return offset & 0x7fffffffu; }
-    static constexpr Result<ResourceDirectoryEntry> Decode(FieldCursor& c)
-    {
-        return ResourceDirectoryEntry { c.U32(), c.U32() };
-    }
+    static constexpr ResourceDirectoryEntry Decode(FieldCursor& c) { return { c.U32(), c.U32() }; }
 };
-static_assert(sizeof(ResourceDirectoryEntry) == ResourceDirectoryEntry::size);
 
 // IMAGE_RESOURCE_DATA_ENTRY: where a resource's bytes are, as an RVA.
 struct ResourceDataEntry {
@@ -121,12 +102,8 @@ struct ResourceDataEntry {
     uint32_t dataSize;
     uint32_t codePage;
     uint32_t reserved;
-    static constexpr Result<ResourceDataEntry> Decode(FieldCursor& c)
-    {
-        return ResourceDataEntry { c.U32(), c.U32(), c.U32(), c.U32() };
-    }
+    static constexpr ResourceDataEntry Decode(FieldCursor& c) { return { c.U32(), c.U32(), c.U32(), c.U32() }; }
 };
-static_assert(sizeof(ResourceDataEntry) == ResourceDataEntry::size);
 
 // The parts of the NE header that lead to the resource table.
 struct NeHeader {
@@ -136,7 +113,7 @@ struct NeHeader {
     uint16_t resourceTableOffset; // ne_rsrctab, from the NE header
     uint16_t residentNameTableOffset; // ne_restab: the resource table ends there
     uint8_t rest[24];
-    static constexpr Result<NeHeader> Decode(FieldCursor& c)
+    static constexpr NeHeader Decode(FieldCursor& c)
     {
         NeHeader h {};
         h.signature = c.U16();
@@ -147,7 +124,6 @@ struct NeHeader {
         return h;
     }
 };
-static_assert(sizeof(NeHeader) == NeHeader::size);
 
 // TYPEINFO of the NE resource table; `count` NAMEINFO records follow.
 struct NeTypeInfo {
@@ -155,9 +131,8 @@ struct NeTypeInfo {
     uint16_t typeId; // high bit: a numeric type; otherwise the offset of its name
     uint16_t count;
     uint32_t reserved;
-    static constexpr Result<NeTypeInfo> Decode(FieldCursor& c) { return NeTypeInfo { c.U16(), c.U16(), c.U32() }; }
+    static constexpr NeTypeInfo Decode(FieldCursor& c) { return { c.U16(), c.U16(), c.U32() }; }
 };
-static_assert(sizeof(NeTypeInfo) == NeTypeInfo::size);
 
 // NAMEINFO: offset and length in units of 1 << alignment shift.
 struct NeNameInfo {
@@ -168,12 +143,11 @@ struct NeNameInfo {
     uint16_t id; // high bit: a numeric id; otherwise the offset of its name
     uint16_t handle;
     uint16_t usage;
-    static constexpr Result<NeNameInfo> Decode(FieldCursor& c)
+    static constexpr NeNameInfo Decode(FieldCursor& c)
     {
-        return NeNameInfo { c.U16(), c.U16(), c.U16(), c.U16(), c.U16(), c.U16() };
+        return { c.U16(), c.U16(), c.U16(), c.U16(), c.U16(), c.U16() };
     }
 };
-static_assert(sizeof(NeNameInfo) == NeNameInfo::size);
 
 #pragma pack(pop)
 

@@ -61,14 +61,13 @@ std::string FolderOf(const std::string& path)
 std::string TempName(const std::string& path)
 {
     static std::atomic<uint64_t> counter { 0 };
-    const auto slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1).substr(0, maxNameInTemp);
+    const SplitPath split = SplitFilePath(path);
+    const std::string name = split.name.substr(0, maxNameInTemp);
     const uint64_t mix = uint64_t(std::chrono::steady_clock::now().time_since_epoch().count())
         ^ (uint64_t(::getpid()) << 40) ^ (counter.fetch_add(1) * 0x9e3779b97f4a7c15ull);
     char suffix[20];
     std::snprintf(suffix, sizeof suffix, "%012llx", static_cast<unsigned long long>(mix & 0xffffffffffffull));
-    return folder + "." + name + "." + suffix + ".tmp";
+    return JoinPath(split.folder, "." + name + "." + suffix + ".tmp");
 }
 
 // Sync before the rename or after the write: after a crash the name holds

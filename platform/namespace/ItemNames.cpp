@@ -7,16 +7,6 @@
 
 namespace orbisk {
 
-namespace {
-
-std::string_view BaseName(std::string_view path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-} // namespace
-
 QString DecodeName(std::string_view native)
 {
     return QString::fromUtf8(native.data(), qsizetype(native.size()));
@@ -77,7 +67,7 @@ QString DisplayNameOf(const ItemIdList& absolute)
         if (const auto drive = DriveAt(mountPoint))
             return drive->displayName;
         // A drive that has gone since the list was made keeps a sensible name.
-        return mountPoint == "/" ? QStringLiteral("File System") : DecodeName(BaseName(mountPoint));
+        return mountPoint == "/" ? QStringLiteral("File System") : DecodeName(SplitFilePath(mountPoint).name);
     }
     case IdKind::DesktopEntry:
     case IdKind::Name:

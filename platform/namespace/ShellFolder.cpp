@@ -1,7 +1,8 @@
 #include "platform/namespace/ShellFolder.h"
 
-#include "platform/namespace/DirectoryFindData.h"
 #include "platform/files/FolderPath.h"
+#include "platform/files/NativePath.h"
+#include "platform/namespace/DirectoryFindData.h"
 #include "platform/namespace/MountTable.h"
 #include "platform/namespace/NaturalOrder.h"
 
@@ -15,14 +16,6 @@
 namespace orbisk {
 
 namespace {
-
-std::string ParentPath(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {};
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
 
 bool StatIsLink(const std::string& path)
 {
@@ -66,7 +59,7 @@ uint32_t FileSystemAttributes(const ItemIdList& item, const std::string& path, u
     if ((mask & AttrCompressed) && IsCompressed(path))
         a |= AttrCompressed;
     // A mount point cannot be renamed, whatever its parent allows.
-    if ((mask & AttrCanRename) && kind != IdKind::Drive && ::access(ParentPath(path).c_str(), W_OK) == 0)
+    if ((mask & AttrCanRename) && kind != IdKind::Drive && ::access(SplitFilePath(path).folder.c_str(), W_OK) == 0)
         a |= AttrCanRename;
     if ((mask & AttrHasSubFolder) && folder) {
         const bool yes = kind == IdKind::Drive && DriveAnswersWithoutLooking(name) ? true : HasSubFolderEntry(path);

@@ -3,10 +3,11 @@
 #include "platform/files/FolderPath.h"
 #include "platform/files/NativePath.h"
 #include "platform/namespace/ItemNames.h"
-#include "shell/browser/ConfirmBox.h"
 #include "shell/browser/DirectoryListBox.h"
 #include "shell/browser/DriveComboBox.h"
 #include "shell/browser/FileListBox.h"
+#include "widgets/DialogParts.h"
+#include "widgets/MessageBox.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,15 +23,6 @@ constexpr QSize ButtonSize(77, 27);
 // The left edges of the three buttons at the right of the bottom row.
 constexpr int RightButtonLefts[] = { 172, 256, 340 };
 
-QLabel* AddLabel(QWidget* owner, const char* text, int left, int top, QWidget* buddy)
-{
-    auto* label = new QLabel(QString::fromUtf8(text), owner);
-    label->move(left, top);
-    label->adjustSize();
-    label->setBuddy(buddy);
-    return label;
-}
-
 QPushButton* AddButton(QWidget* owner, const char* name, const char* text, int left)
 {
     auto* button = new QPushButton(QString::fromUtf8(text), owner);
@@ -44,12 +36,8 @@ QPushButton* AddButton(QWidget* owner, const char* name, const char* text, int l
 TSelectDirDlg::TSelectDirDlg(const std::string& directory, QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("SelectDirDlg"));
-    setWindowTitle(QStringLiteral("Select Directory"));
-    setFixedSize(ClientSize);
-    QFont base = font();
-    base.setPixelSize(11);
-    setFont(base);
+    SetUpFixedDialog(*this, "SelectDirDlg", "Select Directory", ClientSize);
+    UseDesignedFont(*this);
     BuildControls();
     SetAllowCreate(false);
     SetHelpContext(0);

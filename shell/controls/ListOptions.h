@@ -1,7 +1,6 @@
 #pragma once
 
-#include <cstdint>
-#include <initializer_list>
+#include "platform/base/EnumSet.h"
 
 namespace orbisk {
 
@@ -19,24 +18,9 @@ enum TStListOptions : int {
     loShowHidden,             // hidden items are listed
     loSortTypeByExt,          // the Type column sorts files by extension
 };
+inline constexpr int ListOptionCount = loSortTypeByExt + 1;
 
 // A set of TStListOptions.
-class TStListOptionsSet {
-public:
-    constexpr TStListOptionsSet() = default;
-    constexpr TStListOptionsSet(std::initializer_list<TStListOptions> options)
-    {
-        for (TStListOptions o : options)
-            Include(o);
-    }
-
-    constexpr bool Contains(TStListOptions o) const { return (bits_ >> int(o)) & 1u; }
-    constexpr void Include(TStListOptions o) { bits_ |= 1u << int(o); }
-    constexpr void Exclude(TStListOptions o) { bits_ &= ~(1u << int(o)); }
-    constexpr bool operator==(const TStListOptionsSet&) const = default;
-
-private:
-    uint32_t bits_ = 0;
-};
+using TStListOptionsSet = EnumSet<TStListOptions, ListOptionCount>;
 
 } // namespace orbisk

@@ -6,13 +6,13 @@
 #include "shell/controls/ShellListModel.h"
 #include "shell/controls/SuspendedUpdates.h"
 #include "shell/controls/TStShellTreeView.h"
+#include "shell/controls/WaitCursor.h"
 #include "shell/items/ShellErrors.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QDesktopServices>
 #include <QFile>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -28,14 +28,6 @@ namespace orbisk {
 namespace {
 
 constexpr int WatcherQueueLimit = 5;
-
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Two items name the same entry: same last element, same folder.
 bool SameIdentity(const TStShellItem& item, const ItemIdList& absolute)
@@ -160,8 +152,7 @@ void TStShellListView::SetTreeView(TStShellTreeView* tree)
         treeView_ = tree;
         return;
     }
-    rootFolder_.clear();
-    specialRootFolder_ = sfNone;
+    root_ = FolderChoice();
     treeView_ = tree;
     if (tree->Controller())
         UseController(tree->Controller());
@@ -245,27 +236,24 @@ void TStShellListView::Fill(const TStShellItem* folder)
     // the folder shown before must not bring it back.
     std::unique_ptr<TStShellFolder> made;
     if (!folder) {
-        if (!controller_ || (specialRootFolder_ == sfNone && rootFolder_.isEmpty())) {
+        if (!controller_ || root_.IsEmpty()) {
             EmptyList();
             return;
         }
-        if (specialRootFolder_ == sfNone) {
-            std::optional<ItemIdList> list = ParseDisplayName(rootFolder_);
-            if (!list) {
-                rootFolder_.clear();
-                EmptyList();
-                throw EStInvalidFolder();
-            }
-            made = std::make_unique<TStShellFolder>(*list, controller_.get());
-        } else {
-            std::optional<ItemIdList> list = SpecialRootFolderIdList(specialRootFolder_);
-            // A role with no folder on this desktop shows nothing.
-            if (!list) {
-                EmptyList();
-                return;
-            }
-            made = std::make_unique<TStShellFolder>(*list, controller_.get());
+        std::optional<ItemIdList> list;
+        try {
+            list = root_.IdList();
+        } catch (const EStInvalidFolder&) {
+            root_.SetPath({});
+            EmptyList();
+            throw;
         }
+        // A role with no folder on this desktop shows nothing.
+        if (!list) {
+            EmptyList();
+            return;
+        }
+        made = std::make_unique<TStShellFolder>(*list, controller_.get());
         folder = made.get();
     }
     {
@@ -344,27 +332,21 @@ TStShellItem* TStShellListView::FindItem(const ItemIdList& absolute) const
 
 void TStShellListView::SetRootFolder(const QString& path)
 {
-    rootFolder_ = path;
-    if (path.isEmpty()) {
+    root_.SetPath(path);
+    if (path.isEmpty())
         EmptyList();
-        return;
-    }
-    specialRootFolder_ = sfNone;
-    FillFromRoot();
+    else
+        FillFromRoot();
 }
 
 void TStShellListView::SetSpecialRootFolder(TStSpecialRootFolder folder)
 {
-    CheckShellVersion(folder);
-    if (folder == specialRootFolder_)
+    if (!root_.SetSpecial(folder))
         return;
-    specialRootFolder_ = folder;
-    if (folder == sfNone) {
+    if (folder == sfNone)
         EmptyList();
-        return;
-    }
-    rootFolder_.clear();
-    FillFromRoot();
+    else
+        FillFromRoot();
 }
 
 void TStShellListView::SetCompressedColor(const QColor& color)

@@ -5,7 +5,7 @@
 #include "shell/controls/ListSort.h"
 #include "shell/controls/ListViews.h"
 #include "shell/controls/ViewStyle.h"
-#include "shell/items/RootFolderRole.h"
+#include "shell/items/FolderChoice.h"
 #include "shell/items/ShellConsumer.h"
 #include "shell/items/ShellController.h"
 #include "shell/items/ShellItem.h"
@@ -91,10 +91,10 @@ public:
     void SetOptions(TStListOptionsSet options);
     // A folder path to show; empty empties the list. EStInvalidFolder (and
     // RootFolder emptied) when it cannot be parsed.
-    const QString& RootFolder() const { return rootFolder_; }
+    const QString& RootFolder() const { return root_.Path(); }
     void SetRootFolder(const QString& path);
     // A special folder to show; sfNone empties the list.
-    TStSpecialRootFolder SpecialRootFolder() const { return specialRootFolder_; }
+    TStSpecialRootFolder SpecialRootFolder() const { return root_.Special(); }
     void SetSpecialRootFolder(TStSpecialRootFolder folder);
     TViewStyle ViewStyle() const { return viewStyle_; }
     void SetViewStyle(TViewStyle style);
@@ -228,8 +228,7 @@ private:
     bool openDialogMode_ = false;
     TStOptimization optimization_ = otEnumerate;
     TStListOptionsSet options_{loAllowRename, loAllowDrag, loAllowDrop, loShellMenu};
-    QString rootFolder_;
-    TStSpecialRootFolder specialRootFolder_ = sfNone;
+    FolderChoice root_;
     TViewStyle viewStyle_ = TViewStyle::vsIcon;
     bool multiSelect_ = true;
     bool readOnly_ = false;

@@ -1,28 +1,13 @@
 #include "shell/controls/TStShellTreeView.h"
 
-#include "platform/namespace/PathParsing.h"
 #include "shell/controls/TStShellListView.h"
+#include "shell/controls/WaitCursor.h"
 #include "shell/items/ShellErrors.h"
 #include "shell/notify/ShellNotification.h"
-
-#include <QGuiApplication>
 
 #include <algorithm>
 
 namespace orbisk {
-
-namespace {
-
-// The hourglass while the shell is read.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
 
 TStShellTreeView::TStShellTreeView(QWidget* parent)
     : QTreeView(parent), model_(new TStShellTreeModel(this)), watcher_(new TStShellNotification(this))
@@ -128,15 +113,14 @@ void TStShellTreeView::SetOptions(TStTreeOptionsSet options)
 
 void TStShellTreeView::SetRootFolder(const QString& path)
 {
-    rootFolder_ = path;
+    root_.SetPath(path);
     if (path.isEmpty()) {
         ClearTree();
         return;
     }
-    specialRootFolder_ = sfNone;
     if (!windowCreated_) {
         // Said at once, not when the tree is first shown.
-        (void)ParseFolderPath(path);
+        (void)root_.IdList();
         return;
     }
     BuildTree();
@@ -144,32 +128,13 @@ void TStShellTreeView::SetRootFolder(const QString& path)
 
 void TStShellTreeView::SetSpecialRootFolder(TStSpecialRootFolder folder)
 {
-    CheckShellVersion(folder);
-    if (folder == specialRootFolder_)
-        return;
-    specialRootFolder_ = folder;
-    if (folder == sfNone)
-        return;
-    rootFolder_.clear();
-    BuildTree();
+    if (root_.SetSpecial(folder) && folder != sfNone)
+        BuildTree();
 }
 
-void TStShellTreeView::SetStartInFolder(const QString& path)
-{
-    startInFolder_ = path;
-    if (!path.isEmpty())
-        specialStartInFolder_ = sfNone;
-}
+void TStShellTreeView::SetStartInFolder(const QString& path) { startIn_.SetPath(path); }
 
-void TStShellTreeView::SetSpecialStartInFolder(TStSpecialRootFolder folder)
-{
-    CheckShellVersion(folder);
-    if (folder == specialStartInFolder_)
-        return;
-    specialStartInFolder_ = folder;
-    if (folder != sfNone)
-        startInFolder_.clear();
-}
+void TStShellTreeView::SetSpecialStartInFolder(TStSpecialRootFolder folder) { startIn_.SetSpecial(folder); }
 
 void TStShellTreeView::Rebuild()
 {
@@ -211,10 +176,7 @@ void TStShellTreeView::BuildTree()
     ClearTree();
     if (!controller_ || !windowCreated_)
         return;
-    if (specialRootFolder_ == sfNone && rootFolder_.isEmpty())
-        return;
-    const std::optional<ItemIdList> root =
-        specialRootFolder_ == sfNone ? ParseFolderPath(rootFolder_) : SpecialRootFolderIdList(specialRootFolder_);
+    const std::optional<ItemIdList> root = root_.IdList();
     if (!root)
         return;
     Node* top = model_->SetTop(std::make_unique<TStShellFolder>(*root, controller_.get()));
@@ -226,9 +188,13 @@ void TStShellTreeView::BuildTree()
 
 std::optional<ItemIdList> TStShellTreeView::StartFolderIdList() const
 {
-    if (!startInFolder_.isEmpty())
-        return ParseDisplayName(startInFolder_);
-    return SpecialRootFolderIdList(specialStartInFolder_);
+    // A start folder that does not parse is passed over: nothing is
+    // selected then, as for none.
+    try {
+        return startIn_.IdList();
+    } catch (const EStInvalidFolder&) {
+        return std::nullopt;
+    }
 }
 
 void TStShellTreeView::ExpandStartChain()

@@ -2,7 +2,7 @@
 
 #include "shell/controls/TStShellTreeModel.h"
 #include "shell/controls/TStTreeOptions.h"
-#include "shell/items/RootFolderRole.h"
+#include "shell/items/FolderChoice.h"
 #include "shell/items/ShellConsumer.h"
 #include "shell/items/ShellController.h"
 #include "shell/items/ShellItem.h"
@@ -71,15 +71,15 @@ public:
     void SetOptions(TStTreeOptionsSet options);
     // The root by path, used when SpecialRootFolder is sfNone;
     // EStInvalidFolder when the shell cannot parse it.
-    const QString& RootFolder() const { return rootFolder_; }
+    const QString& RootFolder() const { return root_.Path(); }
     void SetRootFolder(const QString& path);
-    TStSpecialRootFolder SpecialRootFolder() const { return specialRootFolder_; }
+    TStSpecialRootFolder SpecialRootFolder() const { return root_.Special(); }
     void SetSpecialRootFolder(TStSpecialRootFolder folder);
     // The folder selected at start (when the tree is next built and first
     // painted); setting it never moves the selection.
-    const QString& StartInFolder() const { return startInFolder_; }
+    const QString& StartInFolder() const { return startIn_.Path(); }
     void SetStartInFolder(const QString& path);
-    TStSpecialRootFolder SpecialStartInFolder() const { return specialStartInFolder_; }
+    TStSpecialRootFolder SpecialStartInFolder() const { return startIn_.Special(); }
     void SetSpecialStartInFolder(TStSpecialRootFolder folder);
 
     // Events (OnFilterItem comes with TStShellConsumer: asked for each item
@@ -181,10 +181,8 @@ private:
     int expandInterval_ = 2000;
     bool filtered_ = false;
     TStTreeOptionsSet options_{toAllowRename, toAllowDrag, toAllowDrop, toExpandTopNode, toShellMenu};
-    QString rootFolder_;
-    TStSpecialRootFolder specialRootFolder_ = sfDesktop;
-    QString startInFolder_;
-    TStSpecialRootFolder specialStartInFolder_ = sfNone;
+    FolderChoice root_ { sfDesktop };
+    FolderChoice startIn_;
 
     bool windowCreated_ = false;
     bool initialised_ = false;

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <cstdint>
-#include <initializer_list>
+#include "platform/base/EnumSet.h"
 
 namespace orbisk {
 
@@ -17,24 +16,9 @@ enum TStTreeOptions : int {
     toShowFiles,       // files appear as nodes too
     toShowHidden,      // hidden (dot) folders appear
 };
+inline constexpr int TreeOptionCount = toShowHidden + 1;
 
 // A set of TStTreeOptions.
-class TStTreeOptionsSet {
-public:
-    constexpr TStTreeOptionsSet() = default;
-    constexpr TStTreeOptionsSet(std::initializer_list<TStTreeOptions> options)
-    {
-        for (TStTreeOptions o : options)
-            Include(o);
-    }
-
-    constexpr bool Contains(TStTreeOptions o) const { return (bits_ >> int(o)) & 1u; }
-    constexpr void Include(TStTreeOptions o) { bits_ |= 1u << int(o); }
-    constexpr void Exclude(TStTreeOptions o) { bits_ &= ~(1u << int(o)); }
-    constexpr bool operator==(const TStTreeOptionsSet&) const = default;
-
-private:
-    uint32_t bits_ = 0;
-};
+using TStTreeOptionsSet = EnumSet<TStTreeOptions, TreeOptionCount>;
 
 } // namespace orbisk

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/base/EnumSet.h"
+
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 
 class QObject;
 
@@ -37,31 +38,7 @@ enum TStNotifyEvents : int {
 inline constexpr int NotifyEventCount = 20;
 
 // A set of TStNotifyEvents.
-class TStNotifyEventsSet {
-public:
-    constexpr TStNotifyEventsSet() = default;
-    constexpr TStNotifyEventsSet(std::initializer_list<TStNotifyEvents> events)
-    {
-        for (TStNotifyEvents e : events)
-            Include(e);
-    }
-    static constexpr TStNotifyEventsSet All()
-    {
-        TStNotifyEventsSet s;
-        s.bits_ = (1u << NotifyEventCount) - 1;
-        return s;
-    }
-
-    constexpr bool Contains(TStNotifyEvents e) const { return (bits_ >> int(e)) & 1u; }
-    constexpr void Include(TStNotifyEvents e) { bits_ |= 1u << int(e); }
-    constexpr void Exclude(TStNotifyEvents e) { bits_ &= ~(1u << int(e)); }
-    constexpr bool IsEmpty() const { return bits_ == 0; }
-    constexpr uint32_t Bits() const { return bits_; }
-    constexpr bool operator==(const TStNotifyEventsSet&) const = default;
-
-private:
-    uint32_t bits_ = 0;
-};
+using TStNotifyEventsSet = EnumSet<TStNotifyEvents, NotifyEventCount>;
 
 // The platform's shell change event (ShellChangeEvent) that a member stands
 // for, both when registering and when decoding.

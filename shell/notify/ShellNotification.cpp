@@ -106,33 +106,35 @@ void TStCustomShellNotification::SetNotifyEvents(TStNotifyEventsSet events)
         registration_->SetEvents(PlatformEventsOf(events));
 }
 
-void TStCustomShellNotification::SetSpecialWatchFolder(TStSpecialRootFolder folder)
+// The folder is resolved before anything is stored, so that one that fails
+// leaves the watcher as it was instead of naming a folder it does not watch.
+void TStCustomShellNotification::Watch(const FolderChoice& chosen)
 {
-    CheckShellVersion(folder);
-    if (folder == sfNone) {
-        specialWatchFolder_ = sfNone;
-        return;
-    }
-    std::optional<ItemIdList> list = SpecialRootFolderIdList(folder);
+    std::optional<ItemIdList> list = chosen.IdList();
     if (!list)
         throw EStInvalidFolder();
-    specialWatchFolder_ = folder;
-    watchFolder_.clear();
+    watchFolder_ = chosen;
     SetWatchIdList(std::move(list));
+}
+
+void TStCustomShellNotification::SetSpecialWatchFolder(TStSpecialRootFolder folder)
+{
+    FolderChoice chosen = watchFolder_;
+    chosen.SetSpecial(folder);
+    if (folder == sfNone)
+        watchFolder_ = chosen;
+    else
+        Watch(chosen);
 }
 
 void TStCustomShellNotification::SetWatchFolder(const QString& path)
 {
-    if (path.isEmpty()) {
-        watchFolder_.clear();
-        return;
-    }
-    // Parsed before anything is stored, so that a path that fails leaves the
-    // watcher as it was instead of naming a folder it does not watch.
-    ItemIdList list = ParseFolderPath(path);
-    watchFolder_ = path;
-    specialWatchFolder_ = sfNone;
-    SetWatchIdList(std::move(list));
+    FolderChoice chosen = watchFolder_;
+    chosen.SetPath(path);
+    if (path.isEmpty())
+        watchFolder_ = chosen;
+    else
+        Watch(chosen);
 }
 
 void TStCustomShellNotification::SetWatchSubFolders(bool watch)

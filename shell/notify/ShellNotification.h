@@ -3,9 +3,9 @@
 #include "platform/namespace/ItemIdList.h"
 #include "platform/notify/LoadedFolders.h"
 #include "platform/notify/ShellChangeEvents.h"
-#include "shell/notify/NotifyEvents.h"
+#include "shell/items/FolderChoice.h"
 #include "shell/items/ShellItem.h"
-#include "shell/items/RootFolderRole.h"
+#include "shell/notify/NotifyEvents.h"
 
 #include <QEvent>
 #include <QObject>
@@ -76,11 +76,11 @@ public:
     void SetNotifyEvents(TStNotifyEventsSet events);
     // Setting a special folder checks the shell's version and watches that
     // folder; EStInvalidFolder when the role has no folder here.
-    TStSpecialRootFolder SpecialWatchFolder() const { return specialWatchFolder_; }
+    TStSpecialRootFolder SpecialWatchFolder() const { return watchFolder_.Special(); }
     void SetSpecialWatchFolder(TStSpecialRootFolder folder);
     // A path to watch; EStInvalidFolder (and nothing changed) when it cannot
     // be parsed. Setting it empty only clears the text.
-    const QString& WatchFolder() const { return watchFolder_; }
+    const QString& WatchFolder() const { return watchFolder_.Path(); }
     void SetWatchFolder(const QString& path);
     // With sub-folders, one watched folder brings the loaded folders below
     // it; the whole namespace watches every loaded folder either way.
@@ -167,6 +167,7 @@ private:
     bool HandleChange(ShellChangeRecord change);
     bool HandleAttributeChange(const ShellChangeRecord& change);
     void HandleQueue();
+    void Watch(const FolderChoice& chosen);
     void Coalesce(const std::optional<ItemIdList>& folder);
     void ScheduleQueue();
     // Raises the per-kind events and the owner's handler; false when a
@@ -176,8 +177,7 @@ private:
 
     bool active_ = false;
     TStNotifyEventsSet notifyEvents_ = TStNotifyEventsSet::All();
-    TStSpecialRootFolder specialWatchFolder_ = sfNone;
-    QString watchFolder_;
+    FolderChoice watchFolder_;
     bool watchSubFolders_ = false;
     std::optional<ItemIdList> watchIdList_;
     int queueLimit_ = 0;

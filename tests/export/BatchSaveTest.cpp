@@ -148,7 +148,7 @@ TEST_F(BatchSaveTest, ADestinationThatCannotTakeFilesFailsEveryIcon)
         view_ = {};
         Mark({ 0, 3 });
         Run(folder, saveFileExt);
-        const char* ext = SaveFileExtension(saveFileExt);
+        const char* ext = SaveFileExtension(SaveFormat(saveFileExt));
         std::string lines;
         int n = 1;
         for (int i : { 0, 3 })

@@ -3,8 +3,8 @@
 
 #include "export/GroupFileWriter.h"
 #include "export/GroupPng.h"
-#include "export/GroupSizesText.h"
 #include "export/IconResourceText.h"
+#include "export/IconSizesText.h"
 #include "fixtures/Fixtures.h"
 
 #include <QTemporaryDir>

@@ -9,7 +9,7 @@
 #include "ui/ErrorGuard.h"
 #include "ui/MainForm.h"
 #include "ui/MainImageList.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

@@ -5,7 +5,7 @@
 #include "fixtures/Fixtures.h"
 #include "ui/DrawGrid.h"
 #include "ui/MainForm.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QLabel>
 #include <QPointer>

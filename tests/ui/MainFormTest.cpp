@@ -1,7 +1,7 @@
 #include "core/ScanEngine.h"
 #include "export/SaveColors.h"
 #include "ui/MainForm.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "shell/controls/TStShellListView.h"
 #include "shell/controls/TStShellTreeView.h"
 #include "ui/MainForm.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

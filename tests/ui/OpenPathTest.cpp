@@ -2,7 +2,7 @@
 #include "fixtures/Fixtures.h"
 #include "shell/controls/TStShellTreeView.h"
 #include "ui/MainForm.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QDir>
 #include <QLabel>

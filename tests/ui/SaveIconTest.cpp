@@ -1,10 +1,10 @@
 #include "SaveTestSupport.h"
 
 #include "export/TafIcon.h"
-#include "shell/browser/ConfirmBox.h"
 #include "shell/browser/SelectDirDlg.h"
 #include "ui/DrawGrid.h"
 #include "ui/OptionsDlg.h"
+#include "widgets/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -270,13 +270,11 @@ private slots:
         QCOMPARE(int(icon[36]), 8); // bits per pixel of the image
 
         const std::string out = w_.Path("out");
-        SetConfirmHook([](const QString&) { return true; });
         WhenShown<TSelectDirDlg>([&](TSelectDirDlg* d) {
             d->findChild<QLineEdit*>(QStringLiteral("EditBox"))->setText(QString::fromStdString(out));
             d->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
         });
         w_.Command("SaveSelected")->trigger();
-        SetConfirmHook({});
         QVERIFY(Contents(out + "/icon1.bmp").startsWith("BM"));
 
         w_.frm->BeginScan(w_.dir->path().toStdString());

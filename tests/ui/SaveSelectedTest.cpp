@@ -2,9 +2,9 @@
 
 #include "export/SaveColors.h"
 #include "export/TafIcon.h"
-#include "shell/browser/ConfirmBox.h"
 #include "shell/browser/SelectDirDlg.h"
 #include "ui/SaveMarkedDlg.h"
+#include "widgets/MessageBox.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -85,13 +85,11 @@ private slots:
         w_.Init();
         calls_ = 0;
         release_ = false;
-        SetConfirmHook([](const QString&) { return true; });
     }
     void cleanup()
     {
         release_ = true;
         w_.Cleanup();
-        SetConfirmHook({});
     }
 
     void nothingMarkedOpensNothing()
@@ -204,6 +202,8 @@ private slots:
         release_ = true;
         const std::string folder = w_.dir->path().toStdString();
         SetMessageBoxHook([&](MessageRequest& r) {
+            if (r.kind == MessageKind::Confirm)
+                return;
             w_.boxes << r;
             w_.frm->BeginScan(folder);
         });

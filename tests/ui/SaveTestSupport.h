@@ -4,7 +4,7 @@
 #include "core/ScanEngine.h"
 #include "platform/pixels/IconHandle.h"
 #include "ui/MainForm.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -71,6 +71,9 @@ public:
         boxes.clear();
         answer = MessageAnswer::Yes;
         SetMessageBoxHook([this](MessageRequest& r) {
+            // The folder browser's offer to create the folder: Yes, uncounted.
+            if (r.kind == MessageKind::Confirm)
+                return;
             boxes << r;
             if (r.kind == MessageKind::Question)
                 r.answer = answer;

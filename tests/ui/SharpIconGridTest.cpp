@@ -8,7 +8,7 @@
 #include "ui/DrawGrid.h"
 #include "ui/GridContrast.h"
 #include "ui/MainForm.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QDir>
 #include <QPointer>

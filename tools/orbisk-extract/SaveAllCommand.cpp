@@ -41,7 +41,7 @@ bool RunScan(ScanEngine& engine, const std::string& path)
 std::size_t SaveIcons(const ScanEngine& engine, const std::string& outDir, const SaveOptions& options,
                       std::size_t& saved)
 {
-    const char* extension = SaveFileExtension(options.bitmap ? 1 : 0);
+    const char* extension = SaveFileExtension(options.bitmap ? SaveAsBitmap : SaveAsIcon);
     const TIconList& icons = engine.Icons();
     TafIcon work;
     NumberedFileWriter files(outDir);

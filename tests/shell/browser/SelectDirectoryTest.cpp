@@ -1,9 +1,9 @@
 #include "platform/files/FolderPath.h"
-#include "shell/browser/ConfirmBox.h"
 #include "shell/browser/DirectoryListBox.h"
 #include "shell/browser/FileListBox.h"
 #include "shell/browser/SelectDirDlg.h"
 #include "shell/browser/SelectDirectory.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -86,14 +86,14 @@ private slots:
         QVERIFY(dir_->isValid());
         questions_.clear();
         answer_ = false;
-        SetConfirmHook([this](const QString& text) {
-            questions_ << text;
-            return answer_;
+        SetMessageBoxHook([this](MessageRequest& r) {
+            questions_ << r.text;
+            r.answer = answer_ ? MessageAnswer::Yes : MessageAnswer::No;
         });
     }
     void cleanup()
     {
-        SetConfirmHook({});
+        SetMessageBoxHook({});
         RemoveTree(Native());
     }
 

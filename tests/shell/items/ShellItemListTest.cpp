@@ -1,12 +1,12 @@
 #include "platform/files/NativePath.h"
 #include "platform/files/UserFolders.h"
+#include "platform/namespace/FolderRoles.h"
 #include "platform/namespace/ItemNames.h"
 #include "platform/namespace/NamespaceRole.h"
 #include "platform/namespace/PathParsing.h"
-#include "platform/namespace/FolderRoles.h"
 #include "platform/namespace/SystemImageList.h"
 #include "shell/items/ShellItemList.h"
-#include "shell/items/RootFolderRole.h"
+#include "shell/items/TStSpecialRootFolder.h"
 
 #include "tests/shell/items/ShellTestSupport.h"
 

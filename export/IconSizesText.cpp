@@ -1,4 +1,4 @@
-#include "export/GroupSizesText.h"
+#include "export/IconSizesText.h"
 
 #include <QStringList>
 

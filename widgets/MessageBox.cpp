@@ -1,4 +1,4 @@
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -13,16 +13,26 @@ MessageBoxHook& Hook()
     return hook;
 }
 
-MessageAnswer Show(MessageRequest request)
+QMessageBox::Icon IconOf(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Error: return QMessageBox::Critical;
+    case MessageKind::Confirm: return QMessageBox::Question;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+// Over parent, or over the active window when there is none.
+MessageAnswer Show(MessageRequest request, QWidget* parent = nullptr)
 {
     if (Hook()) {
         Hook()(request);
         return request.answer;
     }
-    const bool question = request.kind == MessageKind::Question;
-    QMessageBox box(request.kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::NoIcon, request.caption,
-                    request.text, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
-                    QApplication::activeWindow());
+    const bool question = request.kind == MessageKind::Question || request.kind == MessageKind::Confirm;
+    QMessageBox box(IconOf(request.kind), request.caption, request.text,
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    parent ? parent : QApplication::activeWindow());
     if (question)
         box.setDefaultButton(request.answer == MessageAnswer::No ? QMessageBox::No : QMessageBox::Yes);
     switch (box.exec()) {
@@ -48,6 +58,12 @@ void ShowMessage(const QString& text) { Show(MessageKind::Plain, text); }
 bool AskYesNo(const QString& caption, const QString& text, MessageAnswer defaultAnswer)
 {
     return Show(MessageRequest { MessageKind::Question, caption, text, defaultAnswer }) == MessageAnswer::Yes;
+}
+
+bool ConfirmYesNo(QWidget* parent, const QString& text)
+{
+    const MessageRequest request { MessageKind::Confirm, QCoreApplication::applicationName(), text, MessageAnswer::Yes };
+    return Show(request, parent) == MessageAnswer::Yes;
 }
 
 void ShowErrorMessage(const QString& message) { Show(MessageKind::Error, ErrorBoxText(message)); }

@@ -1,4 +1,4 @@
-#include "shell/items/RootFolderRole.h"
+#include "shell/items/TStSpecialRootFolder.h"
 
 #include "platform/files/NativePath.h"
 #include "platform/files/UserFolders.h"
