@@ -9,6 +9,7 @@
 #include "ExtractCorpus.h"
 
 #include "platform/extract/ExtractIcon.h"
+#include "platform/extract/FileSource.h"
 
 #include <chrono>
 #include <cstdio>

@@ -102,4 +102,18 @@ Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint3
     return container.Kind() == GroupKind::Bitmap ? FitBitmap(*image) : FitIcon(*image);
 }
 
+Result<IconData> NumberedIcon(IconNumbering& numbering, ByteSource& source, int n, ImageInfo* chosen)
+{
+    IconData icon;
+    auto g = numbering.FindIcon(source, n, [&](uint32_t group) {
+        auto decoded = DecodeGroup(source, *numbering.Container(), group, chosen);
+        if (decoded)
+            icon = std::move(*decoded);
+        return bool(decoded);
+    });
+    if (!g)
+        return g.AsError();
+    return icon;
+}
+
 } // namespace orbisk

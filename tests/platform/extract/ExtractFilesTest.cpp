@@ -2,6 +2,7 @@
 // change between two calls.
 
 #include "platform/extract/ExtractIcon.h"
+#include "platform/extract/FileSource.h"
 #include "tests/platform/extract/TempDir.h"
 
 #include <gtest/gtest.h>
