@@ -96,9 +96,7 @@ IconData FitBitmap(const DecodedImage& image)
 
 Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint32_t g, ImageInfo* chosen)
 {
-    auto image = DecodeRankedImage(source, container, g, PreferenceOrder, chosen);
-    if (!image)
-        return image.AsError();
+    ORBISK_TRY(image, DecodeRankedImage(source, container, g, PreferenceOrder, chosen));
     return container.Kind() == GroupKind::Bitmap ? FitBitmap(*image) : FitIcon(*image);
 }
 
