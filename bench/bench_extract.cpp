@@ -9,6 +9,7 @@
 #include "ExtractCorpus.h"
 
 #include "platform/extract/ExtractIcon.h"
+#include "platform/extract/FileSource.h"
 
 #include <chrono>
 #include <cstdio>
@@ -43,10 +44,9 @@ Run ExtractAll(const std::vector<std::string>& files)
     const auto start = std::chrono::steady_clock::now();
     for (const std::string& path : files) {
         for (int n = 0;; ++n) {
-            HICON icon = ExtractIcon(path, n);
+            const UniqueIcon icon(ExtractIcon(path, n));
             if (!icon)
                 break;
-            DestroyIcon(icon);
             ++r.icons;
         }
     }
@@ -81,7 +81,7 @@ double LargestCallMb(const std::string& dir)
     std::fputs("5", reset); // the peak starts again from the present size
     std::fclose(reset);
     const long before = StatusKb("VmRSS:");
-    DestroyIcon(ExtractIcon(path, 0));
+    const UniqueIcon icon(ExtractIcon(path, 0));
     return double(StatusKb("VmHWM:") - before) / 1024;
 }
 

@@ -57,12 +57,10 @@ double ListMs(const std::string& path, int& icons)
     for (int run = 0; run < 3; ++run) {
         const double start = ThreadCpuMs();
         icons = 0;
-        while (HICON icon = ExtractIcon(path, icons)) {
-            DestroyIcon(icon);
+        while (const UniqueIcon icon { ExtractIcon(path, icons) })
             ++icons;
-        }
         // Read afresh on the next run, not from the thread's last parse.
-        DestroyIcon(ExtractIcon("/", 0));
+        const UniqueIcon none(ExtractIcon("/", 0));
         best = std::min(best, ThreadCpuMs() - start);
     }
     return best;

@@ -72,16 +72,14 @@ HICON MakeIcon(int i)
 
 void AddIcons(TIconList& icons, int upTo)
 {
-    std::vector<HICON> pictures;
+    std::vector<UniqueIcon> pictures;
     for (int i = 0; i < 64; ++i)
-        pictures.push_back(MakeIcon(i));
+        pictures.emplace_back(MakeIcon(i));
     for (int i = int(icons.size()); i < upTo; ++i) {
-        icons.Append(0, i, CopyIcon(pictures[std::size_t(i % 64)]));
+        icons.Append(0, i, CopyIcon(pictures[std::size_t(i % 64)].get()));
         if (i % 7 == 0)
             icons.MarkIcon(std::size_t(i));
     }
-    for (HICON picture : pictures)
-        DestroyIcon(picture);
 }
 
 // An assistive tool listening: every event the grid sends is resolved to the

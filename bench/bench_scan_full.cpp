@@ -45,10 +45,9 @@ double ExtractionRate(const std::string& dir, long& icons)
     const auto start = std::chrono::steady_clock::now();
     for (const std::string& path : paths) {
         for (int n = 0;; ++n) {
-            HICON icon = ExtractIcon(path, n);
+            const UniqueIcon icon(ExtractIcon(path, n));
             if (!icon)
                 break;
-            DestroyIcon(icon);
             ++icons;
         }
     }

@@ -8,11 +8,12 @@ namespace orbisk {
 
 bool TIconList::Append(int32_t fileIndex, int32_t iconIndex, HICON handle)
 {
+    // Owned from here on: a refused entry destroys it.
+    UniqueIcon owned(handle);
     try {
-        entries_.emplace_back(fileIndex, iconIndex, handle);
+        entries_.emplace_back(fileIndex, iconIndex, std::move(owned));
         return true;
     } catch (const std::bad_alloc&) {
-        DestroyIcon(handle);
         return false;
     }
 }
@@ -21,7 +22,7 @@ void TIconList::Clear()
 {
     const std::size_t n = entries_.size();
     for (std::size_t i = 0; i < n; ++i)
-        DestroyIcon(entries_[i].Handle); // a refusal changes nothing: the clear goes on
+        entries_[i].Handle.reset();
     entries_.Clear();
 }
 
@@ -74,8 +75,7 @@ std::size_t TIconList::RemoveUnless(Keep keep)
     for (std::size_t i = 0; i < n; ++i) {
         IconEntry& e = entries_[i];
         if (!keep(i, e)) {
-            DestroyIcon(e.Handle);
-            e.Handle = nullptr;
+            e.Handle.reset();
             continue;
         }
         if (kept != i) {
@@ -83,8 +83,7 @@ std::size_t TIconList::RemoveUnless(Keep keep)
             to.FileIndex = e.FileIndex;
             to.IconIndex = e.IconIndex;
             to.Marked.store(e.Marked.load(std::memory_order_relaxed), std::memory_order_relaxed);
-            to.Handle = e.Handle;
-            e.Handle = nullptr;
+            to.Handle = std::move(e.Handle);
         }
         ++kept;
     }

@@ -6,15 +6,32 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace orbisk {
 
+// The handle an entry owns: destroyed with the entry or by reset(), and
+// read by everyone else as the plain HICON they borrow.
+class EntryHandle {
+public:
+    explicit EntryHandle(UniqueIcon icon)
+        : icon_(std::move(icon))
+    {
+    }
+    operator HICON() const { return icon_.get(); }
+    HICON operator->() const { return icon_.get(); }
+    void reset() { icon_.reset(); }
+
+private:
+    UniqueIcon icon_;
+};
+
 // One extracted icon.
 struct IconEntry {
-    IconEntry(int32_t fileIndex, int32_t iconIndex, HICON handle)
+    IconEntry(int32_t fileIndex, int32_t iconIndex, UniqueIcon handle)
         : FileIndex(fileIndex)
         , IconIndex(iconIndex)
-        , Handle(handle)
+        , Handle(std::move(handle))
     {
     }
     IconEntry(const IconEntry&) = delete;
@@ -29,7 +46,7 @@ struct IconEntry {
     std::atomic<uint8_t> Marked { 0 };
     // Owned by the list: destroyed when the entry is removed or the list
     // cleared. Everyone else only borrows it.
-    HICON Handle;
+    EntryHandle Handle;
 };
 
 // The icons of the last scan, in extraction order (by file, then by

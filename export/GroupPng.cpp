@@ -13,7 +13,7 @@ namespace orbisk {
 
 namespace {
 
-QImage ToQImage(const DecodedImage& image)
+QImage CopyToQImage(const DecodedImage& image)
 {
     QImage out(image.width, image.height, QImage::Format_ARGB32);
     for (int y = 0; y < image.height; ++y)
@@ -42,7 +42,7 @@ QImage GroupImageAsQImage(const IconGroup& group, std::size_t i, int size)
     if (!decoded)
         throw EInvalidGroup("Image #" + std::to_string(i) + " of the group cannot be decoded (" + decoded.error()
                             + ")");
-    const QImage image = ToQImage(*decoded);
+    const QImage image = CopyToQImage(*decoded);
     const bool ownSize = size == 0 || (std::max(image.width(), image.height()) == size);
     return ownSize ? image : Scaled(image, size);
 }
@@ -68,7 +68,7 @@ QImage LargestIconImage(const std::string& path, int n)
     for (std::size_t i : LargestFirst(*group)) {
         auto decoded = DecodeGroupImage(*group, i);
         if (decoded)
-            return ToQImage(*decoded);
+            return CopyToQImage(*decoded);
     }
     return {};
 }

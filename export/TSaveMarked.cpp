@@ -82,26 +82,25 @@ void TSaveMarked::SaveMarkedIcon(NumberedFileWriter& files, HICON handle, const 
     const char* extension = SaveFileExtension(SaveFormat(job_.SaveFileExt));
     const std::string name = BatchSaveName(n, extension ? extension : "");
     const std::string destination = files.PathOf(name);
-    icon_.SetHandle(handle);
+    const TafIcon icon(handle);
     try {
         // A format the batch does not know is an error, not a silent success.
         if (!extension)
             throw EInvalidGraphic();
-        files.Write(name, [this](OutputStream& file) { WriteFile(file); });
+        files.Write(name, [&](OutputStream& file) { WriteFile(file, icon); });
     } catch (const std::exception&) {
         errors_.push_back(BatchSaveErrorLine(source, destination));
     }
-    icon_.ReleaseHandle();
 }
 
-void TSaveMarked::WriteFile(OutputStream& file) const
+void TSaveMarked::WriteFile(OutputStream& file, const TafIcon& icon) const
 {
     if (job_.Write)
-        job_.Write(file, icon_);
+        job_.Write(file, icon);
     else if (job_.SaveFileExt == SaveAsIcon)
-        TafIcon::WriteIconStream(file, icon_.Handle(), job_.ColorCount);
+        TafIcon::WriteIconStream(file, icon.Handle(), job_.ColorCount);
     else
-        WriteBitmapStream(file, icon_, job_.DisplayBits);
+        WriteBitmapStream(file, icon, job_.DisplayBits);
 }
 
 std::string TSaveMarked::Source(const IconEntry& entry) const

@@ -76,14 +76,13 @@ private:
     // The icon as the error line names it: its file's path, " #" and its
     // number in the file.
     std::string Source(const IconEntry& entry) const;
-    void WriteFile(OutputStream& file) const;
+    void WriteFile(OutputStream& file, const TafIcon& icon) const;
 
     SaveMarkedJob job_;
     TIconList& icons_;
     const TfileList& files_;
     const FolderList& folders_;
     std::shared_ptr<SaveMarkedMailbox> mailbox_;
-    TafIcon icon_;
     std::vector<std::string> errors_;
 };
 

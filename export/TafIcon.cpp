@@ -1,8 +1,8 @@
 #include "export/TafIcon.h"
 
 #include "export/AtomicFileStream.h"
-#include "platform/pixels/Display.h"
 #include "platform/pixels/DrawIcon.h"
+#include "platform/pixels/IconImage.h"
 
 namespace orbisk {
 

@@ -22,11 +22,16 @@ public:
 
 // One icon handle held on loan, with the operations that draw and write it.
 // The handle stays owned by whoever lent it (an entry of the icon list): this
-// object never destroys it, and ReleaseHandle() hands it back unchanged.
-// Use it from one thread at a time.
+// object never destroys it. Make one over the handle where it is needed,
+//     const TafIcon icon(entry.Handle);
+// and the loan ends with its scope. Use it from one thread at a time.
 class TafIcon {
 public:
     TafIcon() = default;
+    explicit TafIcon(HICON lent)
+        : handle_(lent)
+    {
+    }
     TafIcon(const TafIcon&) = delete;
     TafIcon& operator=(const TafIcon&) = delete;
 

@@ -5,6 +5,7 @@
 #include "platform/extract/ByteSource.h"
 #include "platform/extract/ExtractIcon.h"
 #include "platform/extract/IconDecoders.h"
+#include "platform/extract/IconFitting.h"
 #include "platform/extract/IconNumbering.h"
 
 #include <QtGlobal>
@@ -53,7 +54,7 @@ static void ExtractAll(const uint8_t* data, size_t size)
     // A real file has at most a few thousand groups; a hundred show the rest.
     for (int n = 0; n < 100; ++n) {
         orbisk::IconSourceInfo info;
-        auto icon = numbering.Icon(source, n, &info);
+        auto icon = orbisk::NumberedIcon(numbering, source, n, &info);
         if (!icon)
             break;
         if (icon->width != 32 || icon->height != 32 || info.width < 1 || info.width > 1024)

@@ -13,6 +13,7 @@
 #include "platform/extract/ByteSource.h"
 #include "platform/extract/ExtractLimits.h"
 #include "platform/extract/IconDecoders.h"
+#include "platform/extract/IconFitting.h"
 #include "platform/extract/IconGroup.h"
 #include "platform/extract/IconNumbering.h"
 
@@ -129,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     auto container = OpenIconContainer(source);
     IconNumbering icons(container ? std::move(*container) : nullptr);
     for (int n = 0; n < kGroupsTried; ++n) {
-        const bool icon = icons.Icon(source, n, nullptr).ok();
+        const bool icon = NumberedIcon(icons, source, n, nullptr).ok();
         auto group = ReadIconGroupFromBytes(bytes, n);
         Check(group.ok() == icon);
         if (n == 0)

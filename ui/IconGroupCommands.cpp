@@ -157,13 +157,7 @@ void TIconGroupCommands::SaveIconGroupExecute()
     // A bitmap holds one image and no group: its icon file is the icon the
     // grid shows, at full colour.
     if (group.kind == GroupKind::Bitmap) {
-        TafIcon shown;
-        shown.SetHandle(icon->handle);
-        struct Release {
-            TafIcon& icon;
-            ~Release() { icon.ReleaseHandle(); }
-        } release { shown };
-        TafIcon::WriteIconFile(shown, *fileName, TrueColor32);
+        TafIcon::WriteIconFile(TafIcon(icon->handle), *fileName, TrueColor32);
         return;
     }
     // A cursor file's images are icon images as well; the entry asked for an

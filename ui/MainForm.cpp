@@ -8,7 +8,7 @@
 #include "shell/controls/TStShellTreeView.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 #include "ui/SaveMarkedDlg.h"
 #include "ui/StartFolder.h"
 #include "ui/WindowAccessible.h"
@@ -173,7 +173,7 @@ bool TMainFrm::CreateScanObjects()
     try {
         ScanEngine_ = std::make_unique<ScanEngine>(*Grid_);
         WorkIcon_ = std::make_unique<TafIcon>();
-        Grid_->Attach(ScanEngine_.get(), WorkIcon_.get());
+        Grid_->Attach(ScanEngine_.get());
         return true;
     } catch (const std::exception&) {
         ScanEngine_.reset();

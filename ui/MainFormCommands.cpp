@@ -15,7 +15,7 @@
 #include "ui/IconGroupCommands.h"
 #include "ui/MainImageList.h"
 #include "ui/MainToolBar.h"
-#include "ui/MessageBox.h"
+#include "widgets/MessageBox.h"
 #include "ui/OptionsDlg.h"
 
 #include <QAction>

@@ -47,15 +47,12 @@ void TMainFrm::SaveIconExecute()
         return;
     const std::string& fileName = *named;
     // The format follows the filter entry alone, whatever the name's extension.
-    WorkIcon_->SetHandle(entry.Handle);
-    struct Release {
-        TafIcon& icon;
-        ~Release() { icon.ReleaseHandle(); }
-    } release { *WorkIcon_ };
-    if (chosen->FilterIndex == 1)
-        TafIcon::WriteIconFile(*WorkIcon_, fileName, SaveColorCount_);
+    // The entry lends its handle for the write and keeps owning it.
+    const TafIcon icon(entry.Handle);
+    if (SaveDialogFormat(chosen->FilterIndex) == SaveAsIcon)
+        TafIcon::WriteIconFile(icon, fileName, SaveColorCount_);
     else
-        WriteBitmapFile(*WorkIcon_, fileName, DisplayBits_);
+        WriteBitmapFile(icon, fileName, DisplayBits_);
 }
 
 void TMainFrm::SaveSelectedExecute()

@@ -72,10 +72,9 @@ TMainGrid::~TMainGrid() = default;
 
 QWidget* TMainGrid::Pane() const { return Panel6_; }
 
-void TMainGrid::Attach(ScanEngine* engine, TafIcon* workIcon)
+void TMainGrid::Attach(ScanEngine* engine)
 {
     Engine_ = engine;
-    WorkIcon_ = workIcon;
     // Marked icons are dragged out of the grid; the drag lives as long as
     // the grid widget does.
     if (engine)
@@ -102,7 +101,7 @@ long long TMainGrid::CurrentIconIndex() const
 // entries below it are touched (they are complete and never move).
 void TMainGrid::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRect& rect, unsigned)
 {
-    if (!Engine_ || !WorkIcon_)
+    if (!Engine_)
         return;
     const TIconList& icons = Engine_->Icons();
     const long long index = (long long)row * DrawGrid1_->ColCount() + col;
@@ -125,10 +124,9 @@ void TMainGrid::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRec
     }
     if (DrawSharpIcon(canvas, entry, rect.left() + IconInset, rect.top() + IconInset))
         return;
-    // Borrowed for the drawing only: the entry keeps owning its handle.
-    WorkIcon_->SetHandle(entry.Handle);
-    WorkIcon_->Draw(canvas, rect.left() + IconInset, rect.top() + IconInset);
-    WorkIcon_->ReleaseHandle();
+    // Lent for the drawing only: the entry keeps owning its handle.
+    const TafIcon icon(entry.Handle);
+    icon.Draw(canvas, rect.left() + IconInset, rect.top() + IconInset);
 }
 
 // The pixel ratio is read at every paint, so a window moved to a screen of

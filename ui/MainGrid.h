@@ -18,7 +18,6 @@ namespace orbisk {
 
 class ScanEngine;
 class SharpIconCache;
-class TafIcon;
 class TDrawGrid;
 class WindowWake;
 struct IconEntry;
@@ -47,9 +46,8 @@ public:
     QWidget* Pane() const;
     TDrawGrid* DrawGrid1() const { return DrawGrid1_; }
 
-    // The scan whose icons are shown, and the icon object they are drawn
-    // through; either may be null (nothing is drawn).
-    void Attach(ScanEngine* engine, TafIcon* workIcon);
+    // The scan whose icons are shown; null draws nothing.
+    void Attach(ScanEngine* engine);
     // Called after each growth a scan asks for, once the counts are set.
     std::function<void(long long iconCount, int fitColumns, int fitRows)> AfterGrow;
     // Delete pressed in the grid; the window stops its background work and
@@ -110,7 +108,6 @@ private:
 
     std::function<void(int, const QString&)> StatusText_;
     ScanEngine* Engine_ = nullptr;
-    TafIcon* WorkIcon_ = nullptr;
     QWidget* Panel6_ = nullptr;
     QLabel* Panel7_ = nullptr;
     TDrawGrid* DrawGrid1_ = nullptr;

@@ -32,9 +32,9 @@ AppSettings ReadOptions(const TIniFile& file)
     options.SaveColors = file.ReadInteger(Options, "SaveColors", 0);
     if (std::ranges::find(SaveColorsChoices, options.SaveColors) == std::end(SaveColorsChoices))
         options.SaveColors = 0;
-    options.SaveFileExt = file.ReadInteger(Options, "SaveFileExt", 0);
-    if (options.SaveFileExt != 0 && options.SaveFileExt != 1)
-        options.SaveFileExt = 0;
+    options.SaveFileExt = file.ReadInteger(Options, "SaveFileExt", SaveAsIcon);
+    if (options.SaveFileExt != SaveAsIcon && options.SaveFileExt != SaveAsBitmap)
+        options.SaveFileExt = SaveAsIcon;
     return options;
 }
 

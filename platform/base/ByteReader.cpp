@@ -45,9 +45,7 @@ Result<std::span<const uint8_t>> ByteReader::Bytes(uint64_t offset, uint64_t len
 
 Result<ByteReader> ByteReader::Sub(uint64_t offset, uint64_t length) const
 {
-    auto bytes = Bytes(offset, length);
-    if (!bytes)
-        return bytes.AsError();
+    ORBISK_TRY(bytes, Bytes(offset, length));
     return ByteReader(*bytes);
 }
 

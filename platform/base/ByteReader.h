@@ -98,9 +98,7 @@ public:
     template <class Rec>
     Result<Rec> Record(uint64_t offset) const
     {
-        auto bytes = Bytes(offset, Rec::size);
-        if (!bytes)
-            return bytes.AsError();
+        ORBISK_TRY(bytes, Bytes(offset, Rec::size));
         static_assert(sizeof(Rec) == Rec::size, "a record's struct must be as large as the record");
         static_assert(DecodesExactlyItsSize<Rec>(), "a record's decoder must read exactly its size");
         FieldCursor cursor(*bytes);

@@ -48,3 +48,22 @@ struct Ok {
 };
 
 } // namespace orbisk
+
+// The step every fallible function repeats: declares `name` as the result of
+// the expression and, when it failed, returns its error from the enclosing
+// function (whose own Result may hold another type). `name` stays a Result:
+// read its value with *name or name->.
+//
+//     ORBISK_TRY(header, reader.Record<IconDirHeader>(0));
+//     return header->count;
+#define ORBISK_TRY(name, ...)                                                                                          \
+    auto name = (__VA_ARGS__);                                                                                         \
+    if (!name)                                                                                                         \
+    return name.AsError()
+
+// The same for a step whose value is not needed: returns its error, if any.
+#define ORBISK_TRY_VOID(...)                                                                                           \
+    do {                                                                                                               \
+        if (auto orbisk_try_result_ = (__VA_ARGS__); !orbisk_try_result_)                                              \
+            return orbisk_try_result_.AsError();                                                                       \
+    } while (false)

@@ -38,12 +38,8 @@ Result<ContainerPtr> OpenBitmapFile(ByteSource& source, const ByteReader& head)
     if (!file || file->type != 0x4d42 || source.Size() <= BitmapFileHeader::size)
         return Error { "not a bitmap file" };
     const uint64_t rest = source.Size() - BitmapFileHeader::size;
-    auto header = source.Read(BitmapFileHeader::size, rest < kHeaderBytes ? rest : kHeaderBytes);
-    if (!header)
-        return header.AsError();
-    auto g = ReadDibGeometry(ByteReader(*header), DibUse::BitmapFile);
-    if (!g)
-        return g.AsError();
+    ORBISK_TRY(header, source.Read(BitmapFileHeader::size, rest < kHeaderBytes ? rest : kHeaderBytes));
+    ORBISK_TRY(g, ReadDibGeometry(ByteReader(*header), DibUse::BitmapFile));
     ImageLocation image;
     image.offset = BitmapFileHeader::size;
     image.bitmapFile = true;

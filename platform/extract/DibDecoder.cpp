@@ -23,15 +23,11 @@ struct RawHeader {
 
 Result<RawHeader> ReadRawHeader(const ByteReader& bytes)
 {
-    auto size = bytes.U32(0);
-    if (!size)
-        return size.AsError();
+    ORBISK_TRY(size, bytes.U32(0));
     RawHeader raw;
     raw.headerSize = *size;
     if (*size == BitmapCoreHeader::size) {
-        auto core = bytes.Record<BitmapCoreHeader>(0);
-        if (!core)
-            return core.AsError();
+        ORBISK_TRY(core, bytes.Record<BitmapCoreHeader>(0));
         raw.width = core->width;
         raw.height = core->height;
         raw.bits = core->bitCount;
@@ -39,9 +35,7 @@ Result<RawHeader> ReadRawHeader(const ByteReader& bytes)
     }
     if (*size < BitmapInfoHeader::size || *size > 4096)
         return Error { "unknown bitmap header" };
-    auto info = bytes.Record<BitmapInfoHeader>(0);
-    if (!info)
-        return info.AsError();
+    ORBISK_TRY(info, bytes.Record<BitmapInfoHeader>(0));
     raw.width = info->width;
     raw.height = info->height;
     raw.bits = info->bitCount;
@@ -106,13 +100,10 @@ uint32_t PaletteEntries(const RawHeader& raw, const DibGeometry& g)
 
 Result<DibGeometry> ReadDibGeometry(const ByteReader& bytes, DibUse use)
 {
-    auto raw = ReadRawHeader(bytes);
-    if (!raw)
-        return raw.AsError();
+    ORBISK_TRY(raw, ReadRawHeader(bytes));
     if (!IsDibBitCount(raw->bits))
         return Error { "unsupported colour depth" };
-    if (auto c = CheckCompression(*raw, use); !c)
-        return c.AsError();
+    ORBISK_TRY_VOID(CheckCompression(*raw, use));
     DibGeometry g;
     g.headerSize = raw->headerSize;
     g.bits = raw->bits;
@@ -146,9 +137,7 @@ Result<DibGeometry> ReadDibGeometry(const ByteReader& bytes, DibUse use)
 
 Result<ImageInfo> ProbeDib(const ByteReader& head)
 {
-    auto g = ReadDibGeometry(head, DibUse::IconImage);
-    if (!g)
-        return g.AsError();
+    ORBISK_TRY(g, ReadDibGeometry(head, DibUse::IconImage));
     return ImageInfo { g->width, g->height, g->bits, false };
 }
 
@@ -316,17 +305,13 @@ void SettleAlpha(const PixelFormat& f, DibUse use, DecodedImage& out)
 
 Result<DecodedImage> DecodeDib(const ByteReader& bytes, DibUse use, std::optional<uint64_t> pixelOffset)
 {
-    auto geometry = ReadDibGeometry(bytes, use);
-    if (!geometry)
-        return geometry.AsError();
+    ORBISK_TRY(geometry, ReadDibGeometry(bytes, use));
     DibGeometry& g = *geometry;
     if (pixelOffset && *pixelOffset >= bytes.Size())
         return Error { "pixels outside the image" };
     if (pixelOffset && *pixelOffset >= g.paletteOffset)
         g.pixelOffset = *pixelOffset;
-    auto format = ReadFormat(bytes, g);
-    if (!format)
-        return format.AsError();
+    ORBISK_TRY(format, ReadFormat(bytes, g));
     if (g.compression == BI_RLE4 || g.compression == BI_RLE8)
         return DecodeRleBitmap(bytes, g, format->palette);
     const uint64_t stride = DibRowSize(g.width, g.bits);

@@ -1,6 +1,7 @@
 #include "platform/extract/ExtractIcon.h"
 
 #include "platform/extract/IconDecoders.h"
+#include "platform/extract/IconFitting.h"
 
 namespace orbisk {
 
@@ -46,7 +47,7 @@ UniqueIcon ExtractIconFromBytes(std::span<const uint8_t> bytes, int n, IconSourc
     if (!container)
         return nullptr;
     IconNumbering numbering(std::move(*container));
-    auto icon = numbering.Icon(source, n, chosen);
+    auto icon = NumberedIcon(numbering, source, n, chosen);
     if (!icon)
         return nullptr;
     return UniqueIcon(CreateIcon(std::move(*icon)));

@@ -41,9 +41,4 @@ Result<GroupResource> ExtractIconResource(const std::string& path, int n);
 // ExtractIcon for a file's bytes held in memory (no cache).
 UniqueIcon ExtractIconFromBytes(std::span<const uint8_t> bytes, int n, IconSourceInfo* chosen);
 
-// Bytes read from files by the extractor since the program started, all
-// threads together (counted by FileSource); the benchmark compares it with
-// the files' sizes.
-uint64_t ExtractBytesRead();
-
 } // namespace orbisk

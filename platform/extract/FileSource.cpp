@@ -1,7 +1,6 @@
 #include "platform/extract/FileSource.h"
 
 #include "platform/base/ByteReader.h"
-#include "platform/extract/ExtractIcon.h"
 #include "platform/extract/ExtractLimits.h"
 
 #include <algorithm>

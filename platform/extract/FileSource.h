@@ -62,4 +62,9 @@ private:
     BlockCache& cache_;
 };
 
+// Bytes read from files by the extractor since the program started, all
+// threads together (counted by FileSource); the benchmark compares it with
+// the files' sizes.
+uint64_t ExtractBytesRead();
+
 } // namespace orbisk

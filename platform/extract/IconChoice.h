@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/pixels/Display.h"
 #include "platform/pixels/IconImage.h"
 
 #include <cstddef>

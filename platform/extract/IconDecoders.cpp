@@ -31,9 +31,7 @@ constexpr IconDecoder kDecoders[] = {
 
 Result<ContainerPtr> OpenWith(ByteSource& source, IconDecoder::Open IconDecoder::*open, Error none)
 {
-    auto head = source.Head(kSniffBytes);
-    if (!head)
-        return head.AsError();
+    ORBISK_TRY(head, source.Head(kSniffBytes));
     const ByteReader reader(*head);
     for (const IconDecoder& d : IconDecoders()) {
         if (!(d.*open) || !d.sniff(reader))

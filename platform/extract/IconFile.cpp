@@ -209,9 +209,7 @@ Result<GroupResource> IconFile::Resource(int n)
     if (!s.numbering.Container())
         return Error { "no such icon" };
     FileSource source(s.file->Descriptor(), s.file->Size(), *s.blocks);
-    auto g = s.numbering.Group(source, n);
-    if (!g)
-        return g.AsError();
+    ORBISK_TRY(g, s.numbering.Group(source, n));
     return s.numbering.Container()->ResourceOf(source, *g);
 }
 

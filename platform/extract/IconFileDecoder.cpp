@@ -37,9 +37,7 @@ Result<ContainerPtr> OpenIconFile(ByteSource& source, const ByteReader& head)
     // A count larger than the file can hold keeps the entries that fit.
     const uint64_t fits = (source.Size() - IconDirHeader::size) / IconDirEntry::size;
     const uint32_t count = uint32_t(std::min<uint64_t>({ header->count, kMaxGroupEntries, fits }));
-    auto table = source.Read(IconDirHeader::size, uint64_t(count) * IconDirEntry::size);
-    if (!table)
-        return table.AsError();
+    ORBISK_TRY(table, source.Read(IconDirHeader::size, uint64_t(count) * IconDirEntry::size));
     const ByteReader entries(*table);
     // A cursor file keeps each image's hot spot where an icon file has its
     // planes and bit count.

@@ -32,7 +32,7 @@ void SetMaskBit(IconData& icon, int x, int y, bool set)
 }
 
 // A view of the decoded pixels, not a copy: a 1024 x 1024 image is 4 MB.
-QImage ToQImage(const DecodedImage& image)
+QImage WrapAsQImage(const DecodedImage& image)
 {
     return QImage(reinterpret_cast<const uchar*>(image.argb.data()), image.width, image.height,
                   qsizetype(image.width) * 4, QImage::Format_ARGB32);
@@ -73,7 +73,7 @@ IconData FitIcon(const DecodedImage& image)
         return icon;
     }
     const QImage scaled
-        = ToQImage(image).scaled(LargeIconSize, LargeIconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        = WrapAsQImage(image).scaled(LargeIconSize, LargeIconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     Place(icon, scaled, 0, 0);
     return icon;
 }
@@ -87,7 +87,7 @@ IconData FitBitmap(const DecodedImage& image)
         h = std::max(1, int((long(image.height) * LargeIconSize + image.width / 2) / image.width));
     else if (image.height > image.width)
         w = std::max(1, int((long(image.width) * LargeIconSize + image.height / 2) / image.height));
-    const QImage view = ToQImage(image);
+    const QImage view = WrapAsQImage(image);
     const QImage scaled
         = w == image.width && h == image.height ? view : view.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     Place(icon, scaled, (LargeIconSize - w) / 2, (LargeIconSize - h) / 2);
@@ -96,10 +96,22 @@ IconData FitBitmap(const DecodedImage& image)
 
 Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint32_t g, ImageInfo* chosen)
 {
-    auto image = DecodeRankedImage(source, container, g, PreferenceOrder, chosen);
-    if (!image)
-        return image.AsError();
+    ORBISK_TRY(image, DecodeRankedImage(source, container, g, PreferenceOrder, chosen));
     return container.Kind() == GroupKind::Bitmap ? FitBitmap(*image) : FitIcon(*image);
+}
+
+Result<IconData> NumberedIcon(IconNumbering& numbering, ByteSource& source, int n, ImageInfo* chosen)
+{
+    IconData icon;
+    auto g = numbering.FindIcon(source, n, [&](uint32_t group) {
+        auto decoded = DecodeGroup(source, *numbering.Container(), group, chosen);
+        if (decoded)
+            icon = std::move(*decoded);
+        return bool(decoded);
+    });
+    if (!g)
+        return g.AsError();
+    return icon;
 }
 
 } // namespace orbisk

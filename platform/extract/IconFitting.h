@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/extract/IconContainer.h"
+#include "platform/extract/IconNumbering.h"
 #include "platform/pixels/IconHandle.h"
 #include "platform/pixels/IconImage.h"
 
@@ -23,5 +24,9 @@ IconData FitBitmap(const DecodedImage& image);
 // extraction that uses Qt, so that a program that decodes images without
 // fitting them (the thumbnailer) links no Qt.
 Result<IconData> DecodeGroup(ByteSource& source, IconContainer& container, uint32_t g, ImageInfo* chosen);
+
+// The large icon of icon n of a file (see IconNumbering), or why there is
+// none.
+Result<IconData> NumberedIcon(IconNumbering& numbering, ByteSource& source, int n, ImageInfo* chosen);
 
 } // namespace orbisk

@@ -18,12 +18,8 @@ Result<GroupImage> ReadImage(ByteSource& source, const ImageLocation& at, uint64
 {
     if (at.size > room)
         return Error { "the group's images are too large" };
-    auto bytes = source.Read(at.offset, at.size);
-    if (!bytes)
-        return bytes.AsError();
-    auto info = CheckStoredImage(*bytes);
-    if (!info)
-        return info.AsError();
+    ORBISK_TRY(bytes, source.Read(at.offset, at.size));
+    ORBISK_TRY(info, CheckStoredImage(*bytes));
     // What follows an NE image up to the next alignment unit is padding.
     if (at.unpaddedSize >= info->extent)
         bytes->resize(at.unpaddedSize);
@@ -34,29 +30,21 @@ Result<GroupImage> ReadImage(ByteSource& source, const ImageLocation& at, uint64
 // A bitmap file's one image is the file up to the end of its pixels.
 Result<GroupImage> ReadBitmap(ByteSource& source, const ImageLocation& at)
 {
-    auto bytes = source.Read(0, at.offset + at.size);
-    if (!bytes)
-        return bytes.AsError();
+    ORBISK_TRY(bytes, source.Read(0, at.offset + at.size));
     auto dib = ByteReader(*bytes).Sub(at.offset, at.size);
-    auto g = dib ? ReadDibGeometry(*dib, DibUse::BitmapFile) : Result<DibGeometry>(dib.AsError());
-    if (!g)
-        return g.AsError();
+    ORBISK_TRY(g, dib ? ReadDibGeometry(*dib, DibUse::BitmapFile) : Result<DibGeometry>(dib.AsError()));
     return GroupImage { g->width, g->height, g->bits, ImageFormat::Dib, std::move(*bytes), Hotspot {} };
 }
 
 Result<IconGroup> ReadNumbered(ByteSource& source, IconNumbering& numbering, int n)
 {
-    auto g = numbering.Group(source, n);
-    if (!g)
-        return g.AsError();
+    ORBISK_TRY(g, numbering.Group(source, n));
     return ReadGroup(source, *numbering.Container(), *g);
 }
 
 Result<GroupResource> ResourceNumbered(ByteSource& source, IconNumbering& numbering, int n)
 {
-    auto g = numbering.Group(source, n);
-    if (!g)
-        return g.AsError();
+    ORBISK_TRY(g, numbering.Group(source, n));
     return numbering.Container()->ResourceOf(source, *g);
 }
 
@@ -78,9 +66,7 @@ Result<T> ReadFromFile(NumberedFile& kept, const std::string& path, int n,
 Result<IconGroup> ReadFromBytes(std::span<const uint8_t> bytes, NumberedFile::Opener open, int n)
 {
     MemorySource source(bytes);
-    auto container = open(source);
-    if (!container)
-        return container.AsError();
+    ORBISK_TRY(container, open(source));
     IconNumbering numbering(std::move(*container));
     return ReadNumbered(source, numbering, n);
 }
@@ -89,16 +75,12 @@ Result<DecodedImage> DecodeBitmapFile(const Bytes& file)
 {
     MemorySource source(file);
     auto head = source.Head(kSniffBytes);
-    auto bitmap = head ? OpenBitmapFile(source, ByteReader(*head)) : Result<ContainerPtr>(head.AsError());
-    if (!bitmap)
-        return bitmap.AsError();
+    ORBISK_TRY(bitmap, head ? OpenBitmapFile(source, ByteReader(*head)) : Result<ContainerPtr>(head.AsError()));
     auto images = (*bitmap)->GroupImages(source, 0);
     if (!images || images->empty())
         return Error { "not a bitmap file" };
     const ImageLocation& at = images->front();
-    auto dib = ByteReader(file).Sub(at.offset, at.size);
-    if (!dib)
-        return dib.AsError();
+    ORBISK_TRY(dib, ByteReader(file).Sub(at.offset, at.size));
     return DecodeDib(*dib, DibUse::BitmapFile, at.pixelOffset);
 }
 
@@ -106,9 +88,7 @@ Result<DecodedImage> DecodeBitmapFile(const Bytes& file)
 
 Result<IconGroup> ReadGroup(ByteSource& source, IconContainer& container, uint32_t g)
 {
-    auto images = container.GroupImages(source, g);
-    if (!images)
-        return images.AsError();
+    ORBISK_TRY(images, container.GroupImages(source, g));
     IconGroup group;
     group.kind = container.Kind();
     uint64_t held = 0;

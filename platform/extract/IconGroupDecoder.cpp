@@ -19,9 +19,7 @@ Result<ImageInfo> Probe(const ImageLocation& at, const Bytes& head)
 {
     const ByteReader reader(head);
     if (at.bitmapFile) {
-        auto g = ReadDibGeometry(reader, DibUse::BitmapFile);
-        if (!g)
-            return g.AsError();
+        ORBISK_TRY(g, ReadDibGeometry(reader, DibUse::BitmapFile));
         return ImageInfo { g->width, g->height, g->bits, false };
     }
     return HasPngSignature(reader) ? ProbePng(reader) : ProbeDib(reader);
@@ -32,12 +30,8 @@ Result<ImageInfo> Probe(const ImageLocation& at, const Bytes& head)
 Result<Candidate> Look(ByteSource& source, const ImageLocation& at, bool keep)
 {
     const uint64_t length = at.size < kProbeBytes ? at.size : kProbeBytes;
-    auto head = keep ? source.Read(at.offset, length) : source.Peek(at.offset, length);
-    if (!head)
-        return head.AsError();
-    auto info = Probe(at, *head);
-    if (!info)
-        return info.AsError();
+    ORBISK_TRY(head, keep ? source.Read(at.offset, length) : source.Peek(at.offset, length));
+    ORBISK_TRY(info, Probe(at, *head));
     return Candidate { at, *info, std::move(*head) };
 }
 
@@ -49,14 +43,10 @@ Result<DecodedImage> DecodeCandidate(ByteSource& source, const ImageCandidate& c
     if (!c.info.png && !c.at.bitmapFile) {
         // Read only what the header says the image needs, whatever the
         // directory claims.
-        auto g = ReadDibGeometry(ByteReader(c.head), DibUse::IconImage);
-        if (!g)
-            return g.AsError();
+        ORBISK_TRY(g, ReadDibGeometry(ByteReader(c.head), DibUse::IconImage));
         length = g->TotalBytes() < length ? g->TotalBytes() : length;
     }
-    auto bytes = source.Read(c.at.offset, length);
-    if (!bytes)
-        return bytes.AsError();
+    ORBISK_TRY(bytes, source.Read(c.at.offset, length));
     const ByteReader reader(*bytes);
     if (c.info.png)
         return DecodePng(reader);
@@ -88,9 +78,7 @@ Result<std::vector<ImageCandidate>> RankedImages(ByteSource& source, IconContain
 {
     if (container.Budget().failedDecodes == 0)
         return Error { "too many broken images in this file" };
-    auto images = container.GroupImages(source, g);
-    if (!images)
-        return images.AsError();
+    ORBISK_TRY(images, container.GroupImages(source, g));
     return RankImages(source, std::move(*images), ranking);
 }
 
@@ -116,9 +104,7 @@ Result<std::vector<ImageCandidate>> RankImages(ByteSource& source, std::vector<I
 Result<DecodedImage> DecodeRankedImage(ByteSource& source, IconContainer& container, uint32_t g,
                                        const ImageRanking& ranking, ImageInfo* chosen)
 {
-    auto ranked = RankedImages(source, container, g, ranking);
-    if (!ranked)
-        return ranked.AsError();
+    ORBISK_TRY(ranked, RankedImages(source, container, g, ranking));
     for (const ImageCandidate& c : *ranked) {
         auto image = DecodeCandidate(source, c);
         if (!image) {

@@ -19,8 +19,6 @@ public:
     IconNumbering() = default;
     explicit IconNumbering(ContainerPtr container);
 
-    // Icon n, or why there is none.
-    Result<IconData> Icon(ByteSource& source, int n, ImageInfo* chosen);
     // The group icon n comes from. Decodes only groups not yet known to
     // yield an image, so after the icons have been asked for it reads nothing.
     Result<uint32_t> Group(ByteSource& source, int n);

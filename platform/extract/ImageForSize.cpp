@@ -40,9 +40,7 @@ std::vector<std::size_t> RankForSize(std::span<const ImageInfo> images, int size
 
 Result<DecodedImage> DecodeFirstIconForSize(ByteSource& source, int size, ImageInfo* chosen)
 {
-    auto container = OpenIconContainer(source);
-    if (!container)
-        return container.AsError();
+    ORBISK_TRY(container, OpenIconContainer(source));
     const ImageRanking rank = [size](std::span<const ImageInfo> images) { return RankForSize(images, size); };
     // Icon 0 is the first group with an image that decodes, as IconNumbering
     // counts; the group's images are tried in the order the size asks for.
@@ -55,9 +53,7 @@ Result<DecodedImage> DecodeFirstIconForSize(ByteSource& source, int size, ImageI
 
 Result<DecodedImage> DecodeFirstIconForSize(const std::string& path, int size, ImageInfo* chosen)
 {
-    auto file = RegularFile::Open(path);
-    if (!file)
-        return file.AsError();
+    ORBISK_TRY(file, RegularFile::Open(path));
     BlockCache blocks;
     FileSource source(file->Descriptor(), file->Size(), blocks);
     return DecodeFirstIconForSize(source, size, chosen);
@@ -71,9 +67,7 @@ Result<DecodedImage> DecodeFirstIconForSizeFromBytes(std::span<const uint8_t> by
 
 Result<DecodedImage> DecodeIconForSize(const std::string& path, int n, int size, ImageInfo* chosen)
 {
-    auto group = ReadIconGroup(path, n);
-    if (!group)
-        return group.AsError();
+    ORBISK_TRY(group, ReadIconGroup(path, n));
     std::vector<ImageInfo> infos;
     infos.reserve(group->images.size());
     for (const GroupImage& image : group->images)

@@ -54,14 +54,10 @@ protected:
     {
         if (r.nameAt >= table_.length)
             return Error { "resource name outside the table" };
-        auto length = source.Read(table_.offset + r.nameAt, 1);
-        if (!length)
-            return length.AsError();
+        ORBISK_TRY(length, source.Read(table_.offset + r.nameAt, 1));
         if (!CheckedRange(r.nameAt + 1, length->front(), table_.length))
             return Error { "resource name outside the table" };
-        auto name = source.Read(table_.offset + r.nameAt + 1, length->front());
-        if (!name)
-            return name.AsError();
+        ORBISK_TRY(name, source.Read(table_.offset + r.nameAt + 1, length->front()));
         return Utf8FromWindows1252(*name);
     }
 
@@ -114,12 +110,8 @@ Result<Table> ReadTable(const ByteReader& table, const ResourceTypes& types)
 
 Result<ContainerPtr> OpenNe(ByteSource& source, const ByteReader& head, const ResourceTypes& types)
 {
-    auto dos = head.Record<DosHeader>(0);
-    if (!dos)
-        return dos.AsError();
-    auto bytes = source.Read(dos->newHeaderOffset, std::min<uint64_t>(NeHeader::size, source.Size() - std::min<uint64_t>(source.Size(), dos->newHeaderOffset)));
-    if (!bytes)
-        return bytes.AsError();
+    ORBISK_TRY(dos, head.Record<DosHeader>(0));
+    ORBISK_TRY(bytes, source.Read(dos->newHeaderOffset, std::min<uint64_t>(NeHeader::size, source.Size() - std::min<uint64_t>(source.Size(), dos->newHeaderOffset))));
     auto ne = ByteReader(*bytes).Record<NeHeader>(0);
     if (!ne || ne->signature != kNeSignature)
         return Error { "not an NE file" };
@@ -129,12 +121,8 @@ Result<ContainerPtr> OpenNe(ByteSource& source, const ByteReader& head, const Re
     uint64_t length = std::min(kMaxTableBytes, source.Size() - start);
     if (ne->residentNameTableOffset > ne->resourceTableOffset)
         length = std::min<uint64_t>(length, ne->residentNameTableOffset - ne->resourceTableOffset);
-    auto tableBytes = source.Read(start, length);
-    if (!tableBytes)
-        return tableBytes.AsError();
-    auto table = ReadTable(ByteReader(*tableBytes), types);
-    if (!table)
-        return table.AsError();
+    ORBISK_TRY(tableBytes, source.Read(start, length));
+    ORBISK_TRY(table, ReadTable(ByteReader(*tableBytes), types));
     if (table->groups.empty())
         return Error { "no groups" };
     return ContainerPtr(new NeIcons(std::move(table->groups), std::move(table->icons), types.kind,

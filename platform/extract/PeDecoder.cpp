@@ -70,20 +70,14 @@ public:
     // The entries of the directory at `offset` (from the tree's start).
     Result<std::vector<ResourceDirectoryEntry>> Entries(uint32_t offset, uint32_t limit) const
     {
-        auto at = OffsetOf(offset);
-        if (!at)
-            return at.AsError();
-        auto headerBytes = source_.Read(*at, ResourceDirectoryHeader::size);
-        if (!headerBytes)
-            return headerBytes.AsError();
+        ORBISK_TRY(at, OffsetOf(offset));
+        ORBISK_TRY(headerBytes, source_.Read(*at, ResourceDirectoryHeader::size));
         auto header = ByteReader(*headerBytes).Record<ResourceDirectoryHeader>(0);
         const uint32_t count = std::min<uint32_t>(
             uint32_t(header->numberOfNamedEntries) + header->numberOfIdEntries, limit);
         const uint64_t available = source_.Size() - std::min(source_.Size(), *at + ResourceDirectoryHeader::size);
         const uint64_t fits = std::min<uint64_t>(count, available / ResourceDirectoryEntry::size);
-        auto table = source_.Read(*at + ResourceDirectoryHeader::size, fits * ResourceDirectoryEntry::size);
-        if (!table)
-            return table.AsError();
+        ORBISK_TRY(table, source_.Read(*at + ResourceDirectoryHeader::size, fits * ResourceDirectoryEntry::size));
         std::vector<ResourceDirectoryEntry> entries;
         entries.reserve(fits);
         const ByteReader reader(*table);
@@ -96,19 +90,11 @@ public:
     // which must be data; the tree goes no deeper than type, name, language.
     Result<ImageLocation> Locate(uint32_t nameTarget, bool isDirectory) const
     {
-        auto language = FirstLanguage(nameTarget, isDirectory);
-        if (!language)
-            return language.AsError();
-        auto at = OffsetOf(language->Target());
-        if (!at)
-            return at.AsError();
-        auto bytes = source_.Read(*at, ResourceDataEntry::size);
-        if (!bytes)
-            return bytes.AsError();
+        ORBISK_TRY(language, FirstLanguage(nameTarget, isDirectory));
+        ORBISK_TRY(at, OffsetOf(language->Target()));
+        ORBISK_TRY(bytes, source_.Read(*at, ResourceDataEntry::size));
         auto data = ByteReader(*bytes).Record<ResourceDataEntry>(0);
-        auto offset = sections_.ToOffset(data->dataRva);
-        if (!offset)
-            return offset.AsError();
+        ORBISK_TRY(offset, sections_.ToOffset(data->dataRva));
         return ClampToFile(*offset, data->dataSize, source_.Size());
     }
 
@@ -124,16 +110,10 @@ public:
     // A counted UTF-16 string (IMAGE_RESOURCE_DIR_STRING_U) at `offset`.
     Result<std::string> Name(uint32_t offset) const
     {
-        auto at = OffsetOf(offset);
-        if (!at)
-            return at.AsError();
-        auto lengthBytes = source_.Read(*at, 2);
-        if (!lengthBytes)
-            return lengthBytes.AsError();
+        ORBISK_TRY(at, OffsetOf(offset));
+        ORBISK_TRY(lengthBytes, source_.Read(*at, 2));
         const uint16_t length = *ByteReader(*lengthBytes).U16(0);
-        auto units = source_.Read(*at + 2, uint64_t(length) * 2);
-        if (!units)
-            return units.AsError();
+        ORBISK_TRY(units, source_.Read(*at + 2, uint64_t(length) * 2));
         return Utf8FromUtf16Le(*units);
     }
 
@@ -142,9 +122,7 @@ private:
     {
         if (!isDirectory || nameTarget == 0)
             return Error { "resource without a language level" };
-        auto languages = Entries(nameTarget, 1);
-        if (!languages)
-            return languages.AsError();
+        ORBISK_TRY(languages, Entries(nameTarget, 1));
         if (languages->empty() || languages->front().IsDirectory())
             return Error { "resource tree too deep" };
         return languages->front();
@@ -194,9 +172,7 @@ private:
 
 Result<DataDirectory> ResourceDirectoryOf(ByteSource& source, uint64_t optionalAt, uint16_t optionalSize)
 {
-    auto bytes = source.Read(optionalAt, optionalSize);
-    if (!bytes)
-        return bytes.AsError();
+    ORBISK_TRY(bytes, source.Read(optionalAt, optionalSize));
     const ByteReader optional(*bytes);
     auto magic = optional.U16(0);
     if (!magic || (*magic != kPe32Magic && *magic != kPe32PlusMagic))
@@ -217,9 +193,7 @@ Result<DataDirectory> ResourceDirectoryOf(ByteSource& source, uint64_t optionalA
 Result<SectionMap> SectionsOf(ByteSource& source, uint64_t at, uint16_t count)
 {
     const uint32_t n = std::min<uint32_t>(count, kMaxSections);
-    auto bytes = source.Read(at, uint64_t(n) * SectionHeader::size);
-    if (!bytes)
-        return bytes.AsError();
+    ORBISK_TRY(bytes, source.Read(at, uint64_t(n) * SectionHeader::size));
     const ByteReader table(*bytes);
     std::vector<SectionHeader> sections;
     for (uint32_t i = 0; i < n; ++i)
@@ -246,26 +220,16 @@ std::vector<ResourceIconContainer::Resource> ResourcesOf(const ResourceTree& tre
 
 Result<ContainerPtr> OpenPe(ByteSource& source, const ByteReader& head, const ResourceTypes& wanted)
 {
-    auto dos = head.Record<DosHeader>(0);
-    if (!dos)
-        return dos.AsError();
-    auto bytes = source.Read(dos->newHeaderOffset, PeFileHeader::size);
-    if (!bytes)
-        return bytes.AsError();
+    ORBISK_TRY(dos, head.Record<DosHeader>(0));
+    ORBISK_TRY(bytes, source.Read(dos->newHeaderOffset, PeFileHeader::size));
     auto pe = ByteReader(*bytes).Record<PeFileHeader>(0);
     if (pe->signature != kPeSignature)
         return Error { "not a PE file" };
     const uint64_t optionalAt = uint64_t(dos->newHeaderOffset) + PeFileHeader::size;
-    auto directory = ResourceDirectoryOf(source, optionalAt, pe->sizeOfOptionalHeader);
-    if (!directory)
-        return directory.AsError();
-    auto sections = SectionsOf(source, optionalAt + pe->sizeOfOptionalHeader, pe->numberOfSections);
-    if (!sections)
-        return sections.AsError();
+    ORBISK_TRY(directory, ResourceDirectoryOf(source, optionalAt, pe->sizeOfOptionalHeader));
+    ORBISK_TRY(sections, SectionsOf(source, optionalAt + pe->sizeOfOptionalHeader, pe->numberOfSections));
     const ResourceTree tree(source, *sections, directory->rva);
-    auto types = tree.Entries(0, 65536);
-    if (!types)
-        return types.AsError();
+    ORBISK_TRY(types, tree.Entries(0, 65536));
     std::vector<ResourceIconContainer::Resource> groups, icons;
     // The first directory of each type counts; a repeated type is ignored.
     for (const ResourceDirectoryEntry& t : *types) {

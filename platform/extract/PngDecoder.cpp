@@ -103,9 +103,7 @@ Result<ImageInfo> ProbePng(const ByteReader& head)
 
 Result<DecodedImage> DecodePng(const ByteReader& bytes)
 {
-    auto info = ProbePng(bytes);
-    if (!info)
-        return info.AsError();
+    ORBISK_TRY(info, ProbePng(bytes));
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);
     png_infop pngInfo = png ? png_create_info_struct(png) : nullptr;
     if (!pngInfo) {

@@ -43,21 +43,15 @@ Result<std::vector<ImageLocation>> ResourceIconContainer::GroupImages(ByteSource
 {
     if (Budget().named == 0)
         return Error { "too many images named" };
-    auto at = Locate(source, groups_[g].ref);
-    if (!at)
-        return at.AsError();
-    auto headerBytes = source.Read(at->offset, at->size < IconDirHeader::size ? at->size : IconDirHeader::size);
-    if (!headerBytes)
-        return headerBytes.AsError();
+    ORBISK_TRY(at, Locate(source, groups_[g].ref));
+    ORBISK_TRY(headerBytes, source.Read(at->offset, at->size < IconDirHeader::size ? at->size : IconDirHeader::size));
     auto header = ByteReader(*headerBytes).Record<IconDirHeader>(0);
     if (!header)
         return Error { "icon group cut short" };
     // Entries that the resource's size does not cover are left out.
     uint64_t count = std::min<uint64_t>(header->count, kMaxGroupEntries);
     count = std::min<uint64_t>(count, (at->size - IconDirHeader::size) / GroupIconDirEntry::size);
-    auto table = source.Read(at->offset + IconDirHeader::size, count * GroupIconDirEntry::size);
-    if (!table)
-        return table.AsError();
+    ORBISK_TRY(table, source.Read(at->offset + IconDirHeader::size, count * GroupIconDirEntry::size));
     const ByteReader entries(*table);
     std::vector<ImageLocation> images;
     for (uint64_t i = 0; i < count; ++i) {
@@ -77,9 +71,7 @@ Result<GroupResource> ResourceIconContainer::ResourceOf(ByteSource& source, uint
     const Resource& r = groups_[g];
     GroupResource out { { r.id }, LanguageOf(source, r) };
     if (r.named) {
-        auto name = NameOf(source, r);
-        if (!name)
-            return name.AsError();
+        ORBISK_TRY(name, NameOf(source, r));
         out.name.value = std::move(*name);
     }
     return out;

@@ -45,17 +45,11 @@ Result<StoredImageInfo> CheckStoredImage(std::span<const uint8_t> bytes)
 {
     const ByteReader reader(bytes);
     if (HasPngSignature(reader)) {
-        auto info = ProbePng(reader);
-        if (!info)
-            return info.AsError();
-        auto extent = PngExtent(reader);
-        if (!extent)
-            return extent.AsError();
+        ORBISK_TRY(info, ProbePng(reader));
+        ORBISK_TRY(extent, PngExtent(reader));
         return StoredImageInfo { info->width, info->height, info->bits, ImageFormat::Png, *extent };
     }
-    auto g = ReadDibGeometry(reader, DibUse::IconImage);
-    if (!g)
-        return g.AsError();
+    ORBISK_TRY(g, ReadDibGeometry(reader, DibUse::IconImage));
     if (!reader.Fits(0, g->TotalBytes()))
         return Error { "image data cut short" };
     return StoredImageInfo { g->width, g->height, g->bits, ImageFormat::Dib, g->TotalBytes() };

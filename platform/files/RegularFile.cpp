@@ -45,8 +45,7 @@ Error ErrnoError()
 
 Result<RegularFile> RegularFile::Open(const std::string& path)
 {
-    if (auto seen = Identify(path); !seen)
-        return seen.AsError();
+    ORBISK_TRY_VOID(Identify(path));
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return ErrnoError();

@@ -10,8 +10,4 @@ namespace orbisk {
 // worker never needs to ask.
 int ScreenBitsPerPixel();
 
-// The large-icon size (SM_CXICON, SM_CYICON): every extracted icon and every
-// exported bitmap is this many pixels square.
-constexpr int LargeIconSize = 32;
-
 } // namespace orbisk

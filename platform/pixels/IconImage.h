@@ -5,6 +5,10 @@
 
 namespace orbisk {
 
+// The large-icon size (SM_CXICON, SM_CYICON): every extracted icon and every
+// exported bitmap is this many pixels square.
+constexpr int LargeIconSize = 32;
+
 // What a look at an image's header tells: enough to choose among the images
 // of a group without decoding any of them.
 struct ImageInfo {

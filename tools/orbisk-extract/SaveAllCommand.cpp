@@ -43,13 +43,12 @@ std::size_t SaveIcons(const ScanEngine& engine, const std::string& outDir, const
 {
     const char* extension = SaveFileExtension(options.bitmap ? SaveAsBitmap : SaveAsIcon);
     const TIconList& icons = engine.Icons();
-    TafIcon work;
     NumberedFileWriter files(outDir);
     std::size_t failed = 0;
     for (std::size_t i = 0; i < icons.size() && !Interrupted(); ++i) {
         const std::string name = BatchSaveName(int(i + 1), extension);
         const std::string destination = files.PathOf(name);
-        work.SetHandle(icons[i].Handle);
+        const TafIcon work(icons[i].Handle);
         try {
             files.Write(name, [&](OutputStream& stream) { WriteSavedStream(stream, work, options); });
             ++saved;
@@ -59,7 +58,6 @@ std::size_t SaveIcons(const ScanEngine& engine, const std::string& outDir, const
             std::fprintf(stderr, "%s\n", EscapeLine(BatchSaveErrorLine(engine.IconName(i), destination)).c_str());
             ++failed;
         }
-        work.ReleaseHandle();
     }
     // One sync for the whole batch; the files stand under their names
     // already, so a failure may still lose them.

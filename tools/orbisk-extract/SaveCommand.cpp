@@ -44,8 +44,7 @@ int Save(const std::vector<std::string>& args)
         std::fprintf(stderr, "orbisk-extract save: %s has no icon #%d\n", EscapeLine(file).c_str(), index);
         return ExitFailure;
     }
-    TafIcon icon;
-    icon.SetHandle(handle.get());
+    const TafIcon icon(handle.get());
     int status = 0;
     try {
         WriteSaved(icon, outFile, options);
@@ -53,7 +52,6 @@ int Save(const std::vector<std::string>& args)
         std::fprintf(stderr, "orbisk-extract save: %s\n", EscapeLine(e.what()).c_str());
         status = ExitFailure;
     }
-    icon.ReleaseHandle();
     return status;
 }
 

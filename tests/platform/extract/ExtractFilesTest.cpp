@@ -2,6 +2,7 @@
 // change between two calls.
 
 #include "platform/extract/ExtractIcon.h"
+#include "platform/extract/FileSource.h"
 #include "fixtures/TempDir.h"
 
 #include <gtest/gtest.h>

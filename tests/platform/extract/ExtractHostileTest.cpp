@@ -3,6 +3,7 @@
 // byte over, and absurd.
 
 #include "platform/extract/ExtractIcon.h"
+#include "platform/extract/FileSource.h"
 #include "platform/extract/IconGroup.h"
 #include "fixtures/TempDir.h"
 
