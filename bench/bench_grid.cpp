@@ -122,7 +122,7 @@ OpenAndScroll OpenAndScrollMs(TMainFrm& frm)
     grid.FocusCell(0, 0);
     QCoreApplication::processEvents();
     OpenAndScroll times;
-    times.open = StepMs(grid, [&] { frm.ArrangeGrid(); });
+    times.open = StepMs(grid, [&] { frm.Grid().ArrangeGrid(); });
     times.longest = times.open;
     const auto record = [&](double ms) {
         times.longest = std::max(times.longest, ms);
@@ -178,7 +178,7 @@ ArrangeTimes ArrangeMs(TMainFrm& frm)
         grid.SetRowCount(1);
         QCoreApplication::processEvents();
         const auto start = Clock::now();
-        frm.ArrangeGrid();
+        frm.Grid().ArrangeGrid();
         alone.push_back(Ms(Clock::now() - start));
         QCoreApplication::processEvents();
         painted.push_back(Ms(Clock::now() - start));

@@ -77,7 +77,7 @@ void ScrollThrough(TMainFrm& frm)
     for (int value = 0;; value += rows.pageStep()) {
         rows.setValue(std::min(value, rows.maximum()));
         grid.viewport()->repaint();
-        if (SharpIconCache* sharp = frm.SharpIcons()) {
+        if (SharpIconCache* sharp = frm.Grid().SharpIcons()) {
             QElapsedTimer wait;
             wait.start();
             while (!sharp->Idle() && wait.elapsed() < 10000)
@@ -108,7 +108,7 @@ Figures Measure(const std::string& dir)
     out.icons = icons.size();
     for (std::size_t i = 0; i < icons.size(); ++i)
         out.heldBytes += sizeof(IconEntry) + HandleBytes(icons[i].Handle);
-    if (const SharpIconCache* sharp = frm->SharpIcons()) {
+    if (const SharpIconCache* sharp = frm->Grid().SharpIcons()) {
         out.heldBytes += sharp->HeldBytes();
         out.sharpIcons = sharp->HeldCount();
     }

@@ -67,7 +67,7 @@ int main(int argc, char** argv)
     bench::ShowAndWaitExposed(*frm);
     for (int i = 0; i < IconCount; ++i)
         frm->Engine()->Icons().Append(0, i, MakeIcon(i));
-    frm->ArrangeGrid();
+    frm->Grid().ArrangeGrid();
     QCoreApplication::processEvents();
 
     std::vector<double> layout, painted;
