@@ -69,23 +69,23 @@ TMainToolBar::TMainToolBar(QMainWindow& window, const Commands& commands)
     AddToolButton(CommandItem(stop, stop->text(), QStringLiteral("Stop scan  <Esc>"), stop->icon(), this), "StopTb");
     ToolSeparator_ = AddToolSpacer("ToolSeparator", 0, false);
 
-    ViewButtons_ = new QActionGroup(this);
-    ViewButtons_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    ViewButtonGroup_ = new QActionGroup(this);
+    ViewButtonGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     const auto show = [this](TViewStyle style) {
         if (OnViewStyle)
             OnViewStyle(style);
     };
-    LargeIconTb_ = AddViewButton("LargeIconTb", QStringLiteral("Large icons"), LargeIconsImage,
+    ViewButton(TViewStyle::vsIcon) = AddViewButton("LargeIconTb", QStringLiteral("Large icons"), LargeIconsImage,
         [show] { show(TViewStyle::vsIcon); });
-    SmallIconTb_ = AddViewButton("SmallIconTb", QStringLiteral("Small icons"), SmallIconsImage,
+    ViewButton(TViewStyle::vsSmallIcon) = AddViewButton("SmallIconTb", QStringLiteral("Small icons"), SmallIconsImage,
         [show] { show(TViewStyle::vsSmallIcon); });
     // Passing through the details view makes the list sort by name again
     // before it shows the plain list.
-    ListTb_ = AddViewButton("ListTb", QStringLiteral("List"), ListImage, [show] {
+    ViewButton(TViewStyle::vsList) = AddViewButton("ListTb", QStringLiteral("List"), ListImage, [show] {
         show(TViewStyle::vsReport);
         show(TViewStyle::vsList);
     });
-    ReportTb_ = AddViewButton("ReportTb", QStringLiteral("Details"), DetailsImage,
+    ViewButton(TViewStyle::vsReport) = AddViewButton("ReportTb", QStringLiteral("Details"), DetailsImage,
         [show] { show(TViewStyle::vsReport); });
     AddToolSpacer("ToolSeparator2", GroupSeparatorWidth, true);
 
@@ -132,7 +132,7 @@ QAction* TMainToolBar::AddViewButton(const char* name, const QString& hint, int 
     action->setObjectName(QLatin1String(name));
     action->setToolTip(hint);
     action->setCheckable(true);
-    ViewButtons_->addAction(action);
+    ViewButtonGroup_->addAction(action);
     AddToolButton(action, name);
     connect(action, &QAction::triggered, this, [action, click = std::move(click)](bool checked) {
         Guarded([&] {
@@ -161,24 +161,17 @@ bool TMainToolBar::eventFilter(QObject* watched, QEvent* event)
 
 std::optional<TViewStyle> TMainToolBar::PressedViewButton() const
 {
-    if (ReportTb_->isChecked())
-        return TViewStyle::vsReport;
-    if (ListTb_->isChecked())
-        return TViewStyle::vsList;
-    if (SmallIconTb_->isChecked())
-        return TViewStyle::vsSmallIcon;
-    if (LargeIconTb_->isChecked())
-        return TViewStyle::vsIcon;
+    for (const TViewStyle style :
+        { TViewStyle::vsReport, TViewStyle::vsList, TViewStyle::vsSmallIcon, TViewStyle::vsIcon }) {
+        if (ViewButtons_[std::size_t(style)]->isChecked())
+            return style;
+    }
     return std::nullopt;
 }
 
 void TMainToolBar::PressViewButton(TViewStyle style)
 {
-    QAction* button = style == TViewStyle::vsIcon ? LargeIconTb_
-        : style == TViewStyle::vsSmallIcon        ? SmallIconTb_
-        : style == TViewStyle::vsList             ? ListTb_
-                                                  : ReportTb_;
-    button->setChecked(true);
+    ViewButton(style)->setChecked(true);
 }
 
 // A window narrower than its buttons gives no room: the spacer shrinks to

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -68,17 +69,16 @@ private:
     void ToolBarResize();
     // The left edge of OptionsTb in the toolbar, from the widths before it.
     int OptionsTbLeft() const;
+    QAction*& ViewButton(TViewStyle style) { return ViewButtons_[std::size_t(style)]; }
 
     QToolBar* MainToolBar_ = nullptr;
     QToolBar* ToolBar_ = nullptr;
     QWidget* ToolSeparator_ = nullptr;
     QWidget* OptionsTb_ = nullptr;
     QWidget* ToolSeparator4_ = nullptr;
-    QActionGroup* ViewButtons_ = nullptr;
-    QAction* LargeIconTb_ = nullptr;
-    QAction* SmallIconTb_ = nullptr;
-    QAction* ListTb_ = nullptr;
-    QAction* ReportTb_ = nullptr;
+    QActionGroup* ViewButtonGroup_ = nullptr;
+    // LargeIconTb, SmallIconTb, ListTb and ReportTb, by the style they set.
+    std::array<QAction*, 4> ViewButtons_ {};
 };
 
 } // namespace orbisk

@@ -4,6 +4,7 @@
 
 #include "SaveTestSupport.h"
 
+#include "fixtures/ExpectedImage.h"
 #include "fixtures/Fixtures.h"
 #include "platform/extract/IconGroup.h"
 #include "ui/DrawGrid.h"
@@ -22,16 +23,6 @@ namespace {
 
 const ImageSpec kLibraryLargest { .width = 256, .height = 256, .pixel = AlphaPattern(1), .png = true };
 const ImageSpec kProgramLargest { .width = 64, .height = 64, .pixel = AlphaPattern(2) };
-
-QImage Expected(const ImageSpec& shape)
-{
-    const std::vector<uint32_t> pixels = ExpectedPixels(shape);
-    QImage image(shape.width, shape.height, QImage::Format_ARGB32);
-    for (int y = 0; y < shape.height; ++y)
-        std::memcpy(image.scanLine(y), pixels.data() + std::size_t(y) * std::size_t(shape.width),
-                    std::size_t(shape.width) * 4);
-    return image;
-}
 
 std::vector<Bytes> ImageBytes(const IconGroup& group)
 {
@@ -139,7 +130,7 @@ private slots:
         QVERIFY(png.loadFromData(dragged_->data(QStringLiteral("image/png")), "PNG"));
         const bool libraryFirst = w_.frm->Engine()->FilePath(std::size_t(w_.Icons()[0].FileIndex)).ends_with(".dll");
         const ImageSpec& largest = libraryFirst ? kLibraryLargest : kProgramLargest;
-        QCOMPARE(png.convertToFormat(QImage::Format_ARGB32), Expected(largest));
+        QCOMPARE(png.convertToFormat(QImage::Format_ARGB32), ExpectedImage(largest));
     }
 
     void aDragCarriesTheFirstThousandMarkedIcons()

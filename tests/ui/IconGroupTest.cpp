@@ -4,6 +4,7 @@
 
 #include "SaveTestSupport.h"
 
+#include "fixtures/ExpectedImage.h"
 #include "fixtures/Fixtures.h"
 #include "platform/extract/IconGroup.h"
 #include "ui/DrawGrid.h"
@@ -33,16 +34,6 @@ std::vector<GroupSpec> LibraryGroups()
              GroupSpec { .images = { ImageSpec { .width = 16, .height = 16, .bits = 4 },
                                      ImageSpec { .width = 32, .height = 32, .bits = 8 },
                                      ImageSpec { .width = 48, .height = 48, .pixel = AlphaPattern(2) }, kLargest } } };
-}
-
-QImage Expected(const ImageSpec& shape)
-{
-    const std::vector<uint32_t> pixels = ExpectedPixels(shape);
-    QImage image(shape.width, shape.height, QImage::Format_ARGB32);
-    for (int y = 0; y < shape.height; ++y)
-        std::memcpy(image.scanLine(y), pixels.data() + std::size_t(y) * std::size_t(shape.width),
-                    std::size_t(shape.width) * 4);
-    return image;
 }
 
 QImage Argb(const QImage& image) { return image.convertToFormat(QImage::Format_ARGB32); }
@@ -89,10 +80,10 @@ private slots:
         grid->FocusCell(1, 0);
         w_.Command("CopyIcon")->trigger();
         QVERIFY(Clipboard() && Clipboard()->hasImage());
-        QCOMPARE(Argb(qvariant_cast<QImage>(Clipboard()->imageData())), Expected(kLargest));
+        QCOMPARE(Argb(qvariant_cast<QImage>(Clipboard()->imageData())), ExpectedImage(kLargest));
         QImage png;
         QVERIFY(png.loadFromData(Clipboard()->data(QStringLiteral("image/png")), "PNG"));
-        QCOMPARE(Argb(png), Expected(kLargest));
+        QCOMPARE(Argb(png), ExpectedImage(kLargest));
 
         // Ctrl+C in the grid copies the current icon, here the first.
         w_.frm->activateWindow();
@@ -139,7 +130,7 @@ private slots:
         QVERIFY(w_.boxes.isEmpty());
         const std::string saved = w_.Path(written.toLatin1().constData());
         if (entry == 2) {
-            QCOMPARE(Argb(QImage(QString::fromStdString(saved), "PNG")), Expected(kLargest));
+            QCOMPARE(Argb(QImage(QString::fromStdString(saved), "PNG")), ExpectedImage(kLargest));
             return;
         }
         auto source = ReadIconGroup(library_, 1);
