@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/namespace/ItemIdList.h"
-#include "shell/items/TStSpecialRootFolder.h"
+#include "shell/items/RootFolders.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 #include "platform/namespace/NamespaceRole.h"
 #include "platform/namespace/PathParsing.h"
 #include "shell/items/ShellController.h"
-#include "shell/items/TStSpecialRootFolder.h"
+#include "shell/items/RootFolders.h"
 
 #include "tests/shell/items/ShellTestSupport.h"
 

@@ -6,7 +6,7 @@
 #include "platform/namespace/PathParsing.h"
 #include "platform/namespace/SystemImageList.h"
 #include "shell/items/ShellItemList.h"
-#include "shell/items/TStSpecialRootFolder.h"
+#include "shell/items/RootFolders.h"
 
 #include "tests/shell/items/ShellTestSupport.h"
 

@@ -6,7 +6,7 @@
 #include "shell/items/ShellController.h"
 #include "shell/items/ShellErrors.h"
 #include "shell/items/ShellItem.h"
-#include "shell/items/TStSpecialRootFolder.h"
+#include "shell/items/RootFolders.h"
 
 #include "tests/shell/items/ShellTestSupport.h"
 

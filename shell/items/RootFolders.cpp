@@ -1,4 +1,4 @@
-#include "shell/items/TStSpecialRootFolder.h"
+#include "shell/items/RootFolders.h"
 
 #include "platform/files/NativePath.h"
 #include "platform/files/UserFolders.h"
