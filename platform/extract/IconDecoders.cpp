@@ -1,6 +1,7 @@
 #include "platform/extract/IconDecoders.h"
 
 #include "platform/extract/IconRecords.h"
+#include "platform/extract/ResourceIconContainer.h"
 
 namespace orbisk {
 
@@ -22,9 +23,16 @@ bool SniffIconFile(const ByteReader& head)
 
 bool SniffBitmap(const ByteReader& head) { return StartsWith(head, 0x4d42); }
 
+// A program format's open function for the groups of one kind.
+template <Result<ContainerPtr> (*Open)(ByteSource&, const ByteReader&, const ResourceTypes&), const ResourceTypes& Types>
+Result<ContainerPtr> OpenGroups(ByteSource& source, const ByteReader& head)
+{
+    return Open(source, head, Types);
+}
+
 constexpr IconDecoder kDecoders[] = {
-    { "PE", SniffMz, OpenPeFile, OpenPeCursors },
-    { "NE", SniffMz, OpenNeFile, OpenNeCursors },
+    { "PE", SniffMz, OpenGroups<OpenPe, kIconResources>, OpenGroups<OpenPe, kCursorResources> },
+    { "NE", SniffMz, OpenGroups<OpenNe, kIconResources>, OpenGroups<OpenNe, kCursorResources> },
     { "ICO/CUR", SniffIconFile, OpenIconFile, OpenCursorFile },
     { "BMP", SniffBitmap, OpenBitmapFile, nullptr },
 };

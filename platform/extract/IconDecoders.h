@@ -32,13 +32,10 @@ Result<ContainerPtr> OpenIconContainer(ByteSource& source);
 // library, or a cursor file's one group. Never part of the icons' numbering.
 Result<ContainerPtr> OpenCursorContainer(ByteSource& source);
 
-// The formats' open functions (one file each).
-Result<ContainerPtr> OpenPeFile(ByteSource& source, const ByteReader& head);
-Result<ContainerPtr> OpenNeFile(ByteSource& source, const ByteReader& head);
+// The formats' open functions (one file each). Programs and libraries
+// (ResourceIconContainer.h) are opened for their icons or their cursors.
 Result<ContainerPtr> OpenIconFile(ByteSource& source, const ByteReader& head);
 Result<ContainerPtr> OpenBitmapFile(ByteSource& source, const ByteReader& head);
-Result<ContainerPtr> OpenPeCursors(ByteSource& source, const ByteReader& head);
-Result<ContainerPtr> OpenNeCursors(ByteSource& source, const ByteReader& head);
 Result<ContainerPtr> OpenCursorFile(ByteSource& source, const ByteReader& head);
 
 } // namespace orbisk

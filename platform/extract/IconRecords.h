@@ -100,10 +100,7 @@ struct BitmapInfoHeader {
 
 #pragma pack(pop)
 
-constexpr uint32_t BI_RGB = 0;
-constexpr uint32_t BI_RLE8 = 1;
-constexpr uint32_t BI_RLE4 = 2;
-constexpr uint32_t BI_BITFIELDS = 3;
-constexpr uint32_t BI_ALPHABITFIELDS = 6;
+// The values of BitmapInfoHeader::compression that the decoder knows.
+enum BitmapCompression : uint32_t { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6 };
 
 } // namespace orbisk

@@ -16,8 +16,6 @@ namespace orbisk {
 
 namespace {
 
-constexpr uint16_t kNeSignature = 0x454e; // "NE"
-constexpr uint16_t kNumeric = 0x8000;
 // The table is addressed with 16-bit offsets.
 constexpr uint64_t kMaxTableBytes = 65536;
 // Shifts above this would put resources beyond any 16-bit program's file.
@@ -74,8 +72,8 @@ struct Table {
 ResourceIconContainer::Resource ToResource(const NeNameInfo& info, uint16_t shift, std::vector<Extent>& places)
 {
     places.push_back({ uint64_t(info.offset) << shift, uint64_t(info.length) << shift });
-    const bool numeric = (info.id & kNumeric) != 0;
-    return { !numeric, uint16_t(numeric ? info.id & ~kNumeric : 0), numeric ? 0u : info.id, places.size() - 1 };
+    const bool numeric = info.IsNumeric();
+    return { !numeric, numeric ? info.Number() : uint16_t(0), numeric ? 0u : info.id, places.size() - 1 };
 }
 
 Result<Table> ReadTable(const ByteReader& table, const ResourceTypes& types)
@@ -93,9 +91,9 @@ Result<Table> ReadTable(const ByteReader& table, const ResourceTypes& types)
             break;
         at += NeTypeInfo::size;
         std::vector<ResourceIconContainer::Resource>* list = nullptr;
-        if (type->typeId == (kNumeric | types.group))
+        if (type->IsNumbered(types.group))
             list = &out.groups;
-        else if (type->typeId == (kNumeric | types.image))
+        else if (type->IsNumbered(types.image))
             list = &out.icons;
         for (uint32_t i = 0; i < type->count; ++i, at += NeNameInfo::size) {
             auto info = table.Record<NeNameInfo>(at);
@@ -108,12 +106,14 @@ Result<Table> ReadTable(const ByteReader& table, const ResourceTypes& types)
     return out;
 }
 
+} // namespace
+
 Result<ContainerPtr> OpenNe(ByteSource& source, const ByteReader& head, const ResourceTypes& types)
 {
     ORBISK_TRY(dos, head.Record<DosHeader>(0));
     ORBISK_TRY(bytes, source.Read(dos->newHeaderOffset, std::min<uint64_t>(NeHeader::size, source.Size() - std::min<uint64_t>(source.Size(), dos->newHeaderOffset))));
     auto ne = ByteReader(*bytes).Record<NeHeader>(0);
-    if (!ne || ne->signature != kNeSignature)
+    if (!ne || ne->signature != NeHeader::kSignature)
         return Error { "not an NE file" };
     const uint64_t start = uint64_t(dos->newHeaderOffset) + ne->resourceTableOffset;
     if (ne->resourceTableOffset == 0 || start >= source.Size())
@@ -127,18 +127,6 @@ Result<ContainerPtr> OpenNe(ByteSource& source, const ByteReader& head, const Re
         return Error { "no groups" };
     return ContainerPtr(new NeIcons(std::move(table->groups), std::move(table->icons), types.kind,
                                     std::move(table->places), Extent { start, length }));
-}
-
-} // namespace
-
-Result<ContainerPtr> OpenNeFile(ByteSource& source, const ByteReader& head)
-{
-    return OpenNe(source, head, kIconResources);
-}
-
-Result<ContainerPtr> OpenNeCursors(ByteSource& source, const ByteReader& head)
-{
-    return OpenNe(source, head, kCursorResources);
 }
 
 } // namespace orbisk

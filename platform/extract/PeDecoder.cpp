@@ -17,16 +17,6 @@ namespace orbisk {
 
 namespace {
 
-constexpr uint32_t kPeSignature = 0x00004550; // "PE\0\0"
-constexpr uint16_t kPe32Magic = 0x10b;
-constexpr uint16_t kPe32PlusMagic = 0x20b;
-constexpr uint32_t kResourceDirectoryIndex = 2;
-
-struct DataDirectory {
-    uint32_t rva = 0;
-    uint32_t size = 0;
-};
-
 class SectionMap {
 public:
     explicit SectionMap(std::vector<SectionHeader> sections)
@@ -175,19 +165,17 @@ Result<DataDirectory> ResourceDirectoryOf(ByteSource& source, uint64_t optionalA
     ORBISK_TRY(bytes, source.Read(optionalAt, optionalSize));
     const ByteReader optional(*bytes);
     auto magic = optional.U16(0);
-    if (!magic || (*magic != kPe32Magic && *magic != kPe32PlusMagic))
+    if (!magic || (*magic != PeOptionalHeader::kPe32Magic && *magic != PeOptionalHeader::kPe32PlusMagic))
         return Error { "unknown optional header" };
-    // NumberOfRvaAndSizes and the data directories sit 16 bytes further in
-    // PE32+, whose ImageBase and stack sizes are 64-bit.
-    const uint64_t countAt = *magic == kPe32Magic ? 92 : 108;
+    const uint64_t countAt = PeOptionalHeader::DirectoryCountAt(*magic);
     auto count = optional.U32(countAt);
-    if (!count || *count <= kResourceDirectoryIndex)
+    if (!count || *count <= PeOptionalHeader::kResourceDirectory)
         return Error { "no resource directory" };
-    const uint64_t at = countAt + 4 + kResourceDirectoryIndex * 8;
-    auto rva = optional.U32(at), size = optional.U32(at + 4);
-    if (!rva || !size || *rva == 0 || *size == 0)
+    auto directory
+        = optional.Record<DataDirectory>(countAt + 4 + PeOptionalHeader::kResourceDirectory * DataDirectory::size);
+    if (!directory || directory->rva == 0 || directory->length == 0)
         return Error { "no resource directory" };
-    return DataDirectory { *rva, *size };
+    return *directory;
 }
 
 Result<SectionMap> SectionsOf(ByteSource& source, uint64_t at, uint16_t count)
@@ -218,12 +206,14 @@ std::vector<ResourceIconContainer::Resource> ResourcesOf(const ResourceTree& tre
     return out;
 }
 
+} // namespace
+
 Result<ContainerPtr> OpenPe(ByteSource& source, const ByteReader& head, const ResourceTypes& wanted)
 {
     ORBISK_TRY(dos, head.Record<DosHeader>(0));
     ORBISK_TRY(bytes, source.Read(dos->newHeaderOffset, PeFileHeader::size));
     auto pe = ByteReader(*bytes).Record<PeFileHeader>(0);
-    if (pe->signature != kPeSignature)
+    if (pe->signature != PeFileHeader::kSignature)
         return Error { "not a PE file" };
     const uint64_t optionalAt = uint64_t(dos->newHeaderOffset) + PeFileHeader::size;
     ORBISK_TRY(directory, ResourceDirectoryOf(source, optionalAt, pe->sizeOfOptionalHeader));
@@ -244,18 +234,6 @@ Result<ContainerPtr> OpenPe(ByteSource& source, const ByteReader& head, const Re
         return Error { "no groups" };
     return ContainerPtr(
         new PeIcons(std::move(groups), std::move(icons), wanted.kind, std::move(*sections), directory->rva));
-}
-
-} // namespace
-
-Result<ContainerPtr> OpenPeFile(ByteSource& source, const ByteReader& head)
-{
-    return OpenPe(source, head, kIconResources);
-}
-
-Result<ContainerPtr> OpenPeCursors(ByteSource& source, const ByteReader& head)
-{
-    return OpenPe(source, head, kCursorResources);
 }
 
 } // namespace orbisk

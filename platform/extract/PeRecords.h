@@ -30,6 +30,7 @@ struct DosHeader {
 // "PE\0\0" followed by IMAGE_FILE_HEADER.
 struct PeFileHeader {
     static constexpr uint64_t size = 24;
+    static constexpr uint32_t kSignature = 0x00004550;
     uint32_t signature;
     uint16_t machine;
     uint16_t numberOfSections;
@@ -42,6 +43,26 @@ struct PeFileHeader {
     {
         return { c.U32(), c.U16(), c.U16(), c.U32(), c.U32(), c.U32(), c.U16(), c.U16() };
     }
+};
+
+// IMAGE_OPTIONAL_HEADER32 and IMAGE_OPTIONAL_HEADER64 are read only for
+// their magic and the data directories, whose place the magic sets: they sit
+// 16 bytes further in PE32+, whose ImageBase and stack sizes are 64-bit.
+struct PeOptionalHeader {
+    static constexpr uint16_t kPe32Magic = 0x10b;
+    static constexpr uint16_t kPe32PlusMagic = 0x20b;
+    // Data directory 2 locates the resource tree.
+    static constexpr uint32_t kResourceDirectory = 2;
+    // Where NumberOfRvaAndSizes stands; the directories follow it.
+    static constexpr uint64_t DirectoryCountAt(uint16_t magic) { return magic == kPe32Magic ? 92 : 108; }
+};
+
+// IMAGE_DATA_DIRECTORY: where a table lies, as an RVA, and its size.
+struct DataDirectory {
+    static constexpr uint64_t size = 8;
+    uint32_t rva;
+    uint32_t length;
+    static constexpr DataDirectory Decode(FieldCursor& c) { return { c.U32(), c.U32() }; }
 };
 
 // IMAGE_SECTION_HEADER.
@@ -108,6 +129,7 @@ struct ResourceDataEntry {
 // The parts of the NE header that lead to the resource table.
 struct NeHeader {
     static constexpr uint64_t size = 64;
+    static constexpr uint16_t kSignature = 0x454e;
     uint16_t signature; // "NE"
     uint8_t unused[34];
     uint16_t resourceTableOffset; // ne_rsrctab, from the NE header
@@ -125,12 +147,17 @@ struct NeHeader {
     }
 };
 
+// Type and resource ids of the NE resource table with this bit set are
+// numbers; without it they are offsets of names in the table.
+constexpr uint16_t kNeNumericId = 0x8000;
+
 // TYPEINFO of the NE resource table; `count` NAMEINFO records follow.
 struct NeTypeInfo {
     static constexpr uint64_t size = 8;
-    uint16_t typeId; // high bit: a numeric type; otherwise the offset of its name
+    uint16_t typeId;
     uint16_t count;
     uint32_t reserved;
+    bool IsNumbered(uint16_t type) const { return typeId == (kNeNumericId | type); }
     static constexpr NeTypeInfo Decode(FieldCursor& c) { return { c.U16(), c.U16(), c.U32() }; }
 };
 
@@ -140,9 +167,11 @@ struct NeNameInfo {
     uint16_t offset;
     uint16_t length;
     uint16_t flags;
-    uint16_t id; // high bit: a numeric id; otherwise the offset of its name
+    uint16_t id;
     uint16_t handle;
     uint16_t usage;
+    bool IsNumeric() const { return (id & kNeNumericId) != 0; }
+    uint16_t Number() const { return uint16_t(id & ~kNeNumericId); }
     static constexpr NeNameInfo Decode(FieldCursor& c)
     {
         return { c.U16(), c.U16(), c.U16(), c.U16(), c.U16(), c.U16() };

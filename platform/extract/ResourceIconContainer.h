@@ -19,6 +19,11 @@ struct ResourceTypes {
 constexpr ResourceTypes kIconResources { 14, 3, GroupKind::Icon }; // RT_GROUP_ICON, RT_ICON
 constexpr ResourceTypes kCursorResources { 12, 1, GroupKind::Cursor }; // RT_GROUP_CURSOR, RT_CURSOR
 
+// A PE or NE program or library's groups of the given types: its icons with
+// kIconResources, its cursors with kCursorResources.
+Result<ContainerPtr> OpenPe(ByteSource& source, const ByteReader& head, const ResourceTypes& wanted);
+Result<ContainerPtr> OpenNe(ByteSource& source, const ByteReader& head, const ResourceTypes& types);
+
 // A program or library's icons: RT_GROUP_ICON resources, each a GRPICONDIR
 // naming its images by RT_ICON id. The PE and NE formats differ only in how
 // a resource is found in the file, which `Locate` supplies. Cursors are made
