@@ -10,12 +10,10 @@ class QPainter;
 
 namespace orbisk {
 
-// A block of cells, first and last column and row, both ends included.
+// A block of cells, from its first cell to its last, both included.
 struct TGridRect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
+    int Left = 0, Top = 0; // the first cell's column and row
+    int Right = 0, Bottom = 0; // the last cell's
     bool Contains(int col, int row) const { return col >= Left && col <= Right && row >= Top && row <= Bottom; }
     friend bool operator==(const TGridRect&, const TGridRect&) = default;
 };

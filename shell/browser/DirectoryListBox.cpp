@@ -16,6 +16,8 @@ namespace orbisk {
 
 namespace {
 
+// Row height in pixels; rows hold a 16-pixel folder icon.
+constexpr int ItemHeight = 17;
 constexpr int PathRole = Qt::UserRole;
 
 std::string RootOf(const std::string& path)

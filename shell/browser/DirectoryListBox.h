@@ -16,8 +16,6 @@ class TDirectoryListBox : public QListWidget {
     Q_OBJECT
 
 public:
-    static constexpr int ItemHeight = 17;
-
     explicit TDirectoryListBox(QWidget* parent = nullptr);
 
     // The current folder, absolute and without a trailing separator ("/" for

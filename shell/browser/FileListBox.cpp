@@ -11,6 +11,13 @@
 
 namespace orbisk {
 
+namespace {
+
+// Row height in pixels.
+constexpr int ItemHeight = 13;
+
+} // namespace
+
 TFileListBox::TFileListBox(QWidget* parent)
     : QListWidget(parent)
 {

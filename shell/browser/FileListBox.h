@@ -14,8 +14,6 @@ class TFileListBox : public QListWidget {
     Q_OBJECT
 
 public:
-    static constexpr int ItemHeight = 13;
-
     explicit TFileListBox(QWidget* parent = nullptr);
 
     // Lists the files of path; a folder that cannot be read lists none.
