@@ -162,10 +162,9 @@ private slots:
     {
         QFETCH(QString, command);
         StartAndCancel(0, 1);
-        std::thread releaser([this] {
-            std::this_thread::sleep_for(10ms);
-            release_ = true;
-        });
+        // Released just before the command, which waits for the rest of the
+        // write.
+        release_ = true;
         if (command == "scan")
             w_.frm->BeginScan(w_.dir->path().toStdString());
         else {
@@ -173,7 +172,6 @@ private slots:
                 WhenShown<TSelectDirDlg>([](TSelectDirDlg* d) { d->reject(); });
             w_.Command(command.toLatin1())->trigger();
         }
-        releaser.join();
         QVERIFY(!w_.boxes.isEmpty());
         QCOMPARE(w_.boxes[0].kind, MessageKind::Plain);
         QCOMPARE(w_.boxes[0].text, QString::fromStdString("Error saving " + w_.Path("app.exe") + " #0 to "
