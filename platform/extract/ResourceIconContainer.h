@@ -21,7 +21,7 @@ constexpr ResourceTypes kCursorResources { 12, 1, GroupKind::Cursor }; // RT_GRO
 
 // A PE or NE program or library's groups of the given types: its icons with
 // kIconResources, its cursors with kCursorResources.
-Result<ContainerPtr> OpenPe(ByteSource& source, const ByteReader& head, const ResourceTypes& wanted);
+Result<ContainerPtr> OpenPe(ByteSource& source, const ByteReader& head, const ResourceTypes& types);
 Result<ContainerPtr> OpenNe(ByteSource& source, const ByteReader& head, const ResourceTypes& types);
 
 // A program or library's icons: RT_GROUP_ICON resources, each a GRPICONDIR
