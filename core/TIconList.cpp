@@ -18,13 +18,7 @@ bool TIconList::Append(int32_t fileIndex, int32_t iconIndex, HICON handle)
     }
 }
 
-void TIconList::Clear()
-{
-    const std::size_t n = entries_.size();
-    for (std::size_t i = 0; i < n; ++i)
-        entries_[i].Handle.reset();
-    entries_.Clear();
-}
+void TIconList::Clear() { entries_.Clear(); }
 
 void TIconList::MarkIcon(std::size_t index)
 {

@@ -95,8 +95,7 @@ QString Count(std::size_t n) { return QLocale(QLocale::English).toString(qulongl
 } // namespace
 
 TGridDrag::TGridDrag(TDrawGrid& grid, ScanEngine& engine, StatusText status)
-    : QObject(&grid)
-    , grid_(grid)
+    : grid_(grid)
     , engine_(engine)
     , status_(std::move(status))
 {

@@ -32,7 +32,8 @@ class TDrawGrid;
 // Drag folders that an earlier run left behind are removed, on a job, when
 // the grid is made.
 //
-// Installs the grid's OnCanDrag and OnStartDrag; owned by the grid.
+// Installs the grid's OnCanDrag and OnStartDrag while it lives, which must
+// end before the grid's.
 class TGridDrag : public QObject {
     Q_OBJECT
 

@@ -75,10 +75,12 @@ QWidget* TMainGrid::Pane() const { return Panel6_; }
 void TMainGrid::Attach(ScanEngine* engine)
 {
     Engine_ = engine;
-    // Marked icons are dragged out of the grid; the drag lives as long as
-    // the grid widget does.
+    // Marked icons are dragged out of the grid. The old drag lets go of the
+    // grid's hooks before the new one takes them.
+    Drag_.reset();
     if (engine)
-        new TGridDrag(*DrawGrid1_, *engine, [this](const QString& text) { StatusText_(DetailPanel, text); });
+        Drag_ = std::make_unique<TGridDrag>(*DrawGrid1_, *engine,
+                                            [this](const QString& text) { StatusText_(DetailPanel, text); });
 }
 
 // The panel's layout has resized the grid by the time the panel hears of it.

@@ -19,6 +19,7 @@ namespace orbisk {
 class ScanEngine;
 class SharpIconCache;
 class TDrawGrid;
+class TGridDrag;
 class WindowWake;
 struct IconEntry;
 
@@ -45,6 +46,8 @@ public:
     // Panel6, to be placed in the window; the grid and caption live in it.
     QWidget* Pane() const;
     TDrawGrid* DrawGrid1() const { return DrawGrid1_; }
+    // Dragging marked icons out of the grid; null until a scan is attached.
+    TGridDrag* Drag() const { return Drag_.get(); }
 
     // The scan whose icons are shown; null draws nothing.
     void Attach(ScanEngine* engine);
@@ -115,6 +118,9 @@ private:
     // the grid once for all the icons made meanwhile.
     std::unique_ptr<WindowWake> SharpRepaint_;
     std::unique_ptr<SharpIconCache> SharpIcons_;
+    // Made by Attach; it goes before the grid widget, which the window
+    // destroys after this object.
+    std::unique_ptr<TGridDrag> Drag_;
 };
 
 } // namespace orbisk

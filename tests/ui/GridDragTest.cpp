@@ -56,7 +56,7 @@ class GridDragTest : public QObject {
         if (!w_.frm->Engine()->WaitForScan(std::chrono::seconds(20)) || w_.Icons().size() != count)
             return false;
         w_.Icons().MarkAllIcons();
-        w_.frm->DrawGrid1()->findChild<TGridDrag*>()->SetDragStarter(
+        w_.frm->Grid().Drag()->SetDragStarter(
             [this](std::unique_ptr<QMimeData> data, const QPixmap&) { dragged_ = std::move(data), ++drags_; });
         return true;
     }
