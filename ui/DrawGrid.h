@@ -48,6 +48,9 @@ public:
 
     int ColCount() const { return colCount_; }
     int RowCount() const { return rowCount_; }
+    // The cell's place counted row by row from the first cell: the index of
+    // what the owner shows there when it lays its items out in rows.
+    long long CellIndex(int col, int row) const { return (long long)row * colCount_ + col; }
     // Counts below 1 count as 1. The current cell and the block are pulled in
     // when they fall outside; the cells brought into view are repainted.
     void SetColCount(int columns);

@@ -296,7 +296,7 @@ private:
 
     int IndexOf(int col, int row) const
     {
-        return int(std::min<long long>((long long)row * Grid()->ColCount() + col, INT_MAX));
+        return int(std::min<long long>(Grid()->CellIndex(col, row), INT_MAX));
     }
 
     QAccessibleInterface* Cell(int col, int row) const

@@ -133,7 +133,7 @@ TGridDrag::~TGridDrag()
 bool TGridDrag::CanDrag(int col, int row) const
 {
     const TIconList& icons = engine_.Icons();
-    const long long index = (long long)row * grid_.ColCount() + col;
+    const long long index = grid_.CellIndex(col, row);
     return index < (long long)icons.size() && icons[std::size_t(index)].Marked.load(std::memory_order_relaxed);
 }
 

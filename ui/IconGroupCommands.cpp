@@ -203,7 +203,7 @@ void TIconGroupCommands::RemoveDuplicatesExecute()
 
 QString TIconGroupCommands::CellSizesText(int col, int row)
 {
-    const auto icon = IconAt((long long)row * Window_.DrawGrid1()->ColCount() + col);
+    const auto icon = IconAt(Window_.DrawGrid1()->CellIndex(col, row));
     if (!icon)
         return {};
     if (!TipKnown_ || TipIcon_.path != icon->path || TipIcon_.number != icon->number) {
@@ -227,7 +227,7 @@ void TIconGroupCommands::ShowCellTip(const QHelpEvent& help)
     TDrawGrid* grid = Window_.DrawGrid1();
     int col = 0, row = 0;
     const auto icon = grid->MouseToCell(help.pos(), col, row)
-        ? IconAt((long long)row * grid->ColCount() + col)
+        ? IconAt(grid->CellIndex(col, row))
         : std::nullopt;
     if (!icon) {
         TipRead_.Cancel();

@@ -96,7 +96,7 @@ bool TMainGrid::eventFilter(QObject* watched, QEvent* event)
 
 long long TMainGrid::CurrentIconIndex() const
 {
-    return (long long)DrawGrid1_->Row() * DrawGrid1_->ColCount() + DrawGrid1_->Col();
+    return DrawGrid1_->CellIndex(DrawGrid1_->Col(), DrawGrid1_->Row());
 }
 
 // The worker may be appending meanwhile: the count is read once and only
@@ -106,7 +106,7 @@ void TMainGrid::DrawGrid1DrawCell(QPainter& canvas, int col, int row, const QRec
     if (!Engine_)
         return;
     const TIconList& icons = Engine_->Icons();
-    const long long index = (long long)row * DrawGrid1_->ColCount() + col;
+    const long long index = DrawGrid1_->CellIndex(col, row);
     if (index >= (long long)icons.size())
         return;
     const IconEntry& entry = icons[std::size_t(index)];
@@ -181,7 +181,7 @@ void TMainGrid::ShowIconName(int col, int row)
 {
     if (!Engine_)
         return;
-    const long long index = (long long)row * DrawGrid1_->ColCount() + col;
+    const long long index = DrawGrid1_->CellIndex(col, row);
     const bool icon = index < (long long)Engine_->Icons().size();
     StatusText_(DetailPanel, icon ? DisplayText(Engine_->IconName(std::size_t(index))) : QString());
 }

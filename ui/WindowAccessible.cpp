@@ -19,7 +19,7 @@ namespace {
 const IconEntry* CellIcon(const TMainFrm& window, int col, int row)
 {
     const ScanEngine* engine = window.Engine();
-    const long long index = (long long)row * window.DrawGrid1()->ColCount() + col;
+    const long long index = window.DrawGrid1()->CellIndex(col, row);
     if (!engine || index >= (long long)engine->Icons().size())
         return nullptr;
     return &engine->Icons()[std::size_t(index)];
