@@ -1,10 +1,8 @@
 #include "export/DragFiles.h"
 
-#include "export/GroupFileWriter.h"
+#include "export/GroupIconFile.h"
 #include "export/NumberedFileWriter.h"
-#include "export/SaveColors.h"
 #include "export/SaveIconName.h"
-#include "export/TafIcon.h"
 #include "platform/extract/IconGroup.h"
 #include "platform/files/NativePath.h"
 #include "platform/files/UserFolders.h"
@@ -130,18 +128,12 @@ std::vector<std::string> WriteDragFiles(const std::vector<DragIcon>& icons, cons
         auto group = ReadIconGroup(icon.path, icon.number);
         if (!group)
             continue;
+        if (group->kind == GroupKind::Bitmap && !icon.shown)
+            continue;
         try {
-            if (group->kind == GroupKind::Bitmap) {
-                if (!icon.shown)
-                    continue;
-                writer.Write(names[i], [&](OutputStream& stream) {
-                    TafIcon::WriteIconStream(stream, icon.shown.get(), TrueColor32);
-                });
-            } else {
-                // A cursor file's images are icon images as well.
-                group->kind = GroupKind::Icon;
-                writer.Write(names[i], [&](OutputStream& stream) { WriteGroupStream(stream, *group); });
-            }
+            writer.Write(names[i], [&](OutputStream& stream) {
+                WriteGroupIconStream(stream, std::move(*group), icon.shown.get());
+            });
         } catch (const std::exception&) {
             continue; // the drag carries the others
         }

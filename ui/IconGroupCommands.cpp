@@ -1,13 +1,11 @@
 #include "ui/IconGroupCommands.h"
 
 #include "core/ScanEngine.h"
-#include "export/GroupFileWriter.h"
+#include "export/GroupIconFile.h"
 #include "export/GroupPng.h"
 #include "export/IconResourceText.h"
 #include "export/IconSizesText.h"
-#include "export/SaveColors.h"
 #include "export/SaveIconName.h"
-#include "export/TafIcon.h"
 #include "ui/DrawGrid.h"
 #include "ui/ErrorGuard.h"
 #include "ui/EventHook.h"
@@ -154,17 +152,7 @@ void TIconGroupCommands::SaveIconGroupExecute()
         WriteGroupPng(group, LargestDecodable(group), 0, *fileName);
         return;
     }
-    // A bitmap holds one image and no group: its icon file is the icon the
-    // grid shows, at full colour.
-    if (group.kind == GroupKind::Bitmap) {
-        TafIcon::WriteIconFile(TafIcon(icon->handle), *fileName, TrueColor32);
-        return;
-    }
-    // A cursor file's images are icon images as well; the entry asked for an
-    // icon file.
-    if (group.kind == GroupKind::Cursor)
-        group.kind = GroupKind::Icon;
-    WriteGroupFile(group, *fileName);
+    WriteGroupIconFile(std::move(group), icon->handle, *fileName);
 }
 
 void TIconGroupCommands::CopyIconExecute()
