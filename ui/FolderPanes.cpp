@@ -3,6 +3,7 @@
 #include "shell/controls/TStShellListView.h"
 #include "shell/controls/TStShellTreeView.h"
 #include "ui/ErrorGuard.h"
+#include "widgets/DialogParts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -18,10 +19,7 @@ QFrame* PaneFrame(const char* name, QWidget* content)
 {
     auto* frame = new QFrame;
     frame->setObjectName(QLatin1String(name));
-    auto* layout = new QVBoxLayout(frame);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(content);
+    BareLayout(frame)->addWidget(content);
     return frame;
 }
 

@@ -12,6 +12,7 @@
 #include "ui/SaveMarkedDlg.h"
 #include "ui/StartFolder.h"
 #include "ui/WindowAccessible.h"
+#include "widgets/DialogParts.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -26,14 +27,6 @@
 namespace orbisk {
 
 namespace {
-
-QVBoxLayout* BareLayout(QWidget* owner)
-{
-    auto* layout = new QVBoxLayout(owner);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    return layout;
-}
 
 // Gives a splitter's first pane a size; the other pane takes the rest.
 void SetFirstPaneSize(QSplitter* splitter, int size)

@@ -10,6 +10,7 @@
 #include "ui/GridAccessible.h"
 #include "ui/GridContrast.h"
 #include "platform/pixels/DrawIcon.h"
+#include "widgets/DialogParts.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -49,9 +50,7 @@ TMainGrid::TMainGrid(std::function<void(int panel, const QString& text)> statusT
     Panel6_->setObjectName(QStringLiteral("Panel6"));
     Panel6_->setMinimumHeight(PaneMinHeight);
     Panel6_->installEventFilter(this);
-    auto* layout = new QVBoxLayout(Panel6_);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    QVBoxLayout* layout = BareLayout(Panel6_);
     layout->addWidget(Panel7_);
     layout->addWidget(DrawGrid1_, 1);
 

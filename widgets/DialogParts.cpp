@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QVBoxLayout>
 
 namespace orbisk {
 
@@ -27,6 +28,14 @@ QLabel* AddLabel(QWidget* owner, const char* text, int left, int top, QWidget* b
     if (buddy)
         label->setBuddy(buddy);
     return label;
+}
+
+QVBoxLayout* BareLayout(QWidget* owner)
+{
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
 }
 
 } // namespace orbisk

@@ -4,6 +4,7 @@
 
 class QDialog;
 class QLabel;
+class QVBoxLayout;
 class QWidget;
 
 namespace orbisk {
@@ -22,5 +23,9 @@ void UseDesignedFont(QWidget& widget);
 // A label with text (UTF-8) at left, top in owner, as large as its text;
 // its mnemonic, if any, focuses buddy.
 QLabel* AddLabel(QWidget* owner, const char* text, int left, int top, QWidget* buddy = nullptr);
+
+// A column layout for owner whose widgets touch each other and its edges, as
+// the main window's panes are stacked.
+QVBoxLayout* BareLayout(QWidget* owner);
 
 } // namespace orbisk
